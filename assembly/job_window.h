@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace assembly {
+
+// What the assembly job drives in the window that started it. The job runs on the caller's
+// thread and calls these in the order the user must see them; the main window implements them
+// with its controls, tests implement them with a recorder.
+class JobWindow
+{
+public:
+    virtual ~JobWindow() = default;
+
+    virtual void setBusyCursor(bool busy) = 0;
+    virtual void setOkButtonVisible(bool visible) = 0;
+    virtual void setQuitButtonVisible(bool visible) = 0;
+
+    virtual void setProgressRange(int minimum, int maximum) = 0;
+    // Called once per source, before it is copied; the window repaints here.
+    virtual void setProgressPosition(int position) = 0;
+    virtual void setProgressVisible(bool visible) = 0;
+
+    // Modal box captioned "Erreur" with the stop icon and one OK button; returns once closed.
+    virtual void showErrorBox(const std::string &message) = 0;
+
+    virtual void clearLists() = 0;
+    virtual void applyControlRules() = 0;
+};
+
+} // namespace assembly

@@ -1,0 +1,11 @@
+#include "dirinput.h"
+
+QString DefaultDirectory;
+TFrmChooseDirectory *FrmChooseDirectory = nullptr;
+
+// Placeholder until the dialog exists: behaves as a cancelled choice.
+bool ChooseDirectory(TFrmChooseDirectory *, const QString &, const QString &, const QString &,
+                     QString &)
+{
+    return false;
+}
