@@ -9,3 +9,8 @@ bool ChooseDirectory(TFrmChooseDirectory *, const QString &, const QString &, co
 {
     return false;
 }
+
+TFrmChooseDirectory *createFrmChooseDirectory(QWidget *)
+{
+    return nullptr;
+}
