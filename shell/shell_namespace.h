@@ -7,15 +7,16 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
+#include <algorithm>
 #include <memory>
 #include <optional>
 
 namespace shell {
 
 // An item's identifier relative to its parent folder. For file-system items it is the entry's
-// raw name (bytes, not necessarily UTF-8); virtual items (the computer node, volumes) have
-// identifiers of the namespace's own choosing.
+// raw name (bytes, not necessarily UTF-8); virtual items (the computer node, volumes, the home
+// folder on the desktop) have identifiers of the namespace's own choosing. Identifiers are opaque:
+// show items through displayNameOf, never by decoding an identifier.
 using ItemId = QByteArray;
 // The identifiers from the desktop down to an item; the empty list is the desktop itself.
 using IdList = QList<ItemId>;
@@ -79,6 +80,33 @@ public:
     virtual std::optional<ItemId> setNameOf(const ItemId &child, const QString &newName) = 0;
     // The child's path in the file system (raw bytes), when it is a file-system item.
     virtual std::optional<QByteArray> fileSystemPath(const ItemId &child) const = 0;
+
+    // Puts children of this folder in the order of compareIds(0, ...), folders before
+    // non-folders when asked. Same order as sorting with compareIds and attributesOf; a namespace
+    // overrides it when it can sort a large folder faster (precomputed keys, cached types).
+    virtual void sortIds(QList<ItemId> &ids, bool foldersFirst) const
+    {
+        QList<std::pair<bool, ItemId>> keyed;
+        keyed.reserve(ids.size());
+        for (const ItemId &id : ids)
+            keyed.append({foldersFirst && (attributesOf(id) & Folder) != 0, id});
+        std::stable_sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+            if (a.first != b.first)
+                return a.first;
+            return compareIds(0, a.second, b.second) < 0;
+        });
+        for (qsizetype i = 0; i < ids.size(); ++i)
+            ids[i] = keyed[i].second;
+    }
+    // The desktop icon theme's name for the child's icon ("computer", "drive-harddisk", "folder",
+    // "folder-open" when `open`, a MIME type's icon name for files); empty when the namespace has
+    // no opinion and the caller picks by attributes.
+    virtual QString iconNameOf(const ItemId &child, bool open) const
+    {
+        Q_UNUSED(child);
+        Q_UNUSED(open);
+        return {};
+    }
 };
 
 class ShellNamespace
