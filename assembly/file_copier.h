@@ -1,0 +1,37 @@
+#pragma once
+
+// Appends whole files to an open output, with the kernel's own copy path where the file system
+// offers it and a large reused buffer otherwise, so memory stays flat whatever the sizes.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace assembly {
+
+class FileCopier
+{
+public:
+    static constexpr std::size_t bufferSize = 256 * 1024;
+
+    FileCopier();
+
+    // Copies everything from source's current position to its end onto output; returns the
+    // number of bytes copied. A short write goes on with the rest; only an error the system
+    // reports ends the copy, as an EInOutError naming sourcePath or outputPath.
+    std::uint64_t append(int source, int output, const std::string &sourcePath,
+                         const std::string &outputPath);
+
+private:
+    std::uint64_t appendWithKernel(int source, int output, const std::string &sourcePath,
+                                   const std::string &outputPath);
+    std::uint64_t appendWithBuffer(int source, int output, const std::string &sourcePath,
+                                   const std::string &outputPath);
+    void writeAll(int output, const char *data, std::size_t size, const std::string &outputPath);
+
+    std::unique_ptr<char[]> m_buffer;
+    bool m_kernelCopy = true;
+};
+
+} // namespace assembly

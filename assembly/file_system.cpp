@@ -1,0 +1,68 @@
+#include "assembly/file_system.h"
+
+#include "assembly/io_error.h"
+#include "assembly/unique_fd.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace assembly {
+
+std::string joinPath(const std::string &directory, const std::string &name)
+{
+    return directory + "/" + name;
+}
+
+std::string parentFolder(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+bool fileExists(const std::string &path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+void deleteFile(const std::string &path)
+{
+    ::unlink(path.c_str());
+}
+
+namespace {
+
+void syncPath(const std::string &path, int flags)
+{
+    UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid())
+        throw EInOutError::fromErrno(errno, path);
+    // Some file systems cannot sync a folder (EINVAL): there is nothing more to make durable.
+    if (::fsync(fd.get()) != 0 && errno != EINVAL)
+        throw EInOutError::fromErrno(errno, path);
+    if (fd.close() != 0 && errno != EINTR)
+        throw EInOutError::fromErrno(errno, path);
+}
+
+} // namespace
+
+void syncFolder(const std::string &folder)
+{
+    syncPath(folder, O_RDONLY | O_DIRECTORY);
+}
+
+void syncFileAndFolder(const std::string &path)
+{
+    syncPath(path, O_RDONLY);
+    syncFolder(parentFolder(path));
+}
+
+} // namespace assembly

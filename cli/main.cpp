@@ -1,0 +1,122 @@
+// brakwen-cli: assembles EPS files of one directory, as the window's OK button does.
+// Exit status: 0 success, 1 the job failed (an error, or a result that is missing, or a PDF
+// that was asked for and not made), 2 usage errors.
+
+#include "assembly/assembly_job.h"
+#include "assembly/error_message.h"
+#include "assembly/pdf_conversion.h"
+#include "cli/executable_directory.h"
+#include "cli/terminal_window.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int exitSuccess = 0;
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+int usageError(const std::string &message)
+{
+    std::fprintf(stderr, "brakwen-cli : %s\nEssayez « brakwen-cli --help ».\n", message.c_str());
+    return exitUsage;
+}
+
+std::string describe(const CLI::ParseError &error)
+{
+    if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr)
+        return "il faut un répertoire et au moins un fichier à assembler";
+    if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr)
+        return "option ou argument inattendu";
+    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error) != nullptr)
+        return "une option n'a pas reçu la valeur attendue";
+    return "ligne de commande incorrecte";
+}
+
+void frenchLabels(CLI::App &app)
+{
+    auto formatter = std::make_shared<CLI::Formatter>();
+    formatter->label("Usage", "Utilisation");
+    formatter->label("OPTIONS", "OPTIONS");
+    formatter->label("Positionals", "Arguments");
+    formatter->label("REQUIRED", "OBLIGATOIRE");
+    formatter->label("TEXT", "TEXTE");
+    app.formatter(formatter);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    CLI::App app{"Assemble, octet par octet et dans l'ordre donné, des fichiers d'un même "
+                 "répertoire en un fichier BASE.eps dans ce répertoire, le convertit en PDF sur "
+                 "demande et supprime les fichiers sources sur demande.",
+                 "brakwen-cli"};
+    frenchLabels(app);
+    app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
+    app.option_defaults()->group("Options");
+
+    assembly::JobInputs inputs;
+    inputs.baseName = "final";
+    app.add_flag("--pdf", inputs.convertToPdf,
+                 "Convertit le résultat en BASE.pdf avec le convertisseur (ps2pdf.bat et "
+                 "pdfwrite.rsp) placé à côté de brakwen-cli");
+    app.add_flag("--delete-sources", inputs.deleteSources,
+                 "Supprime les fichiers sources une fois le résultat écrit sur le disque");
+    app.add_option("--name", inputs.baseName,
+                   "Nom du fichier final, sans extension (par défaut « final », peut être vide)")
+        ->type_name("BASE");
+    app.add_option("DIRECTORY", inputs.directory, "Répertoire des fichiers à assembler")
+        ->required()
+        ->type_name("")
+        ->group("Arguments");
+    app.add_option("FILE", inputs.selectedFiles,
+                   "Noms des fichiers du répertoire, dans l'ordre d'assemblage")
+        ->required()
+        ->type_name("")
+        ->group("Arguments");
+    app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion, "
+               "2 erreur d'utilisation.");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success &success) {
+        return app.exit(success);
+    } catch (const CLI::ParseError &error) {
+        return usageError(describe(error));
+    }
+
+    for (const std::string &name : inputs.selectedFiles) {
+        if (name.empty() || name.find('/') != std::string::npos)
+            return usageError("« " + name + " » n'est pas un nom de fichier du répertoire");
+    }
+
+    const std::string toolDirectory = cli::executableDirectory(argc > 0 ? argv[0] : nullptr);
+    if (inputs.convertToPdf && !assembly::converterAvailable(toolDirectory)) {
+        return usageError("--pdf demande le convertisseur ps2pdf.bat et pdfwrite.rsp dans " +
+                          toolDirectory + ", qui n'y est pas");
+    }
+
+    cli::TerminalWindow window(stderr, ::isatty(STDERR_FILENO) == 1);
+    try {
+        const assembly::JobReport report =
+            assembly::AssemblyJob(inputs, toolDirectory, window).run();
+        if (report.errorBoxShown)
+            return exitFailure;
+        // The window says nothing of a failed conversion without the delete option; a script
+        // must still learn that it has no PDF.
+        if (report.conversionAsked && !report.converted) {
+            window.showErrorBox("Echec de la conversion.");
+            return exitFailure;
+        }
+        return exitSuccess;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s\n", assembly::withFinalPeriod(error.what()).c_str());
+        return exitFailure;
+    }
+}

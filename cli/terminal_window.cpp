@@ -1,0 +1,44 @@
+#include "cli/terminal_window.h"
+
+namespace cli {
+
+TerminalWindow::TerminalWindow(std::FILE *stream, bool showProgress)
+    : m_stream(stream), m_showProgress(showProgress)
+{}
+
+void TerminalWindow::setProgressRange(int, int maximum)
+{
+    m_maximum = maximum;
+}
+
+void TerminalWindow::setProgressPosition(int position)
+{
+    if (!m_showProgress)
+        return;
+    std::fprintf(m_stream, "\rAssemblage : %d / %d", position, m_maximum);
+    std::fflush(m_stream);
+    m_lineOpen = true;
+}
+
+void TerminalWindow::setProgressVisible(bool visible)
+{
+    if (!visible)
+        endProgressLine();
+}
+
+void TerminalWindow::showErrorBox(const std::string &message)
+{
+    endProgressLine();
+    std::fprintf(m_stream, "%s\n", message.c_str());
+    std::fflush(m_stream);
+}
+
+void TerminalWindow::endProgressLine()
+{
+    if (m_lineOpen) {
+        std::fputc('\n', m_stream);
+        m_lineOpen = false;
+    }
+}
+
+} // namespace cli

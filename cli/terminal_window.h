@@ -1,0 +1,36 @@
+#pragma once
+
+// The job's window on a terminal: progress on stderr when stderr is a terminal, error boxes as
+// lines on stderr; cursor, buttons and lists have nothing to show.
+
+#include "assembly/job_window.h"
+
+#include <cstdio>
+
+namespace cli {
+
+class TerminalWindow : public assembly::JobWindow
+{
+public:
+    explicit TerminalWindow(std::FILE *stream, bool showProgress);
+
+    void setBusyCursor(bool) override {}
+    void setOkButtonVisible(bool) override {}
+    void setQuitButtonVisible(bool) override {}
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressPosition(int position) override;
+    void setProgressVisible(bool visible) override;
+    void showErrorBox(const std::string &message) override;
+    void clearLists() override {}
+    void applyControlRules() override {}
+
+private:
+    void endProgressLine();
+
+    std::FILE *m_stream;
+    bool m_showProgress;
+    int m_maximum = 0;
+    bool m_lineOpen = false;
+};
+
+} // namespace cli
