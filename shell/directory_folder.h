@@ -1,0 +1,51 @@
+#pragma once
+
+// A folder of the file system: its items are its entries, identified by their raw names.
+
+#include "name_collation.h"
+#include "shell_namespace.h"
+
+#include <QHash>
+
+namespace shell {
+
+class DirectoryFolder : public ShellFolder
+{
+public:
+    explicit DirectoryFolder(QByteArray path);
+
+    const QByteArray &path() const { return m_path; }
+    QByteArray childPath(const ItemId &child) const;
+
+    // Attributes of a folder at `path`: folder and file system, and has-sub-folders from the link
+    // count where the file system keeps one (a folder's count is 2 plus its sub-folders); file
+    // systems that keep none (btrfs gives 1) are taken to have sub-folders. 0 when not a folder.
+    static quint32 folderAttributes(const QByteArray &path);
+    // The four folder columns, shared with the desktop.
+    static std::optional<ColumnDescription> folderColumn(int column);
+
+    std::optional<QList<ItemId>> enumerate(unsigned filter) const override;
+    QString displayNameOf(const ItemId &child, NameForm form) const override;
+    int compareIds(int column, const ItemId &a, const ItemId &b) const override;
+    quint32 attributesOf(const ItemId &child) const override;
+    std::unique_ptr<ShellFolder> bindToObject(const ItemId &child) const override;
+    ColumnKind columnKind() const override { return ColumnKind::Described; }
+    std::optional<ColumnDescription> columnDescription(int column) const override;
+    QString detailsOf(const ItemId &child, int column) const override;
+    std::optional<ItemId> setNameOf(const ItemId &child, const QString &newName) override;
+    std::optional<QByteArray> fileSystemPath(const ItemId &child) const override;
+    void sortIds(QList<ItemId> &ids, bool foldersFirst) const override;
+    QString iconNameOf(const ItemId &child, bool open) const override;
+
+private:
+    enum class Kind : unsigned char { Unknown, Folder, NonFolder };
+    Kind kindOf(const ItemId &child) const;
+
+    QByteArray m_path;
+    NameCollation m_collation;
+    // The kinds the last listing learnt from readdir, so that sorting folders first and the
+    // attributes of plain files cost no stat per entry.
+    mutable QHash<ItemId, Kind> m_kinds;
+};
+
+} // namespace shell

@@ -1,0 +1,32 @@
+#pragma once
+
+// The order of names in a folder, as file managers show it: case-insensitive, locale-aware, the
+// numbers inside names compared as numbers ("img2" before "img10"). Names that collate equal
+// ("a" and "A") are then ordered by their bytes, so only the same name compares equal.
+
+#include <QByteArray>
+#include <QCollator>
+#include <QList>
+#include <functional>
+
+namespace shell {
+
+class NameCollation
+{
+public:
+    // The default locale's collation; French (the program's language) when the default is the
+    // C locale, whose collation ignores case and numbers settings.
+    NameCollation();
+
+    // Negative, zero or positive; zero only for identical bytes.
+    int compare(const QByteArray &a, const QByteArray &b) const;
+
+    // Sorts raw names in compare()'s order, those of lower rank first. Precomputes one collation
+    // key per name so that large folders sort in a fraction of the time.
+    void sort(QList<QByteArray> &names, const std::function<int(const QByteArray &)> &rank) const;
+
+private:
+    QCollator m_collator;
+};
+
+} // namespace shell
