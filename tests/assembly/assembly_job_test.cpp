@@ -1,0 +1,260 @@
+// The assembly job on real temporary folders: what it writes, what it leaves, and what it asks of
+// the window, on success and on every kind of failure.
+
+#include "assembly/assembly_job.h"
+#include "assembly/io_error.h"
+#include "assembly/job_error.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace testing_support;
+using assembly::AssemblyJob;
+using assembly::EInOutError;
+using assembly::JobInputs;
+using assembly::JobReport;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+JobInputs inputsFor(const TempDir &dir, std::vector<std::string> files,
+                    const std::string &baseName = "final")
+{
+    JobInputs inputs;
+    inputs.directory = dir.path();
+    inputs.baseName = baseName;
+    inputs.selectedFiles = std::move(files);
+    return inputs;
+}
+
+JobReport runJob(const JobInputs &inputs, RecordingWindow &window)
+{
+    return AssemblyJob(inputs, "/nonexistent-tool-directory/", window).run();
+}
+
+// The window after a failure: progress hidden, rules applied (lists kept), quit shown, cursor
+// reset, and no list cleared.
+void expectRestoredAfterFailure(const Calls &calls)
+{
+    ASSERT_GE(calls.size(), 4u);
+    const Calls tail(calls.end() - 4, calls.end());
+    EXPECT_EQ(tail, (Calls{"progress 0", "rules", "quit 1", "busy 0"}));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "clear"), 0);
+}
+
+} // namespace
+
+TEST(AssemblyJob, JoinsSourcesInListOrderAndDrivesTheWindowStepByStep)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "AAAA\n");
+    writeFile(dir.file("b.eps"), "BB\r\n");
+    writeFile(dir.file("c.eps"), "%!PS\n");
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"c.eps", "a.eps", "b.eps"}), window);
+
+    EXPECT_EQ(readFile(dir.file("final.eps")), "%!PS\nAAAA\nBB\r\n");
+    EXPECT_EQ(window.calls, (Calls{"busy 1", "ok 0", "quit 0", "range 0 3", "progress 1",
+                                   "position 1", "position 2", "position 3", "progress 0", "clear",
+                                   "rules", "quit 1", "busy 0"}));
+    // Nothing but the result joins the sources: no temporary is left behind.
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "b.eps", "c.eps", "final.eps"}));
+}
+
+TEST(AssemblyJob, CopiesEmptyBlockSizedAndLargeSourcesWhole)
+{
+    TempDir dir;
+    const std::string block = patternBytes(2048, 1);
+    const std::string odd = patternBytes(3 * 2048 + 1, 2);
+    const std::string large = patternBytes(3 * 1024 * 1024 + 17, 3);
+    writeFile(dir.file("empty.eps"), "");
+    writeFile(dir.file("block.eps"), block);
+    writeFile(dir.file("odd.eps"), odd);
+    writeFile(dir.file("large.eps"), large);
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"empty.eps", "block.eps", "empty.eps", "large.eps", "odd.eps"}), window);
+    EXPECT_EQ(readFile(dir.file("final.eps")), block + large + odd);
+
+    RecordingWindow onlyEmpty;
+    runJob(inputsFor(dir, {"empty.eps"}, "vide"), onlyEmpty);
+    EXPECT_TRUE(exists(dir.file("vide.eps")));
+    EXPECT_EQ(readFile(dir.file("vide.eps")), "");
+}
+
+TEST(AssemblyJob, ReplacesAnOlderLongerResultWithNoBytesSurviving)
+{
+    TempDir dir;
+    writeFile(dir.file("final.eps"), std::string(10000, 'Z'));
+    writeFile(dir.file("a.eps"), "new");
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps"}), window);
+    EXPECT_EQ(readFile(dir.file("final.eps")), "new");
+}
+
+TEST(AssemblyJob, NamesResultsAfterAnyBaseNameIncludingEmptyAndNonUtf8)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("\xff\xfe-latin1-\xe9.eps"), "B");
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps"}, ""), window);
+    EXPECT_EQ(readFile(dir.file(".eps")), "A");
+
+    RecordingWindow second;
+    runJob(inputsFor(dir, {"\xff\xfe-latin1-\xe9.eps", "a.eps"}, "r\xe9sultat"), second);
+    EXPECT_EQ(readFile(dir.file("r\xe9sultat.eps")), "BA");
+}
+
+TEST(AssemblyJob, PathsAreNotLimitedTo259CharactersButOverlongNamesFailCleanly)
+{
+    TempDir dir;
+    std::string deep = dir.path();
+    for (int level = 0; level < 6; ++level) {
+        deep += "/" + std::string(60, static_cast<char>('k' + level));
+        ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+    }
+    ASSERT_GT(deep.size(), 300u);
+    writeFile(deep + "/a.eps", "deep");
+    JobInputs inputs;
+    inputs.directory = deep;
+    inputs.baseName = "final";
+    inputs.selectedFiles = {"a.eps"};
+    RecordingWindow window;
+    AssemblyJob(inputs, "/", window).run();
+    EXPECT_EQ(readFile(deep + "/final.eps"), "deep");
+
+    // A base name beyond the system's name limit gets the system's error, through the same
+    // messages, and leaves nothing.
+    writeFile(dir.file("a.eps"), "A");
+    RecordingWindow overlong;
+    try {
+        runJob(inputsFor(dir, {"a.eps"}, std::string(300, 'n')), overlong);
+        FAIL() << "an over-long name was accepted";
+    } catch (const EInOutError &error) {
+        EXPECT_STREQ(error.what(), "Erreur E/S 206");
+    }
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", std::string(60, 'k')}));
+    expectRestoredAfterFailure(overlong.calls);
+}
+
+TEST(AssemblyJob, DeleteOptionRemovesSourcesOnlyOnceTheResultExists)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    writeFile(dir.file("other.eps"), "O");
+    JobInputs inputs = inputsFor(dir, {"b.eps", "a.eps"});
+    inputs.deleteSources = true;
+    RecordingWindow window;
+    const JobReport report = runJob(inputs, window);
+    EXPECT_EQ(readFile(dir.file("final.eps")), "BA");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"final.eps", "other.eps"}));
+    EXPECT_EQ(report.sourcesDeleted, 2);
+    EXPECT_FALSE(report.errorBoxShown);
+    EXPECT_EQ(std::count_if(window.calls.begin(), window.calls.end(),
+                            [](const std::string &c) { return c.rfind("box", 0) == 0; }),
+              0);
+
+    // Without the option every source stays.
+    writeFile(dir.file("a.eps"), "A");
+    RecordingWindow keep;
+    runJob(inputsFor(dir, {"a.eps", "other.eps"}, "kept"), keep);
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps", "kept.eps", "other.eps"}));
+}
+
+TEST(AssemblyJob, MissingDirectoryFailsAtCreationAfterTheWindowWasPrepared)
+{
+    TempDir dir;
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    inputs.directory = dir.file("absent");
+    RecordingWindow window;
+    try {
+        runJob(inputs, window);
+        FAIL() << "no error for a missing directory";
+    } catch (const EInOutError &error) {
+        EXPECT_EQ(error.code(), 3);
+        EXPECT_STREQ(error.what(), "Nom de fichier incorrect");
+    }
+    EXPECT_EQ(window.calls, (Calls{"busy 1", "ok 0", "quit 0", "range 0 1", "progress 1",
+                                   "progress 0", "rules", "quit 1", "busy 0"}));
+    EXPECT_FALSE(exists(dir.file("absent")));
+}
+
+TEST(AssemblyJob, VanishedSourceStopsTheJobAndLeavesTheOlderResultAndTheSources)
+{
+    TempDir dir;
+    writeFile(dir.file("final.eps"), "older result");
+    writeFile(dir.file("a.eps"), patternBytes(300000, 4));
+    writeFile(dir.file("c.eps"), "C");
+    JobInputs inputs = inputsFor(dir, {"a.eps", "gone.eps", "c.eps"});
+    inputs.deleteSources = true;
+    RecordingWindow window;
+    try {
+        runJob(inputs, window);
+        FAIL() << "no error for a vanished source";
+    } catch (const EInOutError &error) {
+        EXPECT_EQ(error.code(), 2);
+        EXPECT_STREQ(error.what(), "Fichier introuvable");
+        EXPECT_EQ(error.path(), dir.file("gone.eps"));
+    }
+    EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "c.eps", "final.eps"}));
+    expectRestoredAfterFailure(window.calls);
+    // The job stopped at the second source: the third was never reached.
+    EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "position 3"), 0);
+}
+
+TEST(AssemblyJob, AFolderSelectedAsSourceIsAnErrorNotAnEmptyFile)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("folder.eps").c_str(), 0755), 0);
+    writeFile(dir.file("a.eps"), "A");
+    RecordingWindow window;
+    EXPECT_THROW(runJob(inputsFor(dir, {"a.eps", "folder.eps"}), window), EInOutError);
+    EXPECT_FALSE(exists(dir.file("final.eps")));
+}
+
+TEST(AssemblyJob, TheResultItselfIsRefusedAsASourceBeforeAnythingIsTouched)
+{
+    TempDir dir;
+    writeFile(dir.file("final.eps"), "older result");
+    writeFile(dir.file("a.eps"), "A");
+    ASSERT_EQ(::link(dir.file("final.eps").c_str(), dir.file("hard.eps").c_str()), 0);
+    ASSERT_EQ(::symlink("final.eps", dir.file("soft.eps").c_str()), 0);
+
+    for (const char *alias : {"final.eps", "hard.eps", "soft.eps"}) {
+        JobInputs inputs = inputsFor(dir, {"a.eps", alias});
+        inputs.deleteSources = true;
+        RecordingWindow window;
+        try {
+            runJob(inputs, window);
+            ADD_FAILURE() << alias << " was accepted";
+        } catch (const assembly::JobError &error) {
+            EXPECT_NE(std::string(error.what()).find(alias), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(readFile(dir.file("final.eps")), "older result") << alias;
+        EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps", "hard.eps", "soft.eps"}));
+        // Refused before the progress bar was even shown.
+        EXPECT_EQ(window.calls,
+                  (Calls{"busy 1", "ok 0", "quit 0", "progress 0", "rules", "quit 1", "busy 0"}));
+    }
+}
+
+TEST(AssemblyJob, ResultHasThePermissionsOfANewFile)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps"}), window);
+
+    // Not the private permissions of a temporary file: the umask alone decides.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(dir.file("final.eps").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
+}

@@ -1,0 +1,122 @@
+// brakwen-cli as scripts see it: exit status, messages on stderr, and the files it leaves.
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace testing_support;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::string cliPath = BRAKWEN_CLI_PATH;
+
+ProgramRun cli(std::vector<std::string> arguments, const std::string &program = cliPath)
+{
+    arguments.insert(arguments.begin(), program);
+    return runProgram(arguments);
+}
+
+// A copy of brakwen-cli in a Tool directory of its own, beside a fake converter.
+struct ToolCopy
+{
+    TempDir tool;
+    std::string program;
+
+    explicit ToolCopy(const std::string &converterBody)
+    {
+        program = tool.file("brakwen-cli");
+        writeFile(program, readFile(cliPath));
+        ::chmod(program.c_str(), 0755);
+        writeScript(tool.file("ps2pdf.bat"), converterBody);
+        writeFile(tool.file("pdfwrite.rsp"), "");
+    }
+};
+
+} // namespace
+
+TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
+{
+    const ProgramRun help = cli({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("Utilisation"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("--delete-sources"), std::string::npos);
+    EXPECT_NE(help.out.find("Nom du fichier final"), std::string::npos);
+
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    for (const Names &arguments :
+         {Names{}, Names{dir.path()}, Names{"--bogus", dir.path(), "a.eps"},
+          Names{dir.path(), "../a.eps"}, Names{"--name"}}) {
+        const ProgramRun run = cli(arguments);
+        EXPECT_EQ(run.exitStatus, 2) << run.err;
+        EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+    }
+    // No converter beside this executable: --pdf is refused before anything is written.
+    const ProgramRun pdf = cli({"--pdf", "--delete-sources", dir.path(), "a.eps"});
+    EXPECT_EQ(pdf.exitStatus, 2);
+    EXPECT_NE(pdf.err.find("ps2pdf.bat"), std::string::npos) << pdf.err;
+    EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+}
+
+TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    const ProgramRun plain = cli({dir.path(), "b.eps", "a.eps", "b.eps"});
+    EXPECT_EQ(plain.exitStatus, 0) << plain.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "BAB");
+    EXPECT_EQ(plain.err, ""); // stderr is no terminal here: no progress
+
+    const ProgramRun empty = cli({"--name", "", "--delete-sources", dir.path(), "a.eps"});
+    EXPECT_EQ(empty.exitStatus, 0) << empty.err;
+    EXPECT_EQ(readFile(dir.file(".eps")), "A");
+    EXPECT_EQ(listNames(dir.path()), (Names{".eps", "b.eps", "final.eps"}));
+}
+
+TEST(CommandLine, FailuresPrintTheWindowsMessageAndExitOne)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    const ProgramRun missing = cli({dir.path(), "a.eps", "gone.eps"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err, "Fichier introuvable.\n");
+
+    const ProgramRun noDirectory = cli({dir.file("absent"), "a.eps"});
+    EXPECT_EQ(noDirectory.exitStatus, 1);
+    EXPECT_EQ(noDirectory.err, "Nom de fichier incorrect.\n");
+
+    const ProgramRun self = cli({"--name", "a", dir.path(), "a.eps"});
+    EXPECT_EQ(self.exitStatus, 1);
+    EXPECT_NE(self.err.find("a.eps"), std::string::npos) << self.err;
+    EXPECT_EQ(readFile(dir.file("a.eps")), "A");
+    EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+}
+
+TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
+{
+    ToolCopy good("cp \"$1\" \"$2\"");
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    const ProgramRun run = cli({"--pdf", "--delete-sources", dir.path(), "a.eps"}, good.program);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
+}
+
+TEST(CommandLine, AFailedConversionNeverPassesSilently)
+{
+    ToolCopy failing("cp \"$1\" \"$2\"; exit 1");
+    for (bool deleteSources : {false, true}) {
+        TempDir dir;
+        writeFile(dir.file("a.eps"), "A");
+        Names arguments{"--pdf", dir.path(), "a.eps"};
+        if (deleteSources)
+            arguments.insert(arguments.begin(), "--delete-sources");
+        const ProgramRun run = cli(arguments, failing.program);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.err, "Echec de la conversion.\n");
+        EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps"}));
+    }
+}

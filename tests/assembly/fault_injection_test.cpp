@@ -1,0 +1,140 @@
+// Faults the file system rarely gives on demand, injected into a real brakwen-cli run: a full
+// disk and short writes through an LD_PRELOAD shim, an unreadable source through a real
+// unprivileged user. Each time nothing may be lost.
+
+#include "test_support.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace testing_support;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::string cliPath = BRAKWEN_CLI_PATH;
+const std::string shimPath = BRAKWEN_FAULT_SHIM_PATH;
+
+// The shim is not a sanitizer runtime and may come first.
+std::vector<std::string> shimEnvironment(std::vector<std::string> settings)
+{
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    std::string options = asan != nullptr ? std::string(asan) + ":" : std::string();
+    settings.push_back("ASAN_OPTIONS=" + options + "verify_asan_link_order=0");
+    settings.push_back("LD_PRELOAD=" + shimPath);
+    return settings;
+}
+
+struct Sources
+{
+    TempDir dir;
+    std::string a = patternBytes(700 * 1024 + 3, 11);
+    std::string b = patternBytes(2048, 12);
+    std::string c = patternBytes(1500 * 1024, 13);
+
+    Sources()
+    {
+        writeFile(dir.file("a.eps"), a);
+        writeFile(dir.file("b.eps"), b);
+        writeFile(dir.file("c.eps"), c);
+        writeFile(dir.file("final.eps"), "older result");
+    }
+
+    ProgramRun assemble(std::vector<std::string> settings)
+    {
+        return runProgram({cliPath, "--delete-sources", dir.path(), "a.eps", "b.eps", "c.eps"},
+                          shimEnvironment(std::move(settings)));
+    }
+
+    void expectUntouched() const
+    {
+        EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "b.eps", "c.eps", "final.eps"}));
+        EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+        EXPECT_EQ(readFile(dir.file("a.eps")), a);
+        EXPECT_EQ(readFile(dir.file("c.eps")), c);
+    }
+};
+
+// Both copy paths: the kernel's copy_file_range and the buffered read/write loop.
+class FaultInjection : public ::testing::TestWithParam<bool>
+{
+protected:
+    std::vector<std::string> withCopyPath(std::vector<std::string> settings) const
+    {
+        if (!GetParam())
+            settings.push_back("BRAKWEN_FAULT_NO_KERNEL_COPY=1");
+        return settings;
+    }
+};
+
+} // namespace
+
+TEST_P(FaultInjection, DiskFullLeavesTheOlderResultAndEverySource)
+{
+    for (const char *limit : {"0", "1000", "800000", "2000000"}) {
+        Sources sources;
+        const ProgramRun run =
+            sources.assemble(withCopyPath({std::string("BRAKWEN_FAULT_LIMIT=") + limit}));
+        EXPECT_EQ(run.exitStatus, 1) << "limit " << limit;
+        EXPECT_EQ(run.err, "Erreur E/S 112.\n") << "limit " << limit;
+        sources.expectUntouched();
+    }
+}
+
+TEST_P(FaultInjection, ShortWritesGoOnWithTheRest)
+{
+    for (const char *chunk : {"1", "1000", "65537"}) {
+        Sources sources;
+        // One byte at a time would take too long over megabytes: shrink the sources for it.
+        if (std::string(chunk) == "1") {
+            sources.a.resize(5000);
+            sources.c.resize(3000);
+            writeFile(sources.dir.file("a.eps"), sources.a);
+            writeFile(sources.dir.file("c.eps"), sources.c);
+        }
+        const ProgramRun run =
+            sources.assemble(withCopyPath({std::string("BRAKWEN_FAULT_CHUNK=") + chunk}));
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c)
+            << "chunk " << chunk;
+        EXPECT_EQ(listNames(sources.dir.path()), Names{"final.eps"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyPaths, FaultInjection, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "Kernel" : "Buffered"; });
+
+TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "readable, not writable");
+    writeFile(dir.file("secret.eps"), "secret");
+    ASSERT_EQ(::chmod(dir.file("a.eps").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.file("secret.eps").c_str(), 0000), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+
+    // Root reads everything, so the refusal must come from a real unprivileged user.
+    std::vector<std::string> prefix;
+    if (::geteuid() == 0) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0)
+            GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    auto as = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), cliPath);
+        arguments.insert(arguments.begin(), prefix.begin(), prefix.end());
+        // Leak checking needs ptrace rights an unprivileged user may lack.
+        return runProgram(arguments, {"ASAN_OPTIONS=detect_leaks=0"});
+    };
+
+    const ProgramRun refused = as({"--delete-sources", dir.path(), "a.eps", "secret.eps"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.err, "Accès au fichier refusé.\n");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "secret.eps"}));
+
+    const ProgramRun readOnly = as({dir.path(), "a.eps"});
+    EXPECT_EQ(readOnly.exitStatus, 0) << readOnly.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "readable, not writable");
+}

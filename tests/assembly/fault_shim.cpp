@@ -1,0 +1,93 @@
+// Preloaded into brakwen-cli by the fault-injection tests. It acts only on the job's temporary
+// output (a file named .brakwen-*.tmp), leaving the terminal and every other file alone:
+//   BRAKWEN_FAULT_LIMIT=N       the disk fills after N bytes: the write that reaches the limit is
+//                               short, every later one fails with ENOSPC
+//   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
+//   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+long long setting(const char *name, long long fallback)
+{
+    const char *value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::atoll(value) : fallback;
+}
+
+bool isTemporaryOutput(int fd)
+{
+    char link[64];
+    char target[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, target, sizeof target - 1);
+    if (length <= 0)
+        return false;
+    target[length] = '\0';
+    return std::strstr(target, "/.brakwen-") != nullptr;
+}
+
+long long written = 0;
+
+// How many of count bytes this call may store; -1 with errno set when the disk is full.
+long long allowance(size_t count)
+{
+    long long allowed = static_cast<long long>(count);
+    const long long chunk = setting("BRAKWEN_FAULT_CHUNK", 0);
+    if (chunk > 0 && allowed > chunk)
+        allowed = chunk;
+    const long long limit = setting("BRAKWEN_FAULT_LIMIT", -1);
+    if (limit >= 0) {
+        if (written >= limit) {
+            errno = ENOSPC;
+            return -1;
+        }
+        if (allowed > limit - written)
+            allowed = limit - written;
+    }
+    return allowed;
+}
+
+} // namespace
+
+extern "C" ssize_t write(int fd, const void *buffer, size_t count)
+{
+    using Write = ssize_t (*)(int, const void *, size_t);
+    static const auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
+    if (count == 0 || !isTemporaryOutput(fd))
+        return real(fd, buffer, count);
+    const long long allowed = allowance(count);
+    if (allowed < 0)
+        return -1;
+    const ssize_t result = real(fd, buffer, static_cast<size_t>(allowed));
+    if (result > 0)
+        written += result;
+    return result;
+}
+
+extern "C" ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset,
+                                   size_t count, unsigned int flags)
+{
+    using Copy = ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned int);
+    static const auto real = reinterpret_cast<Copy>(dlsym(RTLD_NEXT, "copy_file_range"));
+    if (count == 0 || !isTemporaryOutput(out))
+        return real(in, inOffset, out, outOffset, count, flags);
+    if (setting("BRAKWEN_FAULT_NO_KERNEL_COPY", 0) != 0) {
+        errno = ENOSYS;
+        return -1;
+    }
+    const long long allowed = allowance(count);
+    if (allowed < 0)
+        return -1;
+    const ssize_t result = real(in, inOffset, out, outOffset, static_cast<size_t>(allowed), flags);
+    if (result > 0)
+        written += result;
+    return result;
+}

@@ -1,0 +1,201 @@
+#include "test_support.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace testing_support {
+
+TempDir::TempDir()
+{
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/brakwen-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    // Tests take permissions away; give them back so everything can be removed.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+void writeFile(const std::string &path, const std::string &content)
+{
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!stream.flush())
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+bool exists(const std::string &path)
+{
+    struct stat status
+    {
+    };
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::vector<std::string> listNames(const std::string &folder)
+{
+    std::vector<std::string> names;
+    if (DIR *dir = ::opendir(folder.c_str())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string patternBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char &byte : bytes)
+        byte = static_cast<char>(generator() & 0xff);
+    return bytes;
+}
+
+void writeScript(const std::string &path, const std::string &body)
+{
+    writeFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+}
+
+void RecordingWindow::setBusyCursor(bool busy)
+{
+    calls.push_back(std::string("busy ") + (busy ? "1" : "0"));
+}
+
+void RecordingWindow::setOkButtonVisible(bool visible)
+{
+    calls.push_back(std::string("ok ") + (visible ? "1" : "0"));
+}
+
+void RecordingWindow::setQuitButtonVisible(bool visible)
+{
+    calls.push_back(std::string("quit ") + (visible ? "1" : "0"));
+}
+
+void RecordingWindow::setProgressRange(int minimum, int maximum)
+{
+    calls.push_back("range " + std::to_string(minimum) + " " + std::to_string(maximum));
+}
+
+void RecordingWindow::setProgressPosition(int position)
+{
+    calls.push_back("position " + std::to_string(position));
+}
+
+void RecordingWindow::setProgressVisible(bool visible)
+{
+    calls.push_back(std::string("progress ") + (visible ? "1" : "0"));
+}
+
+void RecordingWindow::showErrorBox(const std::string &message)
+{
+    calls.push_back("box " + message);
+}
+
+void RecordingWindow::clearLists()
+{
+    calls.push_back("clear");
+}
+
+void RecordingWindow::applyControlRules()
+{
+    calls.push_back("rules");
+}
+
+ProgramRun runProgram(const std::vector<std::string> &argv,
+                      const std::vector<std::string> &extraEnvironment,
+                      const std::string &workingFolder)
+{
+    TempDir capture;
+    const std::string outPath = capture.file("out");
+    const std::string errPath = capture.file("err");
+
+    std::vector<std::string> environment;
+    for (char **entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable = *entry;
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        const bool replaced =
+            std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+                        [&](const std::string &extra) { return extra.rfind(name, 0) == 0; });
+        if (!replaced)
+            environment.push_back(variable);
+    }
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+
+    auto pointers = [](std::vector<std::string> &strings) {
+        std::vector<char *> result;
+        for (std::string &s : strings)
+            result.push_back(s.data());
+        result.push_back(nullptr);
+        return result;
+    };
+    std::vector<std::string> arguments = argv;
+    std::vector<char *> argvPointers = pointers(arguments);
+    std::vector<char *> environmentPointers = pointers(environment);
+
+    // The child's output files must be writable when the child runs as another user.
+    ::chmod(capture.path().c_str(), 0777);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+
+    ProgramRun run;
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argvPointers[0], &actions, nullptr, argvPointers.data(),
+                                    environmentPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + argv.front());
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        run.exitStatus = WEXITSTATUS(status);
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    return run;
+}
+
+} // namespace testing_support
