@@ -1,16 +1,64 @@
 #include "dirinput.h"
 
+#include "frm_choose_directory.h"
+#include "shell_tree_view.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPushButton>
+#include <sys/stat.h>
+
+#ifdef BRAKWEN_HAVE_SHELL
+#include "shell/file_system_namespace.h"
+#endif
+
 QString DefaultDirectory;
 TFrmChooseDirectory *FrmChooseDirectory = nullptr;
 
-// Placeholder until the dialog exists: behaves as a cancelled choice.
-bool ChooseDirectory(TFrmChooseDirectory *, const QString &, const QString &, const QString &,
-                     QString &)
+namespace {
+
+bool isExistingDirectory(const QString &path)
 {
-    return false;
+    struct stat st
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-TFrmChooseDirectory *createFrmChooseDirectory(QWidget *)
+} // namespace
+
+bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
+                     const QString &cancelText, QString &directory)
 {
+    if (!dialog)
+        return false;
+    dialog->setWindowTitle(caption);
+    dialog->BtnOk->setText(okText);
+    dialog->BtnCancel->setText(cancelText);
+    // The text is taken as it stands, trailing separator or not.
+    const QString start =
+        !directory.isEmpty() && isExistingDirectory(directory) ? directory : DefaultDirectory;
+    dialog->ShellTreeView->setFolderPath(start);
+    if (dialog->showModal() != TFrmChooseDirectory::ResultOk)
+        return false;
+    // Only the tree decides: a row picked in the list names no chosen folder.
+    directory = dialog->ShellTreeView->FolderPath();
+    return true;
+}
+
+TFrmChooseDirectory *createFrmChooseDirectory(QWidget *mainWindow)
+{
+#ifdef BRAKWEN_HAVE_SHELL
+    auto *dialog =
+        new TFrmChooseDirectory(std::make_unique<shell::FileSystemNamespace>(), mainWindow);
+    FrmChooseDirectory = dialog;
+    QObject::connect(dialog, &QObject::destroyed, [] {
+        FrmChooseDirectory = nullptr;
+        DefaultDirectory.clear();
+    });
+    return dialog;
+#else
+    Q_UNUSED(mainWindow);
     return nullptr;
+#endif
 }

@@ -1,0 +1,96 @@
+#include "folder_contents.h"
+
+#include "builtin_details.h"
+#include "column_set.h"
+
+#include <algorithm>
+#include <cerrno>
+
+void FolderContents::setFolder(std::shared_ptr<shell::ShellFolder> folder, bool fileSystem)
+{
+    m_rows.clear();
+    m_folder = std::move(folder);
+    m_columns = m_folder ? ColumnSet::build(*m_folder, fileSystem) : QList<ListColumn>();
+}
+
+void FolderContents::clear()
+{
+    m_rows.clear();
+}
+
+void FolderContents::fill(bool sorted)
+{
+    m_rows.clear();
+    if (!m_folder)
+        return;
+    // Two enumerations give each row its kind without asking every item for its attributes, which
+    // for a large folder costs more than the listing itself.
+    auto folders = m_folder->enumerate(shell::Folders);
+    auto others = m_folder->enumerate(shell::NonFolders);
+    if (!folders || !others)
+        return;
+    if (sorted) {
+        m_folder->sortIds(*folders, false);
+        m_folder->sortIds(*others, false);
+    }
+    m_rows.reserve(static_cast<size_t>(folders->size() + others->size()));
+    for (shell::ItemId &id : *folders)
+        m_rows.push_back({std::move(id), true, nullptr});
+    for (shell::ItemId &id : *others)
+        m_rows.push_back({std::move(id), false, nullptr});
+}
+
+FolderContents::Cache &FolderContents::fetched(int r) const
+{
+    Row &row = m_rows[static_cast<size_t>(r)];
+    if (!row.cache) {
+        row.cache = std::make_unique<Cache>();
+        row.cache->text = m_folder->displayNameOf(row.id, shell::NameForm::InFolder);
+        row.cache->attributes = m_folder->attributesOf(row.id);
+        fetchCells(row, *row.cache);
+    }
+    return *row.cache;
+}
+
+void FolderContents::fetchCells(const Row &row, Cache &cache) const
+{
+    std::optional<BuiltinCells> builtin;
+    for (qsizetype c = 1; c < m_columns.size(); ++c) {
+        const ListColumn &column = m_columns.at(c);
+        if (column.source == ListColumn::Source::Namespace) {
+            cache.cells.append(m_folder->detailsOf(row.id, column.sourceColumn));
+            continue;
+        }
+        if (!builtin) {
+            const std::optional<QByteArray> path = m_folder->fileSystemPath(row.id);
+            builtin = path ? BuiltinDetails::read(*path) : BuiltinCells{{}, {}, {}, ENOENT};
+            if (builtin->error != 0 && onDetailsError)
+                onDetailsError(BuiltinDetails::errorMessage(cache.text, builtin->error));
+        }
+        switch (column.source) {
+        case ListColumn::Source::BuiltinSize:
+            cache.cells.append(builtin->size);
+            break;
+        case ListColumn::Source::BuiltinType:
+            cache.cells.append(builtin->type);
+            break;
+        case ListColumn::Source::BuiltinMtime:
+            cache.cells.append(builtin->modified);
+            break;
+        default:
+            cache.cells.append(QString());
+            break;
+        }
+    }
+}
+
+std::optional<QString> FolderContents::rename(int r, const QString &newName)
+{
+    Row &row = m_rows[static_cast<size_t>(r)];
+    const std::optional<shell::ItemId> newId = m_folder->setNameOf(row.id, newName);
+    if (!newId)
+        return QStringLiteral("Le changement de nom en %1 a échoué").arg(newName);
+    row.id = *newId;
+    row.cache.reset();
+    return std::nullopt;
+}

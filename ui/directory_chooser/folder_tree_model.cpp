@@ -1,0 +1,180 @@
+#include "folder_tree_model.h"
+
+#include "busy_cursor.h"
+#include "id_lists.h"
+#include "item_verbs.h"
+
+FolderTreeModel::FolderTreeModel(const shell::ShellNamespace &ns, QObject *parent)
+    : QAbstractItemModel(parent), m_ns(ns)
+{
+    const shell::IdList top = ns.computerNode();
+    shell::IdList above = top;
+    above.removeLast();
+    m_root = std::make_unique<FolderNode>(above, chooser::bindFolder(ns, above));
+    m_root->children().push_back(std::make_unique<FolderNode>(m_root.get(), top.last()));
+}
+
+FolderTreeModel::~FolderTreeModel() = default;
+
+FolderNode *FolderTreeModel::nodeFor(const QModelIndex &index) const
+{
+    return index.isValid() ? static_cast<FolderNode *>(index.internalPointer()) : m_root.get();
+}
+
+QModelIndex FolderTreeModel::indexFor(const FolderNode *node) const
+{
+    if (!node || node == m_root.get())
+        return {};
+    return createIndex(node->row(), 0, const_cast<FolderNode *>(node));
+}
+
+QModelIndex FolderTreeModel::topIndex() const
+{
+    return index(0, 0);
+}
+
+QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (column != 0 || row < 0 || (parent.isValid() && parent.column() != 0))
+        return {};
+    const FolderNode *p = nodeFor(parent);
+    if (row >= static_cast<int>(p->children().size()))
+        return {};
+    return createIndex(row, 0, p->children()[static_cast<size_t>(row)].get());
+}
+
+QModelIndex FolderTreeModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid())
+        return {};
+    return indexFor(nodeFor(child)->parent());
+}
+
+int FolderTreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    return static_cast<int>(nodeFor(parent)->children().size());
+}
+
+int FolderTreeModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
+
+bool FolderTreeModel::hasChildren(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return false;
+    const FolderNode *node = nodeFor(parent);
+    if (node->populated())
+        return !node->children().empty();
+    const quint32 a = node->attributes();
+    return (a & shell::Folder) && (a & shell::HasSubFolder);
+}
+
+bool FolderTreeModel::canFetchMore(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return false;
+    const FolderNode *node = nodeFor(parent);
+    return !node->populated() && hasChildren(parent);
+}
+
+void FolderTreeModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    FolderNode *node = nodeFor(parent);
+    BusyCursor busy;
+    // The children are created before the view hears of them, then announced in one go.
+    node->populate();
+    const int count = static_cast<int>(node->children().size());
+    if (count > 0) {
+        std::vector<std::unique_ptr<FolderNode>> created = std::move(node->children());
+        node->children().clear();
+        beginInsertRows(parent, 0, count - 1);
+        node->children() = std::move(created);
+        endInsertRows();
+    } else {
+        // The expand button goes once the folder turns out to have no sub-folders.
+        emit dataChanged(parent, parent);
+    }
+}
+
+QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const FolderNode *node = nodeFor(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return node->text(isTop(node) ? shell::NameForm::Normal : shell::NameForm::InFolder);
+    case Qt::DecorationRole:
+        if (shell::ShellFolder *p = node->parentFolder())
+            return ItemVerbs::icon(*p, node->id(), node->attributes());
+        return {};
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags FolderTreeModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (nodeFor(index)->attributes() & shell::CanRename)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool FolderTreeModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    FolderNode *node = nodeFor(index);
+    const QString newName = value.toString();
+    if (newName.isEmpty() || newName == data(index, Qt::EditRole).toString())
+        return false;
+    shell::ShellFolder *p = node->parentFolder();
+    if (!p || !(node->attributes() & shell::CanRename))
+        return false;
+    const std::optional<shell::ItemId> newId = p->setNameOf(node->id(), newName);
+    if (!newId) {
+        emit renameFailed(QStringLiteral("Le changement de nom en %1 a échoué").arg(newName));
+        return false;
+    }
+    node->setId(*newId);
+    emit dataChanged(index, index);
+    return true;
+}
+
+void FolderTreeModel::removeNode(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    FolderNode *node = nodeFor(index);
+    FolderNode *parent = node->parent();
+    const int row = node->row();
+    beginRemoveRows(index.parent(), row, row);
+    auto &siblings = parent->children();
+    siblings.erase(siblings.begin() + row);
+    for (size_t i = static_cast<size_t>(row); i < siblings.size(); ++i)
+        siblings[i]->setRow(static_cast<int>(i));
+    endRemoveRows();
+}
+
+void FolderTreeModel::refetch(const QModelIndex &index)
+{
+    FolderNode *node = nodeFor(index);
+    if (!node->children().empty()) {
+        beginRemoveRows(index, 0, static_cast<int>(node->children().size()) - 1);
+        node->reset();
+        endRemoveRows();
+    } else {
+        node->reset();
+    }
+    fetchMore(index);
+}

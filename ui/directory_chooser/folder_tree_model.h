@@ -1,0 +1,49 @@
+#pragma once
+
+// The folder tree's model: folders only, below the computer node, each node's children created
+// the first time it is expanded.
+
+#include "folder_node.h"
+#include "shell/shell_namespace.h"
+
+#include <QAbstractItemModel>
+#include <memory>
+
+class FolderTreeModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    explicit FolderTreeModel(const shell::ShellNamespace &ns, QObject *parent = nullptr);
+    ~FolderTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    const shell::ShellNamespace &shellNamespace() const { return m_ns; }
+    QModelIndex topIndex() const;
+    FolderNode *nodeFor(const QModelIndex &index) const;
+    QModelIndex indexFor(const FolderNode *node) const;
+
+    // Drops a node (after its item was deleted).
+    void removeNode(const QModelIndex &index);
+    // Creates a node's children again (after items were pasted into it).
+    void refetch(const QModelIndex &index);
+
+signals:
+    void renameFailed(const QString &message);
+
+private:
+    bool isTop(const FolderNode *node) const { return node->parent() == m_root.get(); }
+
+    const shell::ShellNamespace &m_ns;
+    std::unique_ptr<FolderNode> m_root;
+};

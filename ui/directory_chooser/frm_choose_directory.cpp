@@ -1,0 +1,93 @@
+#include "frm_choose_directory.h"
+
+#include "shell_list_view.h"
+#include "shell_tree_view.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+
+TFrmChooseDirectory::TFrmChooseDirectory(std::unique_ptr<shell::ShellNamespace> ns,
+                                         QWidget *mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_ns(std::move(ns)), m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("FrmChooseDirectory"));
+    setWindowTitle(QStringLiteral("FrmChooseDirectory"));
+    setFixedSize(509, 432);
+    setSizeGripEnabled(false);
+
+    ShellTreeView = new TShellTreeView(*m_ns, this);
+    ShellTreeView->setObjectName(QStringLiteral("ShellTreeView"));
+    ShellTreeView->setGeometry(8, 8, 217, 369);
+    ShellListView = new TShellListView(*m_ns, this);
+    ShellListView->setObjectName(QStringLiteral("ShellListView"));
+    ShellListView->setGeometry(240, 8, 257, 369);
+    ShellTreeView->setShellListView(ShellListView);
+    ShellListView->setShellTreeView(ShellTreeView);
+
+    BtnOk = new QPushButton(QStringLiteral("BtnOk"), this);
+    BtnOk->setObjectName(QStringLiteral("BtnOk"));
+    BtnOk->setGeometry(48, 392, 75, 25);
+    BtnCancel = new QPushButton(QStringLiteral("BtnCancel"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    BtnCancel->setGeometry(384, 392, 75, 25);
+    // Neither button is the default: Enter presses a button only when that button has the focus.
+    for (QPushButton *b : {BtnOk, BtnCancel}) {
+        b->setDefault(false);
+        b->setAutoDefault(true);
+    }
+    connect(BtnOk, &QPushButton::clicked, this, [this] { done(ResultOk); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { done(ResultCancel); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (isVisible())
+            done(ResultCancel);
+    });
+
+    setTabOrder(ShellTreeView, ShellListView);
+    setTabOrder(ShellListView, BtnOk);
+    setTabOrder(BtnOk, BtnCancel);
+}
+
+TFrmChooseDirectory::~TFrmChooseDirectory()
+{
+    // The views hold references into the namespace and to each other: they go first.
+    ShellTreeView->setShellListView(nullptr);
+    ShellListView->setShellTreeView(nullptr);
+    delete ShellTreeView;
+    delete ShellListView;
+}
+
+int TFrmChooseDirectory::showModal()
+{
+    if (!m_placed && m_mainWindow) {
+        const QRect main = m_mainWindow->frameGeometry();
+        const QRect own = frameGeometry();
+        move(main.left() + (main.width() - own.width()) / 2,
+             main.top() + (main.height() - own.height()) / 2);
+    }
+    m_placed = true;
+    setResult(ResultCancel);
+    const int result = exec();
+    if (isVisible())
+        hide();
+    // An event loop ended from outside (the application quitting) counts as a cancel.
+    return result == ResultOk ? ResultOk : ResultCancel;
+}
+
+void TFrmChooseDirectory::reject()
+{
+    done(ResultCancel);
+}
+
+void TFrmChooseDirectory::keyPressEvent(QKeyEvent *event)
+{
+    // Escape leaves the dialog open; Enter reaches a button only through its own focus.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

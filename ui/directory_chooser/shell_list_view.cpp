@@ -1,0 +1,181 @@
+#include "shell_list_view.h"
+
+#include "error_box.h"
+#include "folder_list_model.h"
+#include "item_verbs.h"
+#include "shell_tree_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
+    : QTreeView(parent), m_model(new FolderListModel(ns, this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    // The selected row stays highlighted when the focus is elsewhere.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { activateRow(index.row()); });
+    connect(m_model, &FolderListModel::renameFailed, this, &TShellListView::showError);
+    // Cells are fetched while painting: the message waits until the painting is over.
+    connect(m_model, &FolderListModel::detailsFailed, this, &TShellListView::showError,
+            Qt::QueuedConnection);
+
+    showFolder(ns.computerNode());
+}
+
+void TShellListView::setShellTreeView(TShellTreeView *tree)
+{
+    m_tree = tree;
+}
+
+const shell::IdList &TShellListView::folderIds() const
+{
+    return m_model->folderIds();
+}
+
+void TShellListView::showFolder(const shell::IdList &ids)
+{
+    setUpdatesEnabled(false);
+    m_model->setFolder(ids);
+    applyColumnWidths();
+    setUpdatesEnabled(true);
+}
+
+void TShellListView::applyColumnWidths()
+{
+    const int x = fontMetrics().horizontalAdvance(QLatin1Char('X'));
+    const QList<int> widths = m_model->columnWidths();
+    for (qsizetype i = 0; i < widths.size(); ++i)
+        header()->resizeSection(static_cast<int>(i), widths.at(i) * x);
+}
+
+void TShellListView::refill()
+{
+    setUpdatesEnabled(false);
+    m_model->refill();
+    setUpdatesEnabled(true);
+}
+
+void TShellListView::navigateTo(const shell::IdList &ids)
+{
+    showFolder(ids);
+    if (m_tree)
+        m_tree->followFolder(folderIds());
+}
+
+void TShellListView::goToParent()
+{
+    shell::IdList parent = folderIds();
+    if (!parent.isEmpty())
+        parent.removeLast();
+    navigateTo(parent);
+}
+
+void TShellListView::activateRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    if (m_model->isFolderRow(row)) {
+        navigateTo(m_model->idsOf(row));
+        return;
+    }
+    ItemVerbs::open(*m_model->contents().folder(), m_model->contents().row(row).id);
+}
+
+int TShellListView::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TShellListView::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && state() != QAbstractItemView::EditingState) {
+        // Enter acts on the row and goes no further: it never closes the window around.
+        event->accept();
+        const int row = selectedRow();
+        if (row < 0)
+            return;
+        if (event->modifiers() & Qt::AltModifier)
+            runVerb(QStringLiteral("properties"), row);
+        else
+            activateRow(row);
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace && state() != QAbstractItemView::EditingState) {
+        event->accept();
+        goToParent();
+        return;
+    }
+    if (event->key() == Qt::Key_F5) {
+        event->accept();
+        refill();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TShellListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QList<ItemVerbs::Verb> verbs =
+        ItemVerbs::verbsFor(*m_model->contents().folder(), m_model->contents().row(row).id);
+    if (verbs.isEmpty())
+        return;
+    QMenu menu(this);
+    for (const ItemVerbs::Verb &v : verbs) {
+        if (v.separatorBefore)
+            menu.addSeparator();
+        QAction *action = menu.addAction(v.label);
+        action->setObjectName(v.verb);
+        action->setData(v.verb);
+        action->setEnabled(v.enabled);
+    }
+    if (const QAction *chosen = menu.exec(event->globalPos()))
+        runVerb(chosen->data().toString(), row);
+}
+
+void TShellListView::runVerb(const QString &verb, int row)
+{
+    if (verb.compare(QLatin1String("rename"), Qt::CaseInsensitive) == 0) {
+        edit(m_model->index(row, 0));
+        return;
+    }
+    const ItemVerbs::Result result =
+        ItemVerbs::run(verb, *m_model->contents().folder(), m_model->contents().row(row).id, this);
+    if (!result.succeeded) {
+        if (!result.message.isEmpty())
+            showError(result.message);
+        return;
+    }
+    if (verb.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 ||
+        verb.compare(QLatin1String("paste"), Qt::CaseInsensitive) == 0)
+        refill();
+}
+
+void TShellListView::showError(const QString &message)
+{
+    showErrorBox(this, message);
+}

@@ -1,0 +1,254 @@
+#include "shell_tree_view.h"
+
+#include "einvalid_path.h"
+#include "error_box.h"
+#include "folder_node.h"
+#include "folder_tree_model.h"
+#include "id_lists.h"
+#include "item_verbs.h"
+#include "shell_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <sys/stat.h>
+
+TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
+    : QTreeView(parent), m_ns(ns), m_model(new FolderTreeModel(ns, this))
+{
+    setModel(m_model);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setIndentation(19);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TShellTreeView::onSelectionChanged);
+    connect(this, &QTreeView::expanded, this, &TShellTreeView::expandNode);
+    connect(m_model, &FolderTreeModel::renameFailed, this, &TShellTreeView::showError);
+
+    const QModelIndex top = m_model->topIndex();
+    expandNode(top);
+    setCurrentIndex(top);
+}
+
+void TShellTreeView::setShellListView(TShellListView *list)
+{
+    m_list = list;
+}
+
+void TShellTreeView::expandNode(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    if (m_model->canFetchMore(index))
+        m_model->fetchMore(index);
+    if (m_model->rowCount(index) > 0)
+        expand(index);
+    else
+        collapse(index);
+}
+
+FolderNode *TShellTreeView::selectedNode() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? nullptr : m_model->nodeFor(selected.first());
+}
+
+std::optional<shell::IdList> TShellTreeView::selectedIds() const
+{
+    const FolderNode *node = selectedNode();
+    if (!node)
+        return std::nullopt;
+    return node->ids();
+}
+
+QString TShellTreeView::FolderPath() const
+{
+    const FolderNode *node = selectedNode();
+    if (!node)
+        return {};
+    const shell::ShellFolder *parent = node->parentFolder();
+    if (!parent)
+        return {};
+    const QString path = parent->displayNameOf(node->id(), shell::NameForm::Parsing);
+    if (path.startsWith(QLatin1String("::{")))
+        return parent->displayNameOf(node->id(), shell::NameForm::Normal);
+    return path;
+}
+
+void TShellTreeView::setFolderPath(const QString &path)
+{
+    const std::optional<shell::IdList> ids = m_ns.parseDisplayName(path);
+    if (!ids)
+        throw EInvalidPath(path);
+    FolderNode *node = selectedNode();
+    if (node && chooser::sameItem(node->parentFolder(), node->ids(), *ids))
+        return;
+    if (followFolder(*ids) && m_list)
+        m_list->showFolder(selectedNode()->ids());
+}
+
+FolderNode *TShellTreeView::findFrom(FolderNode *current, const shell::IdList &ids) const
+{
+    // Through the nodes that exist, in display order, from `current` to the end of its subtree.
+    std::vector<FolderNode *> pending{current};
+    while (!pending.empty()) {
+        FolderNode *node = pending.back();
+        pending.pop_back();
+        if (chooser::sameItem(node->parentFolder(), node->ids(), ids))
+            return node;
+        const auto &children = node->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(it->get());
+    }
+    return nullptr;
+}
+
+bool TShellTreeView::followFolder(const shell::IdList &ids)
+{
+    FolderNode *selected = selectedNode();
+    if (selected && chooser::sameItem(selected->parentFolder(), selected->ids(), ids))
+        return true;
+    QScopedValueRollback<bool> suspended(m_followingSuspended, true);
+    FolderNode *current = m_model->nodeFor(m_model->topIndex());
+    for (qsizetype length = 0; length < ids.size(); ++length) {
+        if (FolderNode *found = findFrom(current, ids.first(length))) {
+            expandNode(m_model->indexFor(found));
+            current = found;
+        }
+    }
+    FolderNode *target = findFrom(current, ids);
+    selectNode(target);
+    return target != nullptr;
+}
+
+void TShellTreeView::selectNode(FolderNode *node)
+{
+    if (!node) {
+        selectionModel()->clear();
+        return;
+    }
+    const QModelIndex index = m_model->indexFor(node);
+    setCurrentIndex(index);
+    scrollTo(index);
+}
+
+void TShellTreeView::onSelectionChanged()
+{
+    if (m_followingSuspended || !m_list)
+        return;
+    const FolderNode *node = selectedNode();
+    if (!node)
+        return;
+    // The list already on this folder keeps its rows and selection.
+    if (chooser::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
+        return;
+    m_list->showFolder(node->ids());
+}
+
+void TShellTreeView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The node under the pointer, else the selected one; the selection itself stays put.
+    QModelIndex index =
+        event->reason() == QContextMenuEvent::Mouse ? indexAt(event->pos()) : QModelIndex();
+    if (!index.isValid()) {
+        const QModelIndexList selected = selectionModel()->selectedIndexes();
+        if (selected.isEmpty())
+            return;
+        index = selected.first();
+    }
+    FolderNode *node = m_model->nodeFor(index);
+    shell::ShellFolder *parent = node->parentFolder();
+    if (!parent)
+        return;
+    const QList<ItemVerbs::Verb> verbs = ItemVerbs::verbsFor(*parent, node->id());
+    if (verbs.isEmpty())
+        return;
+    QMenu menu(this);
+    for (const ItemVerbs::Verb &v : verbs) {
+        if (v.separatorBefore)
+            menu.addSeparator();
+        QAction *action = menu.addAction(v.label);
+        action->setObjectName(v.verb);
+        action->setData(v.verb);
+        action->setEnabled(v.enabled);
+    }
+    const QAction *chosen = menu.exec(event->globalPos());
+    if (chosen)
+        runVerb(chosen->data().toString(), node);
+}
+
+void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
+{
+    if (verb.compare(QLatin1String("rename"), Qt::CaseInsensitive) == 0) {
+        if (FolderNode *selected = selectedNode())
+            edit(m_model->indexFor(selected));
+        return;
+    }
+    shell::ShellFolder *parent = node->parentFolder();
+    const std::optional<QByteArray> path = parent->fileSystemPath(node->id());
+    const ItemVerbs::Result result = ItemVerbs::run(verb, *parent, node->id(), this);
+    if (!result.succeeded) {
+        if (!result.message.isEmpty())
+            showError(result.message);
+        return;
+    }
+    if (verb.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0) {
+        struct stat st
+        {
+        };
+        const bool regularFile = path && ::stat(path->constData(), &st) == 0 && S_ISREG(st.st_mode);
+        if (!regularFile)
+            m_model->removeNode(m_model->indexFor(node));
+    } else if (verb.compare(QLatin1String("paste"), Qt::CaseInsensitive) == 0) {
+        if (FolderNode *selected = selectedNode())
+            rebuildSubtree(selected);
+    }
+}
+
+void TShellTreeView::rebuildSubtree(FolderNode *node)
+{
+    QScopedValueRollback<bool> suspended(m_followingSuspended, true);
+    // Nodes are found again by their identifier lists once the subtree is created anew.
+    QList<shell::IdList> expandedIds;
+    std::vector<const FolderNode *> pending{node};
+    while (!pending.empty()) {
+        const FolderNode *n = pending.back();
+        pending.pop_back();
+        if (isExpanded(m_model->indexFor(n)))
+            expandedIds.append(n->ids());
+        for (const auto &child : n->children())
+            pending.push_back(child.get());
+    }
+    const std::optional<shell::IdList> selected = selectedIds();
+    const FolderNode *topVisible = m_model->nodeFor(indexAt(QPoint(0, 0)));
+    const std::optional<shell::IdList> topIds =
+        topVisible ? std::optional<shell::IdList>(topVisible->ids()) : std::nullopt;
+
+    const QModelIndex index = m_model->indexFor(node);
+    const bool wasExpanded = isExpanded(index);
+    m_model->refetch(index);
+    const auto findExisting = [this](const shell::IdList &ids) {
+        return findFrom(m_model->nodeFor(m_model->topIndex()), ids);
+    };
+    for (const shell::IdList &ids : expandedIds) {
+        if (FolderNode *n = findExisting(ids))
+            expandNode(m_model->indexFor(n));
+    }
+    if (wasExpanded)
+        expand(index);
+    if (selected) {
+        if (FolderNode *n = findExisting(*selected))
+            selectNode(n);
+    }
+    if (topIds) {
+        if (FolderNode *n = findExisting(*topIds))
+            scrollTo(m_model->indexFor(n), QAbstractItemView::PositionAtTop);
+    }
+}
+
+void TShellTreeView::showError(const QString &message)
+{
+    showErrorBox(this, message);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+// The folder tree: the computer node at the top, folders only, children created on first
+// expansion. Its FolderPath shows a folder when written and names the selected one when read.
+
+#include "shell/shell_namespace.h"
+
+#include <QTreeView>
+
+class FolderNode;
+class FolderTreeModel;
+class TShellListView;
+
+class TShellTreeView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent = nullptr);
+
+    // Throws EInvalidPath when the namespace cannot parse `path`; nothing changes then.
+    void setFolderPath(const QString &path);
+    // The selected folder's path; the display name of a virtual folder; empty without selection.
+    QString FolderPath() const;
+
+    void setShellListView(TShellListView *list);
+    TShellListView *shellListView() const { return m_list; }
+    FolderTreeModel *folderModel() const { return m_model; }
+
+    // Moves the selection to the node of `ids`, expanding its ancestors, without telling the
+    // list (which is already there). Returns whether a node was selected.
+    bool followFolder(const shell::IdList &ids);
+    // The full identifier list of the selected node, if any.
+    std::optional<shell::IdList> selectedIds() const;
+    // Expands a node, creating its children the first time.
+    void expandNode(const QModelIndex &index);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    FolderNode *selectedNode() const;
+    FolderNode *findFrom(FolderNode *current, const shell::IdList &ids) const;
+    void selectNode(FolderNode *node);
+    void onSelectionChanged();
+    void runVerb(const QString &verb, FolderNode *node);
+    void rebuildSubtree(FolderNode *node);
+    void showError(const QString &message);
+
+    const shell::ShellNamespace &m_ns;
+    FolderTreeModel *m_model;
+    TShellListView *m_list = nullptr;
+    bool m_followingSuspended = false;
+};
