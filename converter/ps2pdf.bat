@@ -1,0 +1,273 @@
+#!/bin/sh
+# Brakwen's PostScript-to-PDF converter, run as: /bin/sh ps2pdf.bat FILE.eps FILE.pdf
+#
+# The input is several EPS files joined byte for byte. Handed to Ghostscript whole, every page
+# would take the first file's size and a file without showpage would run into the next, so the
+# input is cut at each file's own header line and every piece becomes exactly one page, sized to
+# its own %%BoundingBox. Ghostscript's device and options come from pdfwrite.rsp beside this
+# script. The PDF appears at its name only when Ghostscript succeeded.
+set -u
+LC_ALL=C
+export LC_ALL
+
+me=ps2pdf.bat
+
+fail()
+{
+    printf '%s : %s\n' "$me" "$1" >&2
+    exit 1
+}
+
+if [ "$#" -ne 2 ] || [ -z "$1" ] || [ -z "$2" ]; then
+    printf 'Utilisation : /bin/sh %s FICHIER.eps FICHIER.pdf\n' "$me" >&2
+    exit 2
+fi
+eps=$1
+pdf=$2
+
+# Parameter expansion rather than dirname: a folder name may end in a newline.
+case $0 in
+*/*) tool_dir=${0%/*} ;;
+*) tool_dir=. ;;
+esac
+[ -n "$tool_dir" ] || tool_dir=/
+case $pdf in
+*/*) pdf_dir=${pdf%/*} ;;
+*) pdf_dir=. ;;
+esac
+[ -n "$pdf_dir" ] || pdf_dir=/
+
+rsp=$tool_dir/pdfwrite.rsp
+[ -f "$rsp" ] && [ -r "$rsp" ] || fail "fichier d'options introuvable : $rsp"
+command -v gs >/dev/null 2>&1 || fail "Ghostscript (gs) est introuvable ; installez le paquet ghostscript"
+[ -f "$eps" ] || fail "fichier introuvable : $eps"
+[ ! -d "$pdf" ] || fail "le nom du PDF est celui d'un dossier : $pdf"
+size=$(wc -c <"$eps") || fail "lecture impossible : $eps"
+size=$((size + 0))
+[ "$size" -gt 0 ] || fail "fichier vide : $eps"
+
+work=
+partial=
+cleanup()
+{
+    [ -z "$partial" ] || rm -f -- "$partial"
+    [ -z "$work" ] || rm -rf -- "$work"
+}
+trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+work=$(mktemp -d) || fail "dossier temporaire impossible à créer"
+
+# The DOS EPS binary header: C5 D0 D3 C6, then the offsets and lengths of its sections.
+magic=$(printf '\305\320\323\306')
+
+# One pass over the input lists, with their byte offsets, the lines that matter: headers, the
+# borders of embedded documents and bounding boxes. Carriage returns count as line ends too;
+# turning them into line feeds keeps every offset where it was.
+tr '\r' '\n' <"$eps" |
+    grep -a -b -o -E "^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|$magic)|%%EOF(%!PS-Adobe-|$magic)" \
+        >"$work/lines"
+[ "$?" -le 1 ] || fail "lecture impossible : $eps"
+
+# A file after a DOS EPS starts right where the DOS file ends, not necessarily at a line start,
+# so every header is read wherever it sits. Only files that hold a DOS header pay for this.
+: >"$work/dos"
+if grep -a -q -F "$magic" "$work/lines"; then
+    grep -a -b -o -F "$magic" <"$eps" | cut -d: -f1 >"$work/dos-offsets"
+    while read -r offset; do
+        header=$(od -A n -t u1 -j "$offset" -N 30 <"$eps") || fail "lecture impossible : $eps"
+        printf '%s %s\n' "$offset" "$(echo $header)" >>"$work/dos"
+    done <"$work/dos-offsets"
+fi
+
+# The plan: one line per piece, "start length width height x y" for a page sized to its
+# bounding box, "start length doc" for a piece without a usable one (it keeps its own pages, on
+# the default page size), or "error message" for input that cannot be read soundly.
+awk -v size="$size" -v dosfile="$work/dos" -v magic="$magic" '
+function u32(f, i) { return f[i] + 256 * (f[i + 1] + 256 * (f[i + 2] + 256 * f[i + 3])) }
+function numeric(s) { return s ~ /^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ }
+# Reads the first usable %%BoundingBox of the piece between from and to, outside embedded
+# documents; sets llx lly urx ury and returns 1 when there is one.
+function boxIn(from, to,    k, depth, f, n) {
+    depth = 0
+    for (k = first(from); k <= count && off[k] < to; k++) {
+        if (kind[k] == "begin") depth++
+        else if (kind[k] == "end") { if (depth > 0) depth-- }
+        else if (kind[k] == "box" && depth == 0) {
+            n = split(text[k], f, /[ \t\f\v\n]+/)
+            if (n >= 1 && f[1] == "") { f[1] = f[2]; f[2] = f[3]; f[3] = f[4]; f[4] = f[5]; n-- }
+            if (n < 4 || !numeric(f[1]) || !numeric(f[2]) || !numeric(f[3]) || !numeric(f[4]))
+                continue
+            if (n > 4 && f[5] != "") continue
+            if (f[3] + 0 <= f[1] + 0 || f[4] + 0 <= f[2] + 0) continue
+            llx = f[1] + 0; lly = f[2] + 0; urx = f[3] + 0; ury = f[4] + 0
+            return 1
+        }
+    }
+    return 0
+}
+# Index of the first line at or after offset o.
+function first(o,    lo, hi, mid) {
+    lo = 1; hi = count + 1
+    while (lo < hi) { mid = int((lo + hi) / 2); if (off[mid] < o) lo = mid + 1; else hi = mid }
+    return lo
+}
+function emit(start, n) {
+    if (boxIn(start, start + n))
+        printf "%.0f %.0f %.10g %.10g %.10g %.10g\n", start, n, urx - llx, ury - lly, -llx, -lly
+    else
+        printf "%.0f %.0f doc\n", start, n
+}
+BEGIN {
+    while ((getline line < dosfile) > 0) {
+        n = split(line, f, " ")
+        # A header cut short by the end of the input is refused below.
+        if (n < 31) { dosPs[f[1]] = 0; dosPsLen[f[1]] = 0; dosEnd[f[1]] = 0; continue }
+        for (i = 1; i <= 30; i++) h[i - 1] = f[i + 1]
+        dosPs[f[1]] = u32(h, 4); dosPsLen[f[1]] = u32(h, 8)
+        end = u32(h, 4) + u32(h, 8)
+        if (u32(h, 12) + u32(h, 16) > end) end = u32(h, 12) + u32(h, 16)
+        if (u32(h, 20) + u32(h, 24) > end) end = u32(h, 20) + u32(h, 24)
+        dosEnd[f[1]] = end
+    }
+}
+{
+    c = index($0, ":")
+    o = substr($0, 1, c - 1) + 0
+    t = substr($0, c + 1)
+    count++
+    if (substr(t, 1, 5) == "%%EOF") { o += 5; t = substr(t, 6) }
+    off[count] = o
+    if (substr(t, 1, 11) == "%!PS-Adobe-" || substr(t, 1, 4) == magic) kind[count] = "header"
+    else if (substr(t, 1, 15) == "%%BeginDocument") kind[count] = "begin"
+    else if (substr(t, 1, 13) == "%%EndDocument") kind[count] = "end"
+    else { kind[count] = "box"; text[count] = substr(t, 15) }
+}
+END {
+    pos = 0
+    piece = 0
+    while (pos < size) {
+        piece++
+        if (pos in dosPs) {
+            ps = pos + dosPs[pos]; psLen = dosPsLen[pos]
+            if (dosPs[pos] < 30 || psLen == 0 || ps + psLen > size || pos + dosEnd[pos] > size) {
+                printf "error fichier %d : en-tête EPS DOS incohérent (partie PostScript hors du fichier)\n", piece
+                exit
+            }
+            emit(ps, psLen)
+            pos += dosEnd[pos]
+            continue
+        }
+        # A piece runs to the next header outside an embedded document.
+        stop = size
+        depth = 0
+        for (k = first(pos); k <= count; k++) {
+            if (off[k] <= pos) continue
+            if (kind[k] == "begin") depth++
+            else if (kind[k] == "end") { if (depth > 0) depth-- }
+            else if (kind[k] == "header" && depth == 0) { stop = off[k]; break }
+        }
+        emit(pos, stop - pos)
+        pos = stop
+    }
+}' <"$work/lines" >"$work/plan" || fail "analyse impossible : $eps"
+
+# The page program: each piece is read from standard input through a filter that ends where the
+# piece ends, inside save and restore, with showpage and the page set-up disarmed for an EPS.
+{
+    cat <<'EOF'
+%!PS
+/BrakwenConverter 16 dict def
+BrakwenConverter begin
+/in (%stdin) (r) file def
+/defaultSize currentpagedevice /PageSize get def
+/drop { dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter flushfile } { pop } ifelse } bind def
+end
+% The piece runs from a second filter over the first: a piece that closes its own file cannot
+% move the start of the next one, since the first filter is drained afterwards.
+/brakwenExec { % isEps --
+  //BrakwenConverter begin
+    /eps exch def
+    /ops count 1 sub def
+    /dicts countdictstack 1 sub def
+    /state save def
+  end
+  userdict begin
+  /quit {} def
+  //BrakwenConverter /eps get {
+    /showpage {} def /copypage {} def /setpagedevice { pop } def
+    0 setgray 0 setlinecap 1 setlinewidth 0 setlinejoin 10 setmiterlimit [] 0 setdash newpath
+    false setstrokeadjust false setoverprint
+  } if
+  //BrakwenConverter /src get //BrakwenConverter /len get () /SubFileDecode filter cvx exec
+  count //BrakwenConverter /ops get sub { pop } repeat
+  countdictstack //BrakwenConverter /dicts get sub { end } repeat
+  //BrakwenConverter /state get restore
+  //BrakwenConverter /src get flushfile
+} bind def
+/brakwenEps { % skip length width height x y --
+  //BrakwenConverter begin
+    /y exch def /x exch def /h exch def /w exch def /len exch def drop
+    << /PageSize [w h] >> setpagedevice
+    x y translate
+    /src in len () /SubFileDecode filter def
+  end
+  true brakwenExec
+  showpage
+} bind def
+/brakwenDoc { % skip length --
+  //BrakwenConverter begin
+    /len exch def drop
+    << /PageSize defaultSize >> setpagedevice
+    /src in len () /SubFileDecode filter def
+    /pages currentpagedevice /PageCount get def
+  end
+  false brakwenExec
+  currentpagedevice /PageCount get //BrakwenConverter /pages get eq { showpage } if
+} bind def
+EOF
+    read_to=0
+    while read -r start length a b x y; do
+        if [ "$start" = error ]; then
+            fail "$eps : $length $a $b $x $y"
+        fi
+        if [ "$a" = doc ] && [ "$length" -le 4096 ]; then
+            # Blank lines before a header, or padding after a DOS EPS, make no page.
+            if [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
+                continue
+            fi
+        fi
+        skip=$((start - read_to))
+        read_to=$((start + length))
+        if [ "$a" = doc ]; then
+            printf '%s %s brakwenDoc\n' "$skip" "$length"
+        else
+            printf '%s %s %s %s %s %s brakwenEps\n' "$skip" "$length" "$a" "$b" "$x" "$y"
+        fi
+    done <"$work/plan"
+} >"$work/pages.ps"
+status=$?
+[ "$status" -eq 0 ] || exit "$status"
+grep -q -E 'brakwen(Eps|Doc)$' "$work/pages.ps" || fail "$eps : aucune page à convertir"
+
+# The PDF is written to a hidden name in its own folder and renamed into place only once
+# Ghostscript has succeeded: a failed conversion leaves no PDF behind. Ghostscript writes the PDF
+# on standard output and everything it says on standard error, so no path is ever interpreted by
+# it (a % in a name, a colon, a leading dash).
+partial=$(mktemp "$pdf_dir/.ps2pdf-XXXXXX") || fail "écriture impossible dans le dossier : $pdf_dir"
+case $work in
+/*) pages=$work/pages.ps ;;
+*) pages=./$work/pages.ps ;;
+esac
+gs -sstdout=%stderr @"$rsp" -dSAFER -dBATCH -dNOPAUSE -sOutputFile=- "$pages" <"$eps" >"$partial"
+status=$?
+[ "$status" -eq 0 ] || fail "Ghostscript a échoué (code $status) ; aucun PDF n'a été écrit"
+[ -s "$partial" ] || fail "Ghostscript n'a rien écrit ; aucun PDF n'a été écrit"
+
+# mktemp creates the file private; the PDF gets the usual permissions.
+chmod "$(printf '%o' $((0666 & ~$(umask))))" "$partial" || fail "droits du PDF impossibles à régler"
+mv -f -- "$partial" "$pdf" || fail "le PDF ne peut pas être mis en place : $pdf"
+partial=
+exit 0

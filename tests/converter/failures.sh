@@ -1,0 +1,75 @@
+#!/bin/sh
+# A conversion that cannot succeed exits non-zero, says why on stderr and leaves no PDF, not even
+# a partial one, and nothing else behind.
+. "$(dirname "$0")/lib.sh"
+
+eps "$work/a.eps" 0 0 200 100 AAA
+eps "$work/broken.eps" 0 0 100 100 BROKEN body='nosuchoperator'
+cat "$work/a.eps" "$work/broken.eps" "$work/a.eps" >"$work/joined.eps"
+check "a PostScript error in one file fails the conversion" not to_pdf "$work/joined.eps" "$work/joined.pdf"
+check "Ghostscript's own message reaches stderr" err_has "nosuchoperator"
+check "no PDF and no partial file are left" only_files "$work" a.eps broken.eps joined.eps
+
+printf 'an older PDF\n' >"$work/joined.pdf"
+to_pdf "$work/joined.eps" "$work/joined.pdf"
+check "a failed conversion leaves an existing file at the PDF's name as it was" \
+    test "$(cat "$work/joined.pdf")" = "an older PDF"
+rm -f "$work/joined.pdf"
+
+# A Ghostscript that writes a PDF and then fails: its exit status is what tells.
+mkdir "$scratch/fakebin"
+printf '#!/bin/sh\nprintf "%%%%PDF-1.7 partial"\necho "fake failure" >&2\nexit 1\n' >"$scratch/fakebin/gs"
+chmod 755 "$scratch/fakebin/gs"
+check "a Ghostscript that fails after writing fails the conversion" \
+    not env PATH="$scratch/fakebin:$PATH" /bin/sh "$tool_dir/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
+check "and its partial PDF is not kept" only_files "$work" a.eps broken.eps joined.eps
+
+check "without Ghostscript the conversion fails" \
+    not env PATH=/nonexistent /bin/sh "$tool_dir/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
+check "saying that Ghostscript is missing" err_has "Ghostscript (gs)"
+
+# Wrong calls.
+check "no arguments is a usage error" sh -c '/bin/sh "$1/ps2pdf.bat" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir"
+check "one argument is a usage error" sh -c '/bin/sh "$1/ps2pdf.bat" "$2" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps"
+check "three arguments are a usage error" \
+    sh -c '/bin/sh "$1/ps2pdf.bat" "$2" "$3" "$3" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps" "$work/x.pdf"
+check "a missing input fails" not to_pdf "$work/missing.eps" "$work/missing.pdf"
+check "naming it" err_has "missing.eps"
+: >"$work/empty.eps"
+check "an empty input fails" not to_pdf "$work/empty.eps" "$work/empty.pdf"
+printf '\n\n  \n' >"$work/blank.eps"
+check "an input of blank lines fails" not to_pdf "$work/blank.eps" "$work/blank.pdf"
+mkdir "$work/folder.pdf"
+check "a PDF name that is a folder fails" not to_pdf "$work/a.eps" "$work/folder.pdf"
+check "and the folder is left empty" only_files "$work/folder.pdf"
+rmdir "$work/folder.pdf"
+check "nothing was written for the wrong calls" only_files "$work" a.eps broken.eps joined.eps empty.eps blank.eps
+
+# A converter without its response file.
+mkdir "$scratch/norsp"
+cp "$tool_dir/ps2pdf.bat" "$scratch/norsp/"
+check "without pdfwrite.rsp the conversion fails" \
+    not /bin/sh "$scratch/norsp/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
+check "saying so" err_has "pdfwrite.rsp"
+
+# A folder the user may not write to (as an unprivileged user: root writes anywhere).
+mkdir "$scratch/tool" "$work/locked"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$scratch/tool/"
+chmod 755 "$scratch/tool" "$work/locked"
+chmod 644 "$work/a.eps"
+as_nobody()
+{
+    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/nonexistent TMPDIR=/tmp "$@"
+}
+check "an unwritable PDF folder fails the conversion" \
+    not as_nobody /bin/sh "$scratch/tool/ps2pdf.bat" "$work/a.eps" "$work/locked/a.pdf" 2>"$scratch/err"
+check "saying where it could not write" err_has "locked"
+check "and leaves the folder as it was" only_files "$work/locked"
+chmod 777 "$work/locked"
+check "the same user converts once the folder is writable" \
+    as_nobody sh -c 'umask 027; exec /bin/sh "$@"' - "$scratch/tool/ps2pdf.bat" "$work/a.eps" \
+    "$work/locked/a.pdf" 2>"$scratch/err"
+check "the PDF gets the permissions the user's umask gives, not a temporary file's" \
+    test "$(stat -c %a "$work/locked/a.pdf")" = 640
+
+finish

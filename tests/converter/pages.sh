@@ -1,0 +1,52 @@
+#!/bin/sh
+# Joined EPS files become one page each, at each file's own size, whatever the files leave behind.
+. "$(dirname "$0")/lib.sh"
+
+# Three boxes of different sizes and origins; the second has no showpage and leaves operands,
+# open dictionaries, a saved graphics state and a scale behind; the third gives its box at the end.
+eps "$work/a.eps" 0 0 200 100 AAA
+eps "$work/b.eps" 50 50 350 450 BBB noshowpage body='1 2 3 10 dict begin gsave 5 5 scale'
+eps "$work/c.eps" -20 -10 80 190 CCC atend
+cat "$work/a.eps" "$work/b.eps" "$work/c.eps" >"$work/joined.eps"
+before=$(cksum <"$work/joined.eps")
+check "three joined files convert" to_pdf "$work/joined.eps" "$work/joined.pdf"
+check "one page per file, each at its own size" has_sizes "$work/joined.pdf" "200x100 300x400 100x200"
+check "page 1 holds only the first file" text_is "$work/joined.pdf" 1 AAA
+check "a file without showpage does not run into the next" text_is "$work/joined.pdf" 2 BBB
+check "page 3 holds only the third file" text_is "$work/joined.pdf" 3 CCC
+check "page 1 is placed on its box" corners_marked "$work/joined.pdf" 1 200 100
+check "a box away from the origin is moved onto the page" corners_marked "$work/joined.pdf" 2 300 400
+check "what a file leaves behind does not shift the next" corners_marked "$work/joined.pdf" 3 100 200
+check "the input is left as it was" test "$(cksum <"$work/joined.eps")" = "$before"
+check "only the PDF is added beside the input" only_files "$work" a.eps b.eps c.eps joined.eps joined.pdf
+
+# A file's own showpage and setpagedevice make no extra page and no other size.
+eps "$work/d.eps" 0 0 150 150 DDD body='<< /PageSize [612 792] >> setpagedevice showpage'
+cat "$work/d.eps" "$work/a.eps" >"$work/showpages.eps"
+check "extra showpage and page set-up in a file are ignored" to_pdf "$work/showpages.eps" "$work/showpages.pdf"
+check "still one page per file" has_sizes "$work/showpages.pdf" "150x150 200x100"
+
+# PostScript without a bounding box keeps its own pages on the default page size, and a page
+# is made for it when it never shows one; the next file gets its own size back.
+printf '%s\n' '%!PS-Adobe-3.0' '/Helvetica findfont 10 scalefont setfont' \
+    '72 72 moveto (DOC1) show showpage 72 72 moveto (DOC2) show showpage' >"$work/doc.ps"
+printf '%s\n' '%!PS-Adobe-3.0' '/Helvetica findfont 10 scalefont setfont 72 72 moveto (NOSHOW) show' \
+    >"$work/noshow.ps"
+cat "$work/a.eps" "$work/doc.ps" "$work/noshow.ps" "$work/b.eps" >"$work/mixed.eps"
+check "files without a bounding box convert" to_pdf "$work/mixed.eps" "$work/mixed.pdf"
+echo showpage | gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pdfwrite -sOutputFile="$scratch/blank.pdf" -
+default=$(sizes "$scratch/blank.pdf")
+check "their pages keep the default size, the next file its own" \
+    has_sizes "$work/mixed.pdf" "200x100 $default $default $default 300x400"
+check "a document's own pages are kept in order" text_is "$work/mixed.pdf" 3 DOC2
+check "a document that never shows its page still gets one" text_is "$work/mixed.pdf" 4 NOSHOW
+
+# Blank lines before the first header make no page of their own.
+{
+    printf '\n  \r\n'
+    cat "$work/a.eps" "$work/c.eps"
+} >"$work/leading.eps"
+check "blank lines before the first header convert" to_pdf "$work/leading.eps" "$work/leading.pdf"
+check "and make no blank page" has_sizes "$work/leading.pdf" "200x100 100x200"
+
+finish
