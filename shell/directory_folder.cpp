@@ -103,8 +103,9 @@ std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
                        ? Kind::Folder
                        : Kind::NonFolder;
         }
-        const bool matches =
-            kind == Kind::Unknown || (kind == Kind::Folder ? wantFolders : wantOthers);
+        const bool matches = kind == Kind::Unknown
+                                 ? (wantFolders && wantOthers)
+                                 : (kind == Kind::Folder ? wantFolders : wantOthers);
         if (!matches)
             continue;
         ItemId id(entry->d_name);

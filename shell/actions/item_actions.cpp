@@ -1,0 +1,151 @@
+#include "item_actions.h"
+
+#include "file_clipboard.h"
+#include "paste_operation.h"
+#include "properties_dialog.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QGuiApplication>
+#include <QUrl>
+
+namespace shell::actions {
+
+namespace {
+
+std::optional<QByteArray> pathOf(const ShellFolder &folder, const ItemId &child)
+{
+    std::optional<QByteArray> path = folder.fileSystemPath(child);
+    if (path && path->isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+QByteArray parentOf(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+VerbResult failure(const QString &message)
+{
+    return VerbResult{false, message};
+}
+
+VerbResult deleteToTrash(const QByteArray &path)
+{
+    // Qt's trash takes text paths; a name that is not UTF-8 would reach the trash as another
+    // name, so it is refused instead of risking the wrong entry.
+    const QString text = QFile::decodeName(path);
+    if (QFile::encodeName(text) != path)
+        return failure(QStringLiteral("« %1 » ne peut être mis à la corbeille : son nom n'est "
+                                      "pas lisible")
+                           .arg(text));
+    QFile file(text);
+    if (!file.moveToTrash())
+        return failure(QStringLiteral("« %1 » n'a pu être mis à la corbeille").arg(text));
+    return {true, {}};
+}
+
+VerbResult paste(const ShellFolder &folder, const ItemId &child, const QByteArray &path)
+{
+    const QByteArray target = (folder.attributesOf(child) & Folder) ? path : parentOf(path);
+    const FileClipboard::Content content = FileClipboard::take();
+    if (content.paths.isEmpty())
+        return failure(QStringLiteral("Le presse-papiers ne contient aucun fichier"));
+    const PasteOperation::Result result = PasteOperation::run(content.paths, target, content.cut);
+    // Moved files are no longer where the clipboard says: pasting them twice would fail.
+    if (content.cut && result.errors.isEmpty())
+        FileClipboard::clear();
+    if (!result.errors.isEmpty())
+        return failure(result.errors.join(QLatin1Char('\n')));
+    return {true, {}};
+}
+
+QUrl urlOf(const QByteArray &path)
+{
+    return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"));
+}
+
+} // namespace
+
+QList<Verb> verbsFor(const ShellFolder &folder, const ItemId &child)
+{
+    const quint32 attributes = folder.attributesOf(child);
+    const bool hasPath = pathOf(folder, child).has_value();
+    const bool canRename = (attributes & CanRename) != 0;
+    const bool hasClipboard = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) &&
+                              FileClipboard::holdsFiles();
+    QList<Verb> verbs;
+    verbs.append({OpenVerb, QStringLiteral("Ouvrir"), hasPath, false});
+    verbs.append({CutVerb, QStringLiteral("Couper"), hasPath && canRename, true});
+    verbs.append({CopyVerb, QStringLiteral("Copier"), hasPath, false});
+    verbs.append({PasteVerb, QStringLiteral("Coller"), hasPath && hasClipboard, false});
+    verbs.append({DeleteVerb, QStringLiteral("Supprimer"), hasPath && canRename, true});
+    verbs.append({RenameVerb, QStringLiteral("Renommer"), canRename, false});
+    verbs.append({PropertiesVerb, QStringLiteral("Propriétés"), true, true});
+    return verbs;
+}
+
+VerbResult invokeVerb(const QString &verb, const ShellFolder &folder, const ItemId &child,
+                      QWidget *parent)
+{
+    const auto is = [&](QLatin1String name) {
+        return verb.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    if (is(PropertiesVerb)) {
+        PropertiesDialog dialog(ItemFacts::of(folder, child), parent);
+        dialog.exec();
+        return {true, {}};
+    }
+    if (is(RenameVerb))
+        return failure({});
+    const std::optional<QByteArray> path = pathOf(folder, child);
+    if (!path)
+        return failure(QStringLiteral("Cet élément n'est pas dans le système de fichiers"));
+    if (is(OpenVerb))
+        return openItem(folder, child) ? VerbResult{true, {}}
+                                       : failure(QStringLiteral("Impossible d'ouvrir « %1 »")
+                                                     .arg(QFile::decodeName(*path)));
+    if (is(CutVerb) || is(CopyVerb)) {
+        FileClipboard::put({*path}, is(CutVerb));
+        return {true, {}};
+    }
+    if (is(PasteVerb))
+        return paste(folder, child, *path);
+    if (is(DeleteVerb)) {
+        if ((folder.attributesOf(child) & CanRename) == 0)
+            return failure(QStringLiteral("Cet élément ne peut être supprimé"));
+        return deleteToTrash(*path);
+    }
+    return failure(QStringLiteral("Commande inconnue : %1").arg(verb));
+}
+
+bool openItem(const ShellFolder &folder, const ItemId &child)
+{
+    const std::optional<QByteArray> path = pathOf(folder, child);
+    return path && QDesktopServices::openUrl(urlOf(*path));
+}
+
+QIcon iconFor(const ShellFolder &folder, const ItemId &child, bool open)
+{
+    const quint32 attributes = folder.attributesOf(child);
+    QFileIconProvider provider;
+    QIcon fallback;
+    const QString name = folder.iconNameOf(child, open);
+    if (name == QLatin1String("computer"))
+        fallback = provider.icon(QAbstractFileIconProvider::Computer);
+    else if (name.startsWith(QLatin1String("drive-")))
+        fallback = provider.icon(QAbstractFileIconProvider::Drive);
+    else if (attributes & Folder)
+        fallback = QIcon::fromTheme(open ? QStringLiteral("folder-open") : QStringLiteral("folder"),
+                                    provider.icon(QAbstractFileIconProvider::Folder));
+    else
+        fallback = provider.icon(QAbstractFileIconProvider::File);
+    return name.isEmpty() ? fallback : QIcon::fromTheme(name, fallback);
+}
+
+} // namespace shell::actions

@@ -1,0 +1,43 @@
+#include "item_facts.h"
+
+#include "item_details.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <sys/stat.h>
+
+namespace shell::actions {
+
+ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
+{
+    ItemFacts facts;
+    facts.name = folder.displayNameOf(child, NameForm::InFolder);
+    const quint32 attributes = folder.attributesOf(child);
+    const std::optional<QByteArray> path = folder.fileSystemPath(child);
+    if (!path) {
+        facts.type = (attributes & Folder) ? QStringLiteral("Dossier système") : QString();
+        return facts;
+    }
+    QByteArray where = *path;
+    while (where.size() > 1 && where.endsWith('/'))
+        where.chop(1);
+    const qsizetype slash = where.lastIndexOf('/');
+    facts.location = QString::fromUtf8(slash <= 0 ? QByteArray("/") : where.left(slash));
+    facts.type = ItemDetails::typeName(*path, where.mid(slash + 1));
+
+    struct stat st
+    {
+    };
+    if (::stat(path->constData(), &st) != 0 && ::lstat(path->constData(), &st) != 0)
+        return facts;
+    if (!S_ISDIR(st.st_mode)) {
+        const QLocale french(QLocale::French, QLocale::France);
+        facts.size = QStringLiteral("%1 (%2 octets)")
+                         .arg(ItemDetails::formatSize(qint64(st.st_size)),
+                              french.toString(qint64(st.st_size)));
+    }
+    facts.modified = ItemDetails::formatTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
+    return facts;
+}
+
+} // namespace shell::actions

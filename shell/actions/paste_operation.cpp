@@ -1,0 +1,255 @@
+#include "paste_operation.h"
+
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace shell::actions {
+
+namespace {
+
+QByteArray join(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray baseName(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray parentOf(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+bool exists(const QByteArray &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+bool renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (exists(to)) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
+bool writeAll(int fd, const char *data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool copyFileContent(const QByteArray &from, const QByteArray &to, mode_t mode)
+{
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ok = false; // a read error is not the end of the file
+            break;
+        }
+        if (got == 0)
+            break;
+        if (!writeAll(out, buffer, got)) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    if (::close(out) != 0)
+        ok = false;
+    return ok;
+}
+
+bool removeTree(const QByteArray &path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.constData()) == 0;
+    DIR *dir = ::opendir(path.constData());
+    if (dir == nullptr)
+        return false;
+    bool ok = true;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        ok = removeTree(join(path, name)) && ok;
+    }
+    ::closedir(dir);
+    return ::rmdir(path.constData()) == 0 && ok;
+}
+
+// Copies `from` to the new entry `to`; a folder is made under `to` directly (it is new, so
+// nobody else's), a file under a temporary name renamed into place.
+bool copyTree(const QByteArray &from, const QByteArray &to)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(from.constData(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, Qt::Uninitialized);
+        const ssize_t length = ::readlink(from.constData(), target.data(), size_t(target.size()));
+        if (length < 0 || length >= target.size())
+            return false;
+        target.truncate(length);
+        return ::symlink(target.constData(), to.constData()) == 0;
+    }
+    if (S_ISREG(st.st_mode)) {
+        const QByteArray temporary =
+            join(parentOf(to), "." + baseName(to) + ".brakwen-" + QByteArray::number(::getpid()));
+        if (!copyFileContent(from, temporary, st.st_mode)) {
+            ::unlink(temporary.constData());
+            return false;
+        }
+        if (!renameNoReplace(temporary, to)) {
+            ::unlink(temporary.constData());
+            return false;
+        }
+        return true;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return false; // devices, FIFOs and sockets are not copied
+    if (::mkdir(to.constData(), (st.st_mode & 07777) | S_IRWXU) != 0)
+        return false;
+    DIR *dir = ::opendir(from.constData());
+    if (dir == nullptr)
+        return false;
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (entry == nullptr) {
+            ok = ok && errno == 0;
+            break;
+        }
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        ok = copyTree(join(from, name), join(to, name)) && ok;
+    }
+    ::closedir(dir);
+    ::chmod(to.constData(), st.st_mode & 07777);
+    return ok;
+}
+
+QString shown(const QByteArray &path)
+{
+    return QString::fromUtf8(baseName(path));
+}
+
+} // namespace
+
+QByteArray PasteOperation::freeName(const QByteArray &folder, const QByteArray &name, bool isFolder)
+{
+    if (!exists(join(folder, name)))
+        return name;
+    // The extension stays last so the copy keeps its type; a leading dot is no extension.
+    const qsizetype dot = isFolder ? -1 : name.lastIndexOf('.');
+    const QByteArray stem = dot > 0 ? name.left(dot) : name;
+    const QByteArray extension = dot > 0 ? name.mid(dot) : QByteArray();
+    for (int n = 1;; ++n) {
+        const QByteArray suffix = n == 1 ? " (copie)" : " (copie " + QByteArray::number(n) + ')';
+        const QByteArray candidate = stem + suffix + extension;
+        if (!exists(join(folder, candidate)))
+            return candidate;
+    }
+}
+
+PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
+                                           const QByteArray &folder, bool move)
+{
+    Result result;
+    for (const QByteArray &source : sources) {
+        struct stat st
+        {
+        };
+        if (::lstat(source.constData(), &st) != 0) {
+            result.errors.append(QStringLiteral("« %1 » n'existe plus").arg(shown(source)));
+            continue;
+        }
+        const bool isFolder = S_ISDIR(st.st_mode);
+        if (isFolder && (folder == source || folder.startsWith(source + '/'))) {
+            result.errors.append(
+                QStringLiteral("« %1 » ne peut être collé dans lui-même").arg(shown(source)));
+            continue;
+        }
+        if (move && parentOf(source) == folder)
+            continue; // already there
+        const QByteArray target = join(folder, freeName(folder, baseName(source), isFolder));
+        bool done = false;
+        bool copying = !move;
+        if (move) {
+            done = renameNoReplace(source, target);
+            copying = !done && errno == EXDEV;
+        }
+        if (copying) {
+            done = copyTree(source, target);
+            if (done && move && !removeTree(source))
+                result.errors.append(
+                    QStringLiteral("« %1 » a été copié mais n'a pu être retiré de son dossier")
+                        .arg(shown(source)));
+        }
+        const int error = errno;
+        // A folder copied in part is taken back: the name was free, so this paste made it.
+        if (!done && copying && isFolder && exists(target))
+            removeTree(target);
+        errno = error;
+        if (done)
+            result.created.append(target);
+        else
+            result.errors.append(
+                QStringLiteral("« %1 » n'a pu être %2 : %3")
+                    .arg(shown(source), move ? QStringLiteral("déplacé") : QStringLiteral("copié"),
+                         QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    return result;
+}
+
+} // namespace shell::actions
