@@ -1,0 +1,295 @@
+#include "../temp_tree.h"
+#include "desktop_folder.h"
+#include "directory_folder.h"
+#include "file_clipboard.h"
+#include "item_actions.h"
+#include "item_facts.h"
+#include "paste_operation.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+using namespace shell;
+using namespace shell::actions;
+
+namespace {
+
+QByteArray contentOf(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+TEST(FileClipboardTest, RoundTripsPathsAndTheCutFlag)
+{
+    const QList<QByteArray> paths = {"/tmp/a b.txt", "/tmp/caf\xe9", "/tmp/100%"};
+    for (const bool cut : {false, true}) {
+        const auto data = FileClipboard::encode(paths, cut);
+        const FileClipboard::Content back = FileClipboard::decode(data.get());
+        EXPECT_EQ(back.paths, paths);
+        EXPECT_EQ(back.cut, cut);
+        EXPECT_EQ(data->data(QStringLiteral("x-special/gnome-copied-files")).split('\n').first(),
+                  cut ? QByteArray("cut") : QByteArray("copy"));
+    }
+}
+
+TEST(FileClipboardTest, ReadsWhatOtherFileManagersPut)
+{
+    QMimeData gnome;
+    gnome.setData(QStringLiteral("x-special/gnome-copied-files"),
+                  "cut\nfile:///home/u/R%C3%A9sum%C3%A9.pdf\nfile:///home/u/b");
+    FileClipboard::Content content = FileClipboard::decode(&gnome);
+    EXPECT_TRUE(content.cut);
+    EXPECT_EQ(content.paths, (QList<QByteArray>{"/home/u/Résumé.pdf", "/home/u/b"}));
+
+    QMimeData kde;
+    kde.setData(QStringLiteral("text/uri-list"),
+                "# comment\r\nfile://localhost/srv/x\r\nhttp://example.org/y\r\n");
+    kde.setData(QStringLiteral("application/x-kde-cutselection"), "1");
+    content = FileClipboard::decode(&kde);
+    EXPECT_TRUE(content.cut);
+    EXPECT_EQ(content.paths, QList<QByteArray>{"/srv/x"});
+
+    QMimeData text;
+    text.setText(QStringLiteral("/etc/passwd"));
+    EXPECT_TRUE(FileClipboard::decode(&text).paths.isEmpty());
+}
+
+class PasteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tree.makeFolder("src"));
+        ASSERT_TRUE(tree.makeFolder("src/album"));
+        ASSERT_TRUE(tree.makeFile("src/album/photo.jpg", "jpeg"));
+        ASSERT_TRUE(tree.makeFile("src/lettre.txt", "nouvelle"));
+        ASSERT_TRUE(tree.makeFolder("dest"));
+        ASSERT_TRUE(tree.makeFile("dest/lettre.txt", "ancienne"));
+    }
+
+    TempTree tree;
+};
+
+TEST_F(PasteTest, CopyNeverOverwritesAndNumbersTheCopies)
+{
+    const QByteArray dest = tree.path("dest");
+    for (int round = 0; round < 3; ++round) {
+        const auto result = PasteOperation::run({tree.path("src/lettre.txt")}, dest, false);
+        EXPECT_TRUE(result.errors.isEmpty()) << qPrintable(result.errors.join(';'));
+    }
+    EXPECT_EQ(contentOf(tree.path("dest/lettre.txt")), QByteArray("ancienne"));
+    EXPECT_EQ(contentOf(tree.path("dest/lettre (copie).txt")), QByteArray("nouvelle"));
+    EXPECT_EQ(contentOf(tree.path("dest/lettre (copie 2).txt")), QByteArray("nouvelle"));
+    EXPECT_EQ(contentOf(tree.path("dest/lettre (copie 3).txt")), QByteArray("nouvelle"));
+    EXPECT_TRUE(tree.exists("src/lettre.txt"));
+    EXPECT_EQ(PasteOperation::freeName(dest, ".bashrc", false), QByteArray(".bashrc"));
+    ASSERT_TRUE(tree.makeFile("dest/.bashrc"));
+    EXPECT_EQ(PasteOperation::freeName(dest, ".bashrc", false), QByteArray(".bashrc (copie)"));
+}
+
+TEST_F(PasteTest, CopiesFoldersWholeAndMovesThem)
+{
+    auto result = PasteOperation::run({tree.path("src/album")}, tree.path("dest"), false);
+    EXPECT_TRUE(result.errors.isEmpty());
+    EXPECT_EQ(result.created, QList<QByteArray>{tree.path("dest/album")});
+    EXPECT_EQ(contentOf(tree.path("dest/album/photo.jpg")), QByteArray("jpeg"));
+
+    result = PasteOperation::run({tree.path("src/album")}, tree.path("dest"), true);
+    EXPECT_TRUE(result.errors.isEmpty());
+    EXPECT_FALSE(tree.exists("src/album"));
+    EXPECT_EQ(contentOf(tree.path("dest/album (copie)/photo.jpg")), QByteArray("jpeg"));
+    EXPECT_EQ(contentOf(tree.path("dest/album/photo.jpg")), QByteArray("jpeg"));
+
+    // No leftover temporary files beside the copies.
+    QDir dest(QFile::decodeName(tree.path("dest")), {}, QDir::Name,
+              QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(dest.entryList(), (QStringList{"album", "album (copie)", "lettre.txt"}));
+}
+
+TEST_F(PasteTest, RefusesPastingAFolderIntoItselfAndReportsMissingSources)
+{
+    auto result = PasteOperation::run({tree.path("src")}, tree.path("src/album"), false);
+    EXPECT_EQ(result.errors.size(), 1);
+    EXPECT_FALSE(tree.exists("src/album/src"));
+    result = PasteOperation::run({tree.path("src")}, tree.path("src"), true);
+    EXPECT_EQ(result.errors.size(), 1);
+    EXPECT_TRUE(tree.exists("src/lettre.txt"));
+
+    result = PasteOperation::run({tree.path("src/absent"), tree.path("src/lettre.txt")},
+                                 tree.path("dest"), false);
+    EXPECT_EQ(result.errors.size(), 1);
+    EXPECT_EQ(result.created.size(), 1); // the others still arrive
+    // Moving into the folder it is already in changes nothing.
+    result = PasteOperation::run({tree.path("dest/lettre.txt")}, tree.path("dest"), true);
+    EXPECT_TRUE(result.errors.isEmpty());
+    EXPECT_EQ(contentOf(tree.path("dest/lettre.txt")), QByteArray("ancienne"));
+}
+
+TEST_F(PasteTest, AFailedWriteLeavesNoPartialCopy)
+{
+    ASSERT_TRUE(tree.makeFile("src/album/big.bin", QByteArray(64 * 1024, 'x')));
+    // A file-size limit makes every write past 4 KB fail (EFBIG), as a full disk would.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = PasteOperation::run({tree.path("src/album")}, tree.path("dest"), false);
+        ::_exit(result.errors.size() == 1 && result.created.isEmpty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    QDir dest(QFile::decodeName(tree.path("dest")), {}, QDir::Name,
+              QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(dest.entryList(), QStringList{"lettre.txt"});
+}
+
+class VerbTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tree.makeFolder("home"));
+        ASSERT_TRUE(tree.makeFolder("home/data"));
+        ASSERT_TRUE(tree.makeFolder("dossier"));
+        ASSERT_TRUE(tree.makeFile("dossier/brouillon.eps", "%!PS-Adobe"));
+        // Qt trashes into $XDG_DATA_HOME/Trash when the file is on the home's file system.
+        savedHome = qgetenv("HOME");
+        savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("HOME", tree.path("home"));
+        qputenv("XDG_DATA_HOME", tree.path("home/data"));
+    }
+    void TearDown() override
+    {
+        qputenv("HOME", savedHome);
+        qputenv("XDG_DATA_HOME", savedData);
+    }
+
+    TempTree tree;
+    QByteArray savedHome;
+    QByteArray savedData;
+};
+
+QStringList labelsOf(const QList<Verb> &verbs, bool enabledOnly)
+{
+    QStringList labels;
+    for (const Verb &verb : verbs) {
+        if (verb.enabled || !enabledOnly)
+            labels.append(verb.label);
+    }
+    return labels;
+}
+
+TEST_F(VerbTest, MenusOfferTheVerbsTheItemAllows)
+{
+    QGuiApplication::clipboard()->clear();
+    DirectoryFolder folder(tree.root());
+    const QList<Verb> verbs = verbsFor(folder, "dossier");
+    EXPECT_EQ(labelsOf(verbs, false), (QStringList{"Ouvrir", "Couper", "Copier", "Coller",
+                                                   "Supprimer", "Renommer", "Propriétés"}));
+    QStringList verbNames;
+    for (const Verb &verb : verbs)
+        verbNames.append(verb.verb);
+    EXPECT_EQ(verbNames,
+              (QStringList{"open", "cut", "copy", "paste", "delete", "rename", "properties"}));
+    // Nothing to paste yet.
+    EXPECT_FALSE(labelsOf(verbs, true).contains(QStringLiteral("Coller")));
+
+    DesktopFolder desktop(tree.path("home"), {}, [] { return QList<Volume>{}; });
+    EXPECT_EQ(labelsOf(verbsFor(desktop, DesktopFolder::ComputerId), true),
+              QStringList{"Propriétés"});
+    EXPECT_EQ(labelsOf(verbsFor(desktop, DesktopFolder::HomeId), true),
+              (QStringList{"Ouvrir", "Copier", "Propriétés"}));
+}
+
+TEST_F(VerbTest, CopyThenPasteIntoAFolder)
+{
+    DirectoryFolder folder(tree.path("dossier"));
+    EXPECT_TRUE(invokeVerb(QStringLiteral("COPY"), folder, "brouillon.eps").succeeded);
+    EXPECT_EQ(FileClipboard::take().paths, QList<QByteArray>{tree.path("dossier/brouillon.eps")});
+
+    DirectoryFolder root(tree.root());
+    EXPECT_TRUE(labelsOf(verbsFor(root, "home"), true).contains(QStringLiteral("Coller")));
+    const VerbResult pasted = invokeVerb(QStringLiteral("paste"), root, "home");
+    EXPECT_TRUE(pasted.succeeded) << qPrintable(pasted.message);
+    EXPECT_EQ(contentOf(tree.path("home/brouillon.eps")), QByteArray("%!PS-Adobe"));
+    // Pasting on a file pastes beside it.
+    EXPECT_TRUE(invokeVerb(QStringLiteral("paste"), folder, "brouillon.eps").succeeded);
+    EXPECT_TRUE(tree.exists("dossier/brouillon (copie).eps"));
+
+    // A cut is pasted once, then the clipboard no longer names the moved file.
+    EXPECT_TRUE(invokeVerb(QStringLiteral("cut"), folder, "brouillon.eps").succeeded);
+    EXPECT_TRUE(invokeVerb(QStringLiteral("paste"), root, "home").succeeded);
+    EXPECT_FALSE(tree.exists("dossier/brouillon.eps"));
+    EXPECT_TRUE(tree.exists("home/brouillon (copie).eps"));
+    EXPECT_FALSE(FileClipboard::holdsFiles());
+}
+
+TEST_F(VerbTest, DeleteMovesToTheTrashRecoverably)
+{
+    DirectoryFolder folder(tree.path("dossier"));
+    const VerbResult deleted = invokeVerb(QStringLiteral("delete"), folder, "brouillon.eps");
+    ASSERT_TRUE(deleted.succeeded) << qPrintable(deleted.message);
+    EXPECT_FALSE(tree.exists("dossier/brouillon.eps"));
+    EXPECT_EQ(contentOf(tree.path("home/data/Trash/files/brouillon.eps")),
+              QByteArray("%!PS-Adobe"));
+    EXPECT_TRUE(
+        contentOf(tree.path("home/data/Trash/info/brouillon.eps.trashinfo"))
+            .contains("Path=" + QUrl::toPercentEncoding(
+                                    QFile::decodeName(tree.path("dossier/brouillon.eps")), "/")));
+
+    // A name Qt cannot spell is refused rather than trashed under another name.
+    ASSERT_TRUE(tree.makeFile("dossier/caf\xe9.eps", "x"));
+    const VerbResult refused = invokeVerb(QStringLiteral("delete"), folder, "caf\xe9.eps");
+    EXPECT_FALSE(refused.succeeded);
+    EXPECT_FALSE(refused.message.isEmpty());
+    EXPECT_TRUE(tree.exists("dossier/caf\xe9.eps"));
+
+    // Rename is the views' verb; items that cannot be renamed cannot be deleted.
+    EXPECT_FALSE(invokeVerb(QStringLiteral("rename"), folder, "caf\xe9.eps").succeeded);
+    DesktopFolder desktop(tree.path("home"), {}, [] { return QList<Volume>{}; });
+    EXPECT_FALSE(invokeVerb(QStringLiteral("delete"), desktop, DesktopFolder::HomeId).succeeded);
+    EXPECT_TRUE(tree.exists("home"));
+}
+
+TEST_F(VerbTest, FactsAndIcons)
+{
+    DirectoryFolder folder(tree.path("dossier"));
+    const ItemFacts facts = ItemFacts::of(folder, "brouillon.eps");
+    EXPECT_EQ(facts.name, QStringLiteral("brouillon.eps"));
+    EXPECT_EQ(facts.location, QString::fromUtf8(tree.path("dossier")));
+    EXPECT_EQ(facts.size, QStringLiteral("10 octets (10 octets)"));
+    EXPECT_FALSE(facts.type.isEmpty());
+    EXPECT_FALSE(facts.modified.isEmpty());
+
+    DesktopFolder desktop(tree.path("home"), {}, [] { return QList<Volume>{}; });
+    EXPECT_EQ(ItemFacts::of(desktop, DesktopFolder::ComputerId).name, QStringLiteral("Ordinateur"));
+    EXPECT_FALSE(iconFor(desktop, DesktopFolder::ComputerId).isNull());
+    DirectoryFolder root(tree.root());
+    EXPECT_FALSE(iconFor(root, "dossier", true).isNull());
+    EXPECT_FALSE(iconFor(folder, "brouillon.eps").isNull());
+    EXPECT_EQ(root.iconNameOf("dossier", true), QStringLiteral("folder-open"));
+    EXPECT_EQ(folder.iconNameOf("brouillon.eps", false), QStringLiteral("image-x-eps"));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
