@@ -1,0 +1,84 @@
+#!/bin/sh
+# The menu entry and the icon: valid for freedesktop tools, installed where menus and icon themes
+# look, naming the program the build makes and an icon that is installed.
+# Arguments: the source's data folder, the build folder, the program's file name (may be empty).
+set -u
+LC_ALL=C
+export LC_ALL
+data=${1:?data folder expected}
+build=${2:?build folder expected}
+program=${3:-}
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+checks=0
+failures=0
+
+check()
+{
+    description=$1
+    shift
+    checks=$((checks + 1))
+    if "$@"; then
+        printf 'ok   %s\n' "$description"
+    else
+        printf 'FAIL %s\n' "$description"
+        failures=$((failures + 1))
+    fi
+}
+
+# validates FILE: desktop-file-validate finds neither an error nor a warning (hints may remain).
+validates()
+{
+    report=$(desktop-file-validate "$1" 2>&1) && ! printf '%s\n' "$report" | grep -q -E ': (error|warning):' || {
+        printf '%s\n' "$report" >&2
+        return 1
+    }
+}
+
+# key FILE KEY: the value of KEY in the file's [Desktop Entry] group.
+key()
+{
+    sed -n '/^\[Desktop Entry\]/,/^\[/ s/^'"$2"'=//p' "$1" | head -n 1
+}
+
+# png_is FILE SIZE: FILE is a SIZE x SIZE PNG with an alpha channel (a shaped icon, not a square).
+png_is()
+{
+    signature=$(od -A n -t x1 -N 8 "$1" | tr -d ' \n')
+    width=$(od -A n -t u1 -j 16 -N 4 "$1" | awk '{ print (($1 * 256 + $2) * 256 + $3) * 256 + $4 }')
+    height=$(od -A n -t u1 -j 20 -N 4 "$1" | awk '{ print (($1 * 256 + $2) * 256 + $3) * 256 + $4 }')
+    colour=$(od -A n -t u1 -j 25 -N 1 "$1" | tr -d ' ')
+    [ "$signature" = 89504e470d0a1a0a ] && [ "$width" = "$2" ] && [ "$height" = "$2" ] &&
+        [ "$colour" = 6 ] || {
+        printf '     %s: %s %sx%s colour type %s\n' "$1" "$signature" "$width" "$height" "$colour" >&2
+        return 1
+    }
+}
+
+check "the menu entry passes desktop-file-validate" validates "$data/brakwen.desktop"
+check "it starts the program from PATH, with no arguments" \
+    test "$(key "$data/brakwen.desktop" Exec)" = brakwen
+if [ -n "$program" ]; then
+    check "the program it starts is the one the build makes" test "$program" = brakwen
+fi
+
+cmake --install "$build" --prefix "$prefix" --component desktop >/dev/null
+share=$prefix/share
+icon=$(key "$data/brakwen.desktop" Icon)
+check "the entry is installed among the applications" validates "$share/applications/brakwen.desktop"
+check "its icon is installed as a scalable icon" test -s "$share/icons/hicolor/scalable/apps/$icon.svg"
+check "the icon's SVG is an SVG document" grep -q '<svg ' "$share/icons/hicolor/scalable/apps/$icon.svg"
+for size in 48 256; do
+    check "and as a ${size}x${size} PNG of that size" png_is "$share/icons/hicolor/${size}x${size}/apps/$icon.png" "$size"
+done
+
+# The committed renders follow the SVG, where the renderer that made them is at hand.
+if command -v rsvg-convert >/dev/null; then
+    for size in 48 256; do
+        rsvg-convert -w "$size" -h "$size" "$data/icons/brakwen.svg" -o "$prefix/render-$size.png"
+        check "the ${size} px render is the SVG's current one" cmp -s "$prefix/render-$size.png" "$data/icons/brakwen-$size.png"
+    done
+fi
+
+printf '%d passed, %d failed\n' "$((checks - failures))" "$failures"
+[ "$failures" -eq 0 ]
