@@ -1,0 +1,115 @@
+// The application object: errors leaving event handlers end in the default error box, and
+// Qt's own texts are French.
+#include "brakwen_application.h"
+#include "default_error_box.h"
+#include "message_box_answer.h"
+
+#include <QEvent>
+#include <QTest>
+#include <stdexcept>
+
+namespace {
+
+class ThrowingObject : public QObject
+{
+public:
+    explicit ThrowingObject(std::string message) : m_message(std::move(message)) {}
+    int handled = 0;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        ++handled;
+        throw std::runtime_error(m_message);
+    }
+
+private:
+    std::string m_message;
+};
+
+} // namespace
+
+class BrakwenApplicationTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void errorLeavingHandlerShowsDefaultBox();
+    void eventLoopGoesOnAfterError();
+    void finalPeriodRule_data();
+    void finalPeriodRule();
+    void qtTextsAreFrench();
+};
+
+void BrakwenApplicationTest::errorLeavingHandlerShowsDefaultBox()
+{
+    ThrowingObject object("Fichier introuvable");
+    MessageBoxAnswer answer;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&object, &event);
+
+    QCOMPARE(object.handled, 1);
+    QVERIFY(answer.shown);
+    QCOMPARE(answer.title, QStringLiteral("Brakwen"));
+    QCOMPARE(answer.text, QStringLiteral("Fichier introuvable."));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QCOMPARE(answer.buttons.size(), 1);
+}
+
+void BrakwenApplicationTest::eventLoopGoesOnAfterError()
+{
+    ThrowingObject object("Accès au fichier refusé");
+    MessageBoxAnswer answer;
+    bool laterEventRan = false;
+    QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
+    QTimer::singleShot(50, [&] { laterEventRan = true; });
+    QTRY_VERIFY(laterEventRan);
+    QVERIFY(answer.shown);
+    QCOMPARE(answer.text, QStringLiteral("Accès au fichier refusé."));
+}
+
+void BrakwenApplicationTest::finalPeriodRule_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Trop de fichiers ouverts"
+                            << "Trop de fichiers ouverts.";
+    QTest::newRow("digit") << "Erreur E/S 112"
+                           << "Erreur E/S 112.";
+    QTest::newRow("accented letter")
+        << QStringLiteral("Accès refusé") << QStringLiteral("Accès refusé.");
+    QTest::newRow("period") << "Fin."
+                            << "Fin.";
+    QTest::newRow("comma") << "Fin,"
+                           << "Fin,";
+    QTest::newRow("parenthesis") << "Fin (x)"
+                                 << "Fin (x)";
+    QTest::newRow("blank") << "Fin "
+                           << "Fin ";
+    QTest::newRow("quote") << "chemin : \"/x\""
+                           << "chemin : \"/x\"";
+}
+
+void BrakwenApplicationTest::finalPeriodRule()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(DefaultErrorBox::textFor(std::runtime_error(message.toStdString())), shown);
+}
+
+void BrakwenApplicationTest::qtTextsAreFrench()
+{
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+    QCOMPARE(QCoreApplication::translate("QLineEdit", "&Paste"), QStringLiteral("Co&ller"));
+}
+
+int main(int argc, char **argv)
+{
+    BrakwenApplication application(argc, argv);
+    BrakwenApplicationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "brakwen_application_test.moc"

@@ -1,0 +1,225 @@
+// The two file lists and the moves between them, driven without any widget.
+#include "file_lists.h"
+
+#include <QAbstractItemModelTester>
+#include <QLocale>
+#include <QTest>
+
+namespace {
+
+std::vector<QByteArray> bytes(std::initializer_list<const char *> names)
+{
+    std::vector<QByteArray> result;
+    for (const char *name : names)
+        result.emplace_back(name);
+    return result;
+}
+
+QStringList texts(const NameListModel &model)
+{
+    QStringList result;
+    for (int row = 0; row < model.rowCount(); ++row)
+        result << model.index(row).data().toString();
+    return result;
+}
+
+void select(QItemSelectionModel &selection, std::initializer_list<int> rows)
+{
+    for (int row : rows)
+        selection.select(selection.model()->index(row, 0), QItemSelectionModel::Select);
+}
+
+} // namespace
+
+class FileListsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void alphabeticalOrderIgnoresCaseAndFollowsLocale();
+    void addSelectionAppendsInListOrderAndParksCaret();
+    void addingOneAtATimeBuildsAnyOrder();
+    void removeSelectionSortsBackAndKeepsOtherSelection();
+    void addAllAndRemoveAll();
+    void movesWithNothingSelectedOnlyParkCaret();
+    void duplicatesAreKept();
+    void everyOtherRowMovesInOneBatch();
+    void nonUtf8NamesKeepTheirBytes();
+    void modelsStayConsistent();
+
+private:
+    void fill(FileLists &lists, std::initializer_list<const char *> names);
+};
+
+void FileListsTest::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
+
+void FileListsTest::fill(FileLists &lists, std::initializer_list<const char *> names)
+{
+    lists.available()->setNames(bytes(names));
+}
+
+void FileListsTest::alphabeticalOrderIgnoresCaseAndFollowsLocale()
+{
+    FileLists lists;
+    fill(lists,
+         {"b.eps", "Zeta.eps", "\xc3\xa9t\xc3\xa9.eps", "A.eps", "f.eps", "a2.eps", "e.eps"});
+    // Byte order would put "A" before "b" but "Zeta" before "b" too, and "été" last.
+    QCOMPARE(texts(*lists.available()),
+             QStringList({"A.eps", "a2.eps", "b.eps", "e.eps", QStringLiteral("été.eps"), "f.eps",
+                          "Zeta.eps"}));
+}
+
+void FileListsTest::addSelectionAppendsInListOrderAndParksCaret()
+{
+    FileLists lists;
+    fill(lists, {"d.eps", "a.eps", "C.eps", "b.eps"});
+    lists.selected()->addNames(bytes({"z.eps"}));
+    // Highlighted bottom-up: they still arrive in the available list's order.
+    select(*lists.availableSelection(), {2, 0});
+    lists.availableSelection()->setCurrentIndex(lists.available()->index(3),
+                                                QItemSelectionModel::NoUpdate);
+
+    lists.addSelection();
+
+    QCOMPARE(texts(*lists.selected()), QStringList({"z.eps", "a.eps", "C.eps"}));
+    QCOMPARE(texts(*lists.available()), QStringList({"b.eps", "d.eps"}));
+    QCOMPARE(lists.availableSelection()->currentIndex().row(), 0);
+    QVERIFY(!lists.availableSelection()->hasSelection());
+}
+
+void FileListsTest::addingOneAtATimeBuildsAnyOrder()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "b.eps", "c.eps"});
+    select(*lists.availableSelection(), {1});
+    lists.addSelection();
+    select(*lists.availableSelection(), {0});
+    lists.addSelection();
+    QCOMPARE(lists.selectedNames(), bytes({"b.eps", "a.eps"}));
+}
+
+void FileListsTest::removeSelectionSortsBackAndKeepsOtherSelection()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "b.eps", "c.eps", "d.eps", "e.eps"});
+    lists.addAll();
+    select(*lists.availableSelection(), {}); // nothing there any more
+    select(*lists.selectedSelection(), {1, 3});
+    lists.removeSelection();
+    QCOMPARE(texts(*lists.available()), QStringList({"b.eps", "d.eps"}));
+    QCOMPARE(texts(*lists.selected()), QStringList({"a.eps", "c.eps", "e.eps"}));
+    QCOMPARE(lists.selectedSelection()->currentIndex().row(), 0);
+    QVERIFY(!lists.selectedSelection()->hasSelection());
+
+    // A highlighted available name stays highlighted while others are sorted in around it.
+    select(*lists.availableSelection(), {1}); // d.eps
+    lists.availableSelection()->setCurrentIndex(lists.available()->index(1),
+                                                QItemSelectionModel::NoUpdate);
+    select(*lists.selectedSelection(), {0, 2}); // a.eps, e.eps
+    lists.removeSelection();
+    QCOMPARE(texts(*lists.available()), QStringList({"a.eps", "b.eps", "d.eps", "e.eps"}));
+    const QModelIndexList highlighted = lists.availableSelection()->selectedRows();
+    QCOMPARE(highlighted.size(), 1);
+    QCOMPARE(highlighted.first().data().toString(), QStringLiteral("d.eps"));
+    QCOMPARE(lists.availableSelection()->currentIndex().data().toString(), QStringLiteral("d.eps"));
+}
+
+void FileListsTest::addAllAndRemoveAll()
+{
+    FileLists lists;
+    fill(lists, {"c.eps", "a.eps", "b.eps"});
+    select(*lists.availableSelection(), {1});
+    lists.selected()->addNames(bytes({"x.eps"}));
+    lists.addAll();
+    QCOMPARE(lists.availableCount(), 0);
+    QCOMPARE(lists.selectedNames(), bytes({"x.eps", "a.eps", "b.eps", "c.eps"}));
+
+    lists.removeAll();
+    QCOMPARE(lists.selectedCount(), 0);
+    QCOMPARE(texts(*lists.available()), QStringList({"a.eps", "b.eps", "c.eps", "x.eps"}));
+}
+
+void FileListsTest::movesWithNothingSelectedOnlyParkCaret()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "b.eps"});
+    lists.availableSelection()->setCurrentIndex(lists.available()->index(1),
+                                                QItemSelectionModel::NoUpdate);
+    lists.addSelection();
+    QCOMPARE(lists.availableCount(), 2);
+    QCOMPARE(lists.selectedCount(), 0);
+    QCOMPARE(lists.availableSelection()->currentIndex().row(), 0);
+
+    lists.removeSelection(); // an empty selected list: nothing to park on
+    QVERIFY(!lists.selectedSelection()->currentIndex().isValid());
+}
+
+void FileListsTest::duplicatesAreKept()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "a.eps", "A.eps"});
+    QCOMPARE(lists.availableCount(), 3);
+    lists.addAll();
+    lists.removeAll();
+    lists.addAll();
+    QCOMPARE(lists.selectedCount(), 3);
+    QCOMPARE(lists.selectedNames(), bytes({"A.eps", "a.eps", "a.eps"}));
+}
+
+void FileListsTest::everyOtherRowMovesInOneBatch()
+{
+    FileLists lists;
+    std::vector<QByteArray> names;
+    for (int i = 0; i < 1000; ++i)
+        names.push_back(QByteArray::number(10000 + i) + ".eps");
+    lists.available()->setNames(names);
+    QItemSelection everyOther;
+    for (int row = 0; row < 1000; row += 2)
+        everyOther.select(lists.available()->index(row), lists.available()->index(row));
+    lists.availableSelection()->select(everyOther, QItemSelectionModel::Select);
+
+    lists.addSelection();
+
+    QCOMPARE(lists.availableCount(), 500);
+    QCOMPARE(lists.selectedCount(), 500);
+    for (int i = 0; i < 500; ++i) {
+        QCOMPARE(lists.available()->nameAt(i), names[size_t(2 * i + 1)]);
+        QCOMPARE(lists.selected()->nameAt(i), names[size_t(2 * i)]);
+    }
+}
+
+void FileListsTest::nonUtf8NamesKeepTheirBytes()
+{
+    FileLists lists;
+    const QByteArray latin1("\xe9t\xe9.eps");
+    lists.available()->setNames({latin1});
+    QVERIFY(lists.available()->index(0).data().toString().contains(QChar::ReplacementCharacter));
+    QCOMPARE(lists.available()->index(0).data(NameListModel::NameBytesRole).toByteArray(), latin1);
+    lists.addAll();
+    QCOMPARE(lists.selectedNames(), std::vector<QByteArray>{latin1});
+}
+
+void FileListsTest::modelsStayConsistent()
+{
+    FileLists lists;
+    QAbstractItemModelTester availableTester(
+        lists.available(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester selectedTester(lists.selected(),
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(lists, {"e.eps", "b.eps", "d.eps", "a.eps", "c.eps"});
+    select(*lists.availableSelection(), {0, 2, 4});
+    lists.addSelection();
+    select(*lists.selectedSelection(), {1});
+    lists.removeSelection();
+    lists.addAll();
+    lists.removeAll();
+    lists.clear();
+    QCOMPARE(lists.availableCount() + lists.selectedCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(FileListsTest)
+#include "file_lists_test.moc"

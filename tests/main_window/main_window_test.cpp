@@ -1,0 +1,610 @@
+// The main window: its state at start, the converter offer, choosing a folder, the control
+// rules, and jobs run from OK.
+#include "brakwen_application.h"
+#include "dirinput.h"
+#include "eps_directory_listing.h"
+#include "labeled_edit.h"
+#include "main.h"
+#include "message_box_answer.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <fcntl.h>
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+void writeFile(const QByteArray &path, const QByteArray &contents)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, contents.constData(), size_t(contents.size())), contents.size());
+    QCOMPARE(::close(fd), 0);
+}
+
+QByteArray readFile(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+bool exists(const QByteArray &path)
+{
+    return ::access(path.constData(), F_OK) == 0;
+}
+
+QStringList texts(QListView *view)
+{
+    QStringList result;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        result << view->model()->index(row, 0).data().toString();
+    return result;
+}
+
+void selectRow(QListView *view, int row)
+{
+    view->selectionModel()->select(view->model()->index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect);
+}
+
+struct ChooserCall
+{
+    TFrmChooseDirectory *dialog = nullptr;
+    QString caption, okText, cancelText, directory;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void initialState();
+    void tabOrder();
+    void converterOffer_data();
+    void converterOffer();
+    void noHandlerOrRuleAtStart();
+
+    void choosingListsFolderAndAppliesRules();
+    void cancelClearsSelectionAndListsAgain();
+    void cancelWithEmptyDirectoryListsRootAndKeepsBaseNameDisabled();
+    void chooserErrorKeepsListsAndShowsBox();
+    void emptyBaseNameLocksListsOnly();
+    void removedNameReturnsToSortedPlace();
+
+    void jobAssemblesInChosenOrderAndResetsWindow();
+    void jobKeepsWindowPaintingAndDefersClose();
+    void ioErrorLeavesWindowUsable();
+    void nonUtf8NamesAreAssembledAndDeleted();
+
+private:
+    std::unique_ptr<TFPrincipale> makeWindow();
+    // Points the chooser at `directory` (confirmed) or makes it cancel (null).
+    void answerChooser(const QString *directory);
+    void choose(const QString &directory);
+    QByteArray work(const char *name) const
+    {
+        return QFile::encodeName(m_work->path()) + '/' + name;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_tool;
+    std::unique_ptr<QTemporaryDir> m_work;
+    std::unique_ptr<TFPrincipale> m_window;
+    QList<ChooserCall> m_chooserCalls;
+};
+
+void MainWindowTest::init()
+{
+    m_tool = std::make_unique<QTemporaryDir>();
+    m_work = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tool->isValid() && m_work->isValid());
+    m_chooserCalls.clear();
+    m_window = makeWindow();
+}
+
+void MainWindowTest::cleanup()
+{
+    m_window.reset();
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+std::unique_ptr<TFPrincipale> MainWindowTest::makeWindow()
+{
+    auto window = std::make_unique<TFPrincipale>(nullptr, m_tool->filePath("brakwen"));
+    window->setDirectoryChooser([this](TFrmChooseDirectory *, const QString &, const QString &,
+                                       const QString &, QString &) -> bool {
+        m_chooserCalls.append(ChooserCall{});
+        return false;
+    });
+    return window;
+}
+
+void MainWindowTest::answerChooser(const QString *directory)
+{
+    const std::optional<QString> answer =
+        directory ? std::optional<QString>(*directory) : std::nullopt;
+    m_window->setDirectoryChooser([this, answer](TFrmChooseDirectory *dialog,
+                                                 const QString &caption, const QString &okText,
+                                                 const QString &cancelText, QString &chosen) {
+        m_chooserCalls.append(ChooserCall{dialog, caption, okText, cancelText, chosen});
+        if (!answer)
+            return false;
+        chosen = *answer;
+        return true;
+    });
+}
+
+void MainWindowTest::choose(const QString &directory)
+{
+    answerChooser(&directory);
+    m_window->SbnLocalDir->click();
+}
+
+void MainWindowTest::initialState()
+{
+    TFPrincipale &w = *m_window;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Brakwen version 1.1.3"));
+    QCOMPARE(w.size(), QSize(515, 476));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(w.font().pixelSize(), 10);
+
+    struct Expected
+    {
+        QWidget *widget;
+        const char *name;
+        QRect geometry;
+        bool visible;
+        bool enabled;
+    };
+    const Expected table[] = {
+        {w.LblDirectory, "LblDirectory", {13, 13, 135, 13}, true, true},
+        {w.SbnLocalDir, "SbnLocalDir", {288, 40, 23, 22}, true, true},
+        {w.SbnAddAll, "SbnAddAll", {240, 168, 23, 22}, true, false},
+        {w.SbnAdd, "SbnAdd", {240, 208, 23, 22}, true, false},
+        {w.SbnRemove, "SbnRemove", {240, 304, 23, 22}, true, false},
+        {w.SbnRemoveAll, "SbnRemoveAll", {240, 344, 23, 22}, true, false},
+        {w.LblFileList, "LblFileList", {16, 128, 201, 13}, true, true},
+        {w.LblFileSelected, "LblFileSelected", {304, 128, 193, 13}, true, true},
+        {w.EdtDirectory, "EdtDirectory", {13, 39, 267, 21}, true, false},
+        {w.BtnCancel, "BtnCancel", {397, 437, 60, 20}, true, true},
+        {w.PrbRunning, "PrbRunning", {13, 398, 484, 20}, false, true},
+        {w.BtnOk, "BtnOk", {46, 437, 60, 20}, false, true},
+        {w.LbxEnable, "LbxEnable", {16, 152, 201, 233}, true, false},
+        {w.LbxSelected, "LbxSelected", {304, 152, 193, 233}, true, false},
+        {w.LbEdtFinalName, "LbEdtFinalName", {16, 88, 265, 21}, true, false},
+        {w.CbxPDFConvert, "CbxPDFConvert", {320, 64, 177, 17}, false, true},
+        {w.CbxDeleteFiles, "CbxDeleteFiles", {320, 96, 185, 17}, true, true},
+    };
+    for (const Expected &e : table) {
+        const QByteArray what = e.name;
+        QCOMPARE(e.widget->objectName(), QString::fromLatin1(e.name));
+        QVERIFY2(e.widget->isVisibleTo(&w) == e.visible, what);
+        QVERIFY2(e.widget->isEnabled() == e.enabled, what);
+        QVERIFY2(e.widget->pos() == e.geometry.topLeft(), what);
+        QVERIFY2(e.widget->height() == e.geometry.height(), what);
+        // Captions that the fallback face makes wider may grow to the right; nothing shrinks.
+        const bool mayGrow = e.widget == w.LblDirectory || qobject_cast<QCheckBox *>(e.widget);
+        if (mayGrow) {
+            QVERIFY2(e.widget->width() >= e.geometry.width(), what);
+            QVERIFY2(e.widget->geometry().right() < w.width(), what);
+        } else {
+            QVERIFY2(e.widget->width() == e.geometry.width(), what);
+        }
+        QVERIFY2(e.widget->toolTip().isEmpty(), what);
+    }
+
+    QCOMPARE(w.LblDirectory->text(), QStringLiteral("Répertoire des fichiers EPS: "));
+    QVERIFY(w.LblDirectory->width() >= w.LblDirectory->sizeHint().width());
+    QCOMPARE(w.LblFileList->text(), QStringLiteral("Liste des fichiers disponibles :"));
+    QCOMPARE(w.LblFileSelected->text(), QStringLiteral("Liste des fichiers sélectionnés :"));
+    QVERIFY(w.EdtDirectory->text().isEmpty());
+    QCOMPARE(w.BtnCancel->text(), QStringLiteral("&Quitter"));
+    QCOMPARE(w.BtnOk->text(), QStringLiteral("&OK"));
+    QCOMPARE(w.PrbRunning->minimum(), 0);
+    QCOMPARE(w.PrbRunning->maximum(), 100);
+    QCOMPARE(w.LbEdtFinalName->text(), QStringLiteral("final"));
+    QCOMPARE(w.LbEdtFinalName->editLabel()->text(),
+             QStringLiteral("Nom du fichier final (sans extension) :"));
+    QCOMPARE(w.LbEdtFinalName->editLabel()->geometry().bottom() + 1 + 3, 88);
+    QCOMPARE(w.LbEdtFinalName->editLabel()->x(), 16);
+    QCOMPARE(w.CbxPDFConvert->text(), QStringLiteral("Création fichier PDF"));
+    QVERIFY(!w.CbxPDFConvert->isChecked());
+    QCOMPARE(w.CbxDeleteFiles->text(), QStringLiteral("Suppression des fichiers convertis"));
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+
+    const std::pair<QToolButton *, QString> glyphs[] = {
+        {w.SbnLocalDir, QString()},
+        {w.SbnAddAll, QStringLiteral("Ajoute tout")},
+        {w.SbnAdd, QStringLiteral("Ajoute la sélection")},
+        {w.SbnRemove, QStringLiteral("Enléve la sélection")},
+        {w.SbnRemoveAll, QStringLiteral("Enléve tout")},
+    };
+    for (const auto &[button, hint] : glyphs) {
+        QCOMPARE(button->accessibleName(), hint);
+        QVERIFY(button->text().isEmpty());
+        const QPixmap picture = button->icon().pixmap(QSize(16, 16));
+        QCOMPARE(picture.size(), QSize(16, 16));
+        QVERIFY(picture.hasAlphaChannel());
+        QCOMPARE(picture.toImage().pixelColor(0, 0).alpha(), 0);
+    }
+
+    for (QListView *list : {w.LbxEnable, w.LbxSelected}) {
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(list->model()->rowCount(), 0);
+        QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    }
+    // Rows are 13 pixels high.
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QModelIndex first = w.LbxEnable->model()->index(0, 0);
+    const QModelIndex second = w.LbxEnable->model()->index(1, 0);
+    QCOMPARE(w.LbxEnable->visualRect(first).height(), 13);
+    QCOMPARE(w.LbxEnable->visualRect(second).top() - w.LbxEnable->visualRect(first).top(), 13);
+}
+
+void MainWindowTest::tabOrder()
+{
+    const QStringList expected = {"EdtDirectory",   "BtnCancel",     "PrbRunning",
+                                  "BtnOk",          "LbxEnable",     "LbxSelected",
+                                  "LbEdtFinalName", "CbxPDFConvert", "CbxDeleteFiles"};
+    QStringList chain;
+    QWidget *widget = m_window->EdtDirectory;
+    do {
+        if (expected.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != m_window->EdtDirectory);
+    QCOMPARE(chain, expected);
+    for (QToolButton *glyph : m_window->findChildren<QToolButton *>())
+        QCOMPARE(glyph->focusPolicy(), Qt::NoFocus);
+}
+
+void MainWindowTest::converterOffer_data()
+{
+    QTest::addColumn<bool>("script");
+    QTest::addColumn<bool>("responseFile");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("neither") << false << false << false;
+    QTest::newRow("script only") << true << false << false;
+    QTest::newRow("response file only") << false << true << false;
+    QTest::newRow("both") << true << true << true;
+}
+
+void MainWindowTest::converterOffer()
+{
+    QFETCH(bool, script);
+    QFETCH(bool, responseFile);
+    QFETCH(bool, offered);
+    const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
+    if (script)
+        writeFile(tool + "ps2pdf.bat", "#!/bin/sh\n");
+    if (responseFile)
+        writeFile(tool + "pdfwrite.rsp", "");
+    m_window = makeWindow();
+    QCOMPARE(DefaultDirectory, m_tool->path() + QLatin1Char('/'));
+    QCOMPARE(m_window->CbxPDFConvert->isVisibleTo(m_window.get()), offered);
+    QCOMPARE(m_window->CbxPDFConvert->isChecked(), offered);
+    // Whatever the converter, nothing can be moved or assembled yet.
+    for (QToolButton *button :
+         {m_window->SbnAdd, m_window->SbnAddAll, m_window->SbnRemove, m_window->SbnRemoveAll})
+        QVERIFY(!button->isEnabled());
+    QVERIFY(!m_window->BtnOk->isVisibleTo(m_window.get()));
+}
+
+void MainWindowTest::noHandlerOrRuleAtStart()
+{
+    // The base name "final" is not empty: had the rules run while its text was loaded, both
+    // lists would be enabled.
+    QVERIFY(!m_window->LbxEnable->isEnabled());
+    QVERIFY(!m_window->LbxSelected->isEnabled());
+    QVERIFY(!m_window->LbEdtFinalName->isEnabled());
+    QVERIFY(m_chooserCalls.isEmpty());
+    // The handlers are connected once start-up is over.
+    m_window->LbEdtFinalName->setText(QStringLiteral("autre"));
+    QVERIFY(m_window->LbxEnable->isEnabled());
+}
+
+void MainWindowTest::choosingListsFolderAndAppliesRules()
+{
+    for (const char *name : {"b.eps", "A.EPS", "c.eps", ".cache.eps", "notes.txt"})
+        writeFile(work(name), name);
+    QVERIFY(QDir(m_work->path()).mkdir(QStringLiteral("folder.eps")));
+
+    m_window->EdtDirectory->setText(QStringLiteral("/nowhere"));
+    choose(m_work->path());
+
+    QCOMPARE(m_chooserCalls.size(), 1);
+    const ChooserCall &call = m_chooserCalls.first();
+    QCOMPARE(call.dialog, FrmChooseDirectory);
+    QCOMPARE(call.caption, QStringLiteral("Choix du répertoire"));
+    QCOMPARE(call.okText, QStringLiteral("&Ok"));
+    QCOMPARE(call.cancelText, QStringLiteral("&Annule"));
+    QCOMPARE(call.directory, QStringLiteral("/nowhere"));
+
+    TFPrincipale &w = *m_window;
+    QCOMPARE(w.EdtDirectory->text(), m_work->path());
+    QVERIFY(w.LbEdtFinalName->isEnabled());
+    QCOMPARE(texts(w.LbxEnable), QStringList({".cache.eps", "A.EPS", "b.eps", "c.eps"}));
+    QCOMPARE(texts(w.LbxSelected), QStringList());
+    QVERIFY(w.LbxEnable->isEnabled() && w.LbxSelected->isEnabled());
+    QVERIFY(w.SbnAdd->isEnabled() && w.SbnAddAll->isEnabled());
+    QVERIFY(!w.SbnRemove->isEnabled() && !w.SbnRemoveAll->isEnabled());
+    QVERIFY(!w.BtnOk->isVisibleTo(&w));
+
+    selectRow(w.LbxEnable, 2);
+    w.SbnAdd->click();
+    QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps"}));
+    QVERIFY(w.SbnRemove->isEnabled() && w.SbnRemoveAll->isEnabled());
+    QVERIFY(w.BtnOk->isVisibleTo(&w));
+
+    // Choosing the same folder again changes no text, so its handler stays quiet, but the
+    // lists still start afresh.
+    w.LbEdtFinalName->setEnabled(false);
+    choose(m_work->path());
+    QVERIFY(!w.LbEdtFinalName->isEnabled());
+    QCOMPARE(texts(w.LbxEnable).size(), 4);
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+}
+
+void MainWindowTest::cancelClearsSelectionAndListsAgain()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    m_window->SbnAddAll->click();
+    QCOMPARE(m_window->LbxSelected->model()->rowCount(), 2);
+    writeFile(work("c.eps"), "c");
+
+    answerChooser(nullptr);
+    m_window->SbnLocalDir->click();
+
+    QCOMPARE(m_chooserCalls.last().directory, m_work->path());
+    QCOMPARE(m_window->EdtDirectory->text(), m_work->path());
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"a.eps", "b.eps", "c.eps"}));
+    QCOMPARE(m_window->LbxSelected->model()->rowCount(), 0);
+    QVERIFY(!m_window->BtnOk->isVisibleTo(m_window.get()));
+    QVERIFY(!m_window->SbnRemoveAll->isEnabled());
+}
+
+void MainWindowTest::cancelWithEmptyDirectoryListsRootAndKeepsBaseNameDisabled()
+{
+    answerChooser(nullptr);
+    m_window->SbnLocalDir->click();
+    QCOMPARE(m_chooserCalls.last().directory, QString());
+    QVERIFY(m_window->EdtDirectory->text().isEmpty());
+    QVERIFY(!m_window->LbEdtFinalName->isEnabled());
+    QStringList root;
+    for (const QByteArray &name : EpsDirectoryListing::list("/"))
+        root << QString::fromUtf8(name);
+    root.sort(Qt::CaseInsensitive);
+    QStringList listed = texts(m_window->LbxEnable);
+    listed.sort(Qt::CaseInsensitive);
+    QCOMPARE(listed, root);
+    // The rules ran: the base name is not empty, so the lists open.
+    QVERIFY(m_window->LbxEnable->isEnabled());
+}
+
+void MainWindowTest::chooserErrorKeepsListsAndShowsBox()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    selectRow(m_window->LbxEnable, 1);
+    m_window->SbnAdd->click();
+
+    m_window->setDirectoryChooser([](TFrmChooseDirectory *, const QString &, const QString &,
+                                     const QString &, QString &) -> bool {
+        throw std::runtime_error("Erreur de définition du chemin : \"/x\"");
+    });
+    MessageBoxAnswer answer;
+    m_window->SbnLocalDir->click();
+
+    QVERIFY(answer.shown);
+    QCOMPARE(answer.title, QStringLiteral("Brakwen"));
+    QCOMPARE(answer.text, QStringLiteral("Erreur de définition du chemin : \"/x\""));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"a.eps"}));
+    QCOMPARE(texts(m_window->LbxSelected), QStringList({"b.eps"}));
+}
+
+void MainWindowTest::emptyBaseNameLocksListsOnly()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+
+    w.LbEdtFinalName->clear();
+    QVERIFY(!w.LbxEnable->isEnabled() && !w.LbxSelected->isEnabled());
+    QVERIFY(w.SbnAddAll->isEnabled() && w.SbnAdd->isEnabled());
+    QVERIFY(w.LbEdtFinalName->isEnabled());
+
+    w.SbnAddAll->click();
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps", "b.eps"}));
+    QVERIFY(w.BtnOk->isVisibleTo(&w));
+    QVERIFY(w.SbnRemoveAll->isEnabled() && !w.SbnAddAll->isEnabled());
+    // The rules leave the directory button, the options and quit alone.
+    QVERIFY(w.SbnLocalDir->isEnabled());
+    QVERIFY(!w.CbxDeleteFiles->isChecked());
+    QVERIFY(w.BtnCancel->isVisibleTo(&w));
+
+    w.BtnOk->click();
+    QCOMPARE(readFile(work(".eps")), QByteArray("ab"));
+}
+
+void MainWindowTest::removedNameReturnsToSortedPlace()
+{
+    for (const char *name : {"a.eps", "b.eps", "c.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 1);
+    w.SbnAdd->click();
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "c.eps"}));
+    QCOMPARE(w.LbxEnable->currentIndex().row(), 0);
+    QVERIFY(w.LbxEnable->selectionModel()->selectedRows().isEmpty());
+
+    selectRow(w.LbxSelected, 0);
+    w.SbnRemove->click();
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "c.eps"}));
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+    QVERIFY(!w.BtnOk->isVisibleTo(&w));
+    QVERIFY(!w.SbnRemove->isEnabled());
+}
+
+void MainWindowTest::jobAssemblesInChosenOrderAndResetsWindow()
+{
+    writeFile(work("a.eps"), "AAAA");
+    writeFile(work("b.eps"), "BB");
+    writeFile(work("c.eps"), "C");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.LbEdtFinalName->setText(QStringLiteral("résultat"));
+    selectRow(w.LbxEnable, 1); // b.eps
+    w.SbnAdd->click();
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    w.BtnOk->click();
+
+    QCOMPARE(readFile(work("résultat.eps")), QByteArray("BBAAAA"));
+    QVERIFY(exists(work("a.eps")) && exists(work("b.eps")));
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 0);
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+    QVERIFY(!w.BtnOk->isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+    QVERIFY(!w.PrbRunning->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!w.SbnAdd->isEnabled() && !w.SbnRemoveAll->isEnabled());
+    QCOMPARE(w.EdtDirectory->text(), m_work->path());
+}
+
+void MainWindowTest::jobKeepsWindowPaintingAndDefersClose()
+{
+    for (const char *name : {"a.eps", "b.eps", "c.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // Timers only fire while the job runs if the window lets events through as it copies.
+    bool firedDuringJob = false;
+    bool barShown = false;
+    bool busy = false;
+    int position = -1;
+    QTimer::singleShot(0, &w, [&] {
+        firedDuringJob = w.jobRunning();
+        barShown = w.PrbRunning->isVisible();
+        busy = QGuiApplication::overrideCursor() != nullptr;
+        position = w.PrbRunning->value();
+        w.close(); // as from the title bar, mid-job
+    });
+    w.BtnOk->click();
+
+    QVERIFY(firedDuringJob);
+    QVERIFY(barShown);
+    QVERIFY(busy);
+    QCOMPARE(w.PrbRunning->maximum(), 3);
+    QVERIFY(position >= 1 && position <= 3);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.epsc.eps"));
+    // The close waited for the end of the job, then took effect.
+    QTRY_VERIFY(!w.isVisible());
+}
+
+void MainWindowTest::ioErrorLeavesWindowUsable()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    writeFile(work("final.eps"), "older result");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 1); // b.eps
+    w.SbnAdd->click();
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QFile::remove(QFile::decodeName(work("a.eps"))));
+
+    MessageBoxAnswer answer;
+    w.BtnOk->click();
+
+    QVERIFY(answer.shown);
+    QCOMPARE(answer.title, QStringLiteral("Brakwen"));
+    QCOMPARE(answer.text, QStringLiteral("Fichier introuvable."));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps", "a.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"final.eps"}));
+    QVERIFY(w.BtnOk->isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+    QVERIFY(!w.PrbRunning->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(w.SbnRemove->isEnabled() && w.SbnAdd->isEnabled());
+    QVERIFY(exists(work("b.eps")));
+    QVERIFY(!w.jobRunning());
+    // Still usable: put the file back and assemble again.
+    writeFile(work("a.eps"), "a");
+    w.BtnOk->click();
+    QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void MainWindowTest::nonUtf8NamesAreAssembledAndDeleted()
+{
+    const QByteArray latin1("\xe9t\xe9.eps");
+    writeFile(work(latin1.constData()), "latin-1 ");
+    writeFile(work("z.eps"), "utf-8");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 2);
+    const int latin1Row = texts(w.LbxEnable).indexOf(QStringLiteral("\uFFFDt\uFFFD.eps"));
+    QVERIFY(latin1Row >= 0);
+    selectRow(w.LbxEnable, latin1Row);
+    w.SbnAdd->click();
+    w.SbnAddAll->click();
+    w.BtnOk->click();
+
+    QCOMPARE(readFile(work("final.eps")), QByteArray("latin-1 utf-8"));
+    QVERIFY(!exists(work(latin1.constData())));
+    QVERIFY(!exists(work("z.eps")));
+}
+
+int main(int argc, char **argv)
+{
+    BrakwenApplication application(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"

@@ -1,0 +1,45 @@
+// Answers the next modal message box, recording what it showed. Create it before the action
+// that opens the box: its zero-delay timer fires inside the box's own event loop.
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+class MessageBoxAnswer : public QObject
+{
+public:
+    bool shown = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+
+    MessageBoxAnswer()
+    {
+        // The box may open only after a few event-loop turns (the job processes events while
+        // it copies), so the timer keeps looking until a box is there.
+        m_timer.setInterval(0);
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswer::answer);
+        m_timer.start();
+    }
+
+private:
+    void answer()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        m_timer.stop();
+        shown = true;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        for (QAbstractButton *button : box->buttons())
+            buttons << button->text();
+        box->button(QMessageBox::Ok)->click();
+    }
+
+    QTimer m_timer;
+};

@@ -1,0 +1,51 @@
+// The main window's two lists and the moves between them, free of widgets so they can be
+// driven directly: the available EPS files, in alphabetical order, and the selected files, in
+// the order of assembly.
+#pragma once
+
+#include "name_list_model.h"
+
+#include <QItemSelectionModel>
+#include <QObject>
+#include <vector>
+
+class FileLists : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FileLists(QObject *parent = nullptr);
+
+    NameListModel *available() { return &m_available; }
+    NameListModel *selected() { return &m_selected; }
+    QItemSelectionModel *availableSelection() { return &m_availableSelection; }
+    QItemSelectionModel *selectedSelection() { return &m_selectedSelection; }
+
+    int availableCount() const { return m_available.rowCount(); }
+    int selectedCount() const { return m_selected.rowCount(); }
+
+    // Empties both lists, then offers the EPS files of `directory`.
+    void list(const QByteArray &directory);
+    void clear();
+
+    // Moves the highlighted names: they join the other list in this list's order, after what it
+    // holds (or sorted into place for the available list). Afterwards the caret sits on the
+    // first row of the list they left, with nothing highlighted there.
+    void addSelection();
+    void removeSelection();
+    // Moves every name, top to bottom.
+    void addAll();
+    void removeAll();
+
+    // The assembly order.
+    std::vector<QByteArray> selectedNames() const { return m_selected.names(); }
+
+private:
+    static void moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
+                              NameListModel &to);
+
+    NameListModel m_available{NameListModel::Order::Alphabetical};
+    NameListModel m_selected{NameListModel::Order::AsAdded};
+    QItemSelectionModel m_availableSelection{&m_available};
+    QItemSelectionModel m_selectedSelection{&m_selected};
+};

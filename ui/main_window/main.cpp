@@ -1,0 +1,425 @@
+#include "main.h"
+
+#include "assembly/assembly_job.h"
+#include "assembly/pdf_conversion.h"
+#include "control_rules.h"
+#include "default_error_box.h"
+#include "dirinput.h"
+#include "fixed_row_height_delegate.h"
+#include "labeled_edit.h"
+#include "tool_directory.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <algorithm>
+#include <initializer_list>
+
+TFPrincipale *FPrincipale = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 515;
+constexpr int ClientHeight = 476;
+constexpr int ListRowHeight = 13;
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    if (!QFontDatabase::hasFamily(font.family())) {
+        font = QFont(QStringLiteral("sans-serif"));
+        font.setStyleHint(QFont::SansSerif);
+    }
+    font.setPixelSize(10);
+    return font;
+}
+
+// The fallback face is wider than the one the layout was drawn for: a caption that would be cut
+// grows to the right, never past the window's edge.
+void widenToFitText(QWidget *widget)
+{
+    const int wanted = std::min(widget->sizeHint().width(), ClientWidth - widget->x());
+    if (wanted > widget->width())
+        widget->resize(wanted, widget->height());
+}
+
+QToolButton *glyphButton(QWidget *parent, const QRect &geometry, const QString &picture,
+                         const QString &hint)
+{
+    auto *button = new QToolButton(parent);
+    button->setGeometry(geometry);
+    button->setIcon(QIcon(QStringLiteral(":/main_window/") + picture));
+    button->setIconSize(QSize(16, 16));
+    // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
+    // tests, and is never shown as a tooltip.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(hint);
+    return button;
+}
+
+QLabel *label(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *widget = new QLabel(text, parent);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
+                   QItemSelectionModel *selection)
+{
+    auto *view = new QListView(parent);
+    view->setGeometry(geometry);
+    view->setModel(model);
+    view->setSelectionModel(selection);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setItemDelegate(new FixedRowHeightDelegate(ListRowHeight, view));
+    view->setEnabled(false);
+    return view;
+}
+
+QCheckBox *checkBox(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *box = new QCheckBox(text, parent);
+    box->setGeometry(geometry);
+    box->setChecked(true);
+    return box;
+}
+
+QPushButton *pushButton(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_executablePath(executablePath), m_chooseDirectory(&ChooseDirectory)
+{
+    setObjectName(QStringLiteral("FPrincipale"));
+    setWindowTitle(QStringLiteral("Brakwen"));
+    setFont(windowFont());
+    setFixedSize(ClientWidth, ClientHeight);
+    createControls();
+    setTabOrder();
+    FormCreate();
+    // Only now: loading the initial texts must not run the change handlers.
+    connectHandlers();
+}
+
+TFPrincipale::~TFPrincipale()
+{
+    if (m_busyCursor)
+        QGuiApplication::restoreOverrideCursor();
+    if (FPrincipale == this)
+        FPrincipale = nullptr;
+}
+
+void TFPrincipale::createControls()
+{
+    LblDirectory =
+        label(this, QRect(13, 13, 135, 13), QStringLiteral("Répertoire des fichiers EPS: "));
+    SbnLocalDir =
+        glyphButton(this, QRect(288, 40, 23, 22), QStringLiteral("open_folder.xpm"), QString());
+    SbnAddAll = glyphButton(this, QRect(240, 168, 23, 22), QStringLiteral("double_arrow_right.xpm"),
+                            QStringLiteral("Ajoute tout"));
+    SbnAdd = glyphButton(this, QRect(240, 208, 23, 22), QStringLiteral("arrow_right.xpm"),
+                         QStringLiteral("Ajoute la sélection"));
+    SbnRemove = glyphButton(this, QRect(240, 304, 23, 22), QStringLiteral("arrow_left.xpm"),
+                            QStringLiteral("Enléve la sélection"));
+    SbnRemoveAll =
+        glyphButton(this, QRect(240, 344, 23, 22), QStringLiteral("double_arrow_left.xpm"),
+                    QStringLiteral("Enléve tout"));
+    for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
+        button->setEnabled(false);
+    LblFileList =
+        label(this, QRect(16, 128, 201, 13), QStringLiteral("Liste des fichiers disponibles :"));
+    LblFileSelected =
+        label(this, QRect(304, 128, 193, 13), QStringLiteral("Liste des fichiers sélectionnés :"));
+
+    EdtDirectory = new QLineEdit(this);
+    EdtDirectory->setGeometry(13, 39, 267, 21);
+    EdtDirectory->setEnabled(false);
+
+    BtnCancel = pushButton(this, QRect(397, 437, 60, 20), QStringLiteral("&Quitter"));
+
+    PrbRunning = new QProgressBar(this);
+    PrbRunning->setGeometry(13, 398, 484, 20);
+    PrbRunning->setRange(0, 100);
+    PrbRunning->setValue(0);
+    PrbRunning->setTextVisible(false);
+    PrbRunning->hide();
+
+    BtnOk = pushButton(this, QRect(46, 437, 60, 20), QStringLiteral("&OK"));
+    BtnOk->hide();
+
+    LbxEnable =
+        listBox(this, QRect(16, 152, 201, 233), m_lists.available(), m_lists.availableSelection());
+    LbxSelected =
+        listBox(this, QRect(304, 152, 193, 233), m_lists.selected(), m_lists.selectedSelection());
+
+    LbEdtFinalName = new LabeledEdit(this);
+    LbEdtFinalName->setGeometry(16, 88, 265, 21);
+    LbEdtFinalName->setText(QStringLiteral("final"));
+    LbEdtFinalName->setLabelText(QStringLiteral("Nom du fichier final (sans extension) :"));
+    LbEdtFinalName->setEnabled(false);
+
+    CbxPDFConvert = checkBox(this, QRect(320, 64, 177, 17), QStringLiteral("Création fichier PDF"));
+    CbxDeleteFiles = checkBox(this, QRect(320, 96, 185, 17),
+                              QStringLiteral("Suppression des fichiers convertis"));
+
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{LblDirectory, CbxPDFConvert, CbxDeleteFiles})
+        widenToFitText(widget);
+
+    const std::pair<QObject *, const char *> names[] = {
+        {LblDirectory, "LblDirectory"},     {SbnLocalDir, "SbnLocalDir"},
+        {SbnAddAll, "SbnAddAll"},           {SbnAdd, "SbnAdd"},
+        {SbnRemove, "SbnRemove"},           {SbnRemoveAll, "SbnRemoveAll"},
+        {LblFileList, "LblFileList"},       {LblFileSelected, "LblFileSelected"},
+        {EdtDirectory, "EdtDirectory"},     {BtnCancel, "BtnCancel"},
+        {PrbRunning, "PrbRunning"},         {BtnOk, "BtnOk"},
+        {LbxEnable, "LbxEnable"},           {LbxSelected, "LbxSelected"},
+        {LbEdtFinalName, "LbEdtFinalName"}, {CbxPDFConvert, "CbxPDFConvert"},
+        {CbxDeleteFiles, "CbxDeleteFiles"},
+    };
+    for (const auto &[object, name] : names)
+        object->setObjectName(QLatin1String(name));
+}
+
+void TFPrincipale::setTabOrder()
+{
+    const QWidget *order[] = {EdtDirectory, BtnCancel,      PrbRunning,    BtnOk,         LbxEnable,
+                              LbxSelected,  LbEdtFinalName, CbxPDFConvert, CbxDeleteFiles};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+}
+
+void TFPrincipale::connectHandlers()
+{
+    const auto handle = [this](void (TFPrincipale::*handler)()) {
+        return [this, handler] { DefaultErrorBox::guard([this, handler] { (this->*handler)(); }); };
+    };
+    connect(SbnLocalDir, &QToolButton::clicked, this, handle(&TFPrincipale::SbnLocalDirClick));
+    connect(SbnAdd, &QToolButton::clicked, this, handle(&TFPrincipale::SbnAddClick));
+    connect(SbnAddAll, &QToolButton::clicked, this, handle(&TFPrincipale::SbnAddAllClick));
+    connect(SbnRemove, &QToolButton::clicked, this, handle(&TFPrincipale::SbnRemoveClick));
+    connect(SbnRemoveAll, &QToolButton::clicked, this, handle(&TFPrincipale::SbnRemoveAllClick));
+    connect(EdtDirectory, &QLineEdit::textChanged, this, handle(&TFPrincipale::EdtDirectoryChange));
+    connect(LbEdtFinalName, &QLineEdit::textChanged, this,
+            handle(&TFPrincipale::LbEdtFinalNameChange));
+    connect(BtnOk, &QPushButton::clicked, this, handle(&TFPrincipale::BtnOkClick));
+    connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
+}
+
+void TFPrincipale::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Brakwen version " BRAKWEN_VERSION));
+    DefaultDirectory = ToolDirectory::fromExecutablePath(m_executablePath);
+    const bool converter =
+        assembly::converterAvailable(QFile::encodeName(DefaultDirectory).toStdString());
+    // A hidden, cleared box: the job then never converts.
+    CbxPDFConvert->setVisible(converter);
+    CbxPDFConvert->setChecked(converter);
+}
+
+void TFPrincipale::SbnLocalDirClick()
+{
+    QString directory = EdtDirectory->text();
+    // An error from the chooser (a start folder it cannot show) ends the handler here, with
+    // the lists untouched.
+    if (m_chooseDirectory(FrmChooseDirectory, QStringLiteral("Choix du répertoire"),
+                          QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory))
+        EdtDirectory->setText(directory);
+    // Confirmed or not, the lists start afresh from the directory as it now stands.
+    m_lists.clear();
+    ListEpsFiles(EdtDirectory->text() + QLatin1Char('/'));
+    ApplyControlRules();
+}
+
+void TFPrincipale::ListEpsFiles(const QString &directory)
+{
+    m_lists.list(QFile::encodeName(directory));
+}
+
+void TFPrincipale::SbnAddClick()
+{
+    m_lists.addSelection();
+    ApplyControlRules();
+}
+
+void TFPrincipale::SbnAddAllClick()
+{
+    m_lists.addAll();
+    ApplyControlRules();
+}
+
+void TFPrincipale::SbnRemoveClick()
+{
+    m_lists.removeSelection();
+    ApplyControlRules();
+}
+
+void TFPrincipale::SbnRemoveAllClick()
+{
+    m_lists.removeAll();
+    ApplyControlRules();
+}
+
+void TFPrincipale::EdtDirectoryChange()
+{
+    LbEdtFinalName->setEnabled(!EdtDirectory->text().isEmpty());
+}
+
+void TFPrincipale::LbEdtFinalNameChange()
+{
+    ApplyControlRules();
+}
+
+void TFPrincipale::ApplyControlRules()
+{
+    const ControlStates states = ControlRules::statesFor(
+        LbEdtFinalName->text(), m_lists.availableCount(), m_lists.selectedCount());
+    LbxEnable->setEnabled(states.listsEnabled);
+    LbxSelected->setEnabled(states.listsEnabled);
+    SbnAdd->setEnabled(states.addButtonsEnabled);
+    SbnAddAll->setEnabled(states.addButtonsEnabled);
+    SbnRemove->setEnabled(states.removeButtonsEnabled);
+    SbnRemoveAll->setEnabled(states.removeButtonsEnabled);
+    BtnOk->setVisible(states.okVisible);
+}
+
+void TFPrincipale::BtnOkClick()
+{
+    assembly::JobInputs inputs;
+    inputs.directory = QFile::encodeName(EdtDirectory->text()).toStdString();
+    inputs.baseName = QFile::encodeName(LbEdtFinalName->text()).toStdString();
+    for (const QByteArray &name : m_lists.selectedNames())
+        inputs.selectedFiles.push_back(name.toStdString());
+    inputs.convertToPdf = CbxPDFConvert->isChecked();
+    inputs.deleteSources = CbxDeleteFiles->isChecked();
+
+    m_jobRunning = true;
+    try {
+        assembly::runJob(inputs, QFile::encodeName(DefaultDirectory).toStdString(), *this);
+    } catch (...) {
+        m_jobRunning = false;
+        // Give the user a working window back before the error box shows: lists intact, OK
+        // and quit back, bar hidden, normal cursor.
+        restoreAfterFailedJob();
+        throw;
+    }
+    m_jobRunning = false;
+    if (m_closeAfterJob)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TFPrincipale::restoreAfterFailedJob()
+{
+    setProgressVisible(false);
+    ApplyControlRules();
+    setQuitButtonVisible(true);
+    setBusyCursor(false);
+    if (m_closeAfterJob)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TFPrincipale::BtnCancelClick()
+{
+    close();
+}
+
+void TFPrincipale::setBusyCursor(bool busy)
+{
+    if (busy == m_busyCursor)
+        return;
+    m_busyCursor = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TFPrincipale::setOkButtonVisible(bool visible)
+{
+    BtnOk->setVisible(visible);
+}
+
+void TFPrincipale::setQuitButtonVisible(bool visible)
+{
+    BtnCancel->setVisible(visible);
+}
+
+void TFPrincipale::setProgressRange(int minimum, int maximum)
+{
+    PrbRunning->setRange(minimum, maximum);
+}
+
+void TFPrincipale::setProgressPosition(int position)
+{
+    PrbRunning->setValue(position);
+    // The job runs on this thread: let the window repaint so the bar visibly advances and the
+    // window never looks frozen, while clicks and keys wait until the job is over.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TFPrincipale::setProgressVisible(bool visible)
+{
+    PrbRunning->setVisible(visible);
+}
+
+void TFPrincipale::showErrorBox(const std::string &message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"),
+                    QString::fromStdString(message), QMessageBox::Ok);
+    box.exec();
+}
+
+void TFPrincipale::clearLists()
+{
+    m_lists.clear();
+}
+
+void TFPrincipale::applyControlRules()
+{
+    ApplyControlRules();
+}
+
+void TFPrincipale::showEvent(QShowEvent *event)
+{
+    if (!m_centred && isWindow()) {
+        m_centred = true;
+        if (const QScreen *screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
+void TFPrincipale::closeEvent(QCloseEvent *event)
+{
+    // A close request from the title bar while the job runs waits for the job's end, like
+    // any other input made meanwhile.
+    if (m_jobRunning) {
+        m_closeAfterJob = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}

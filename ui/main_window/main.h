@@ -1,0 +1,107 @@
+// Unit Main: the main window, where the user picks a folder, orders its EPS files and starts
+// the assembly.
+#pragma once
+
+#include "assembly/job_window.h"
+#include "file_lists.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class LabeledEdit;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class TFrmChooseDirectory;
+
+class TFPrincipale : public QWidget, public assembly::JobWindow
+{
+    Q_OBJECT
+
+public:
+    // Same shape as ChooseDirectory, so that tests can answer in place of the dialog.
+    using DirectoryChooser =
+        std::function<bool(TFrmChooseDirectory *dialog, const QString &caption,
+                           const QString &okText, const QString &cancelText, QString &directory)>;
+
+    // `executablePath` decides the Tool directory; tests point it into a temporary folder.
+    explicit TFPrincipale(QWidget *parent = nullptr,
+                          const QString &executablePath = QCoreApplication::applicationFilePath());
+    ~TFPrincipale() override;
+
+    void setDirectoryChooser(DirectoryChooser chooser) { m_chooseDirectory = std::move(chooser); }
+    FileLists &fileLists() { return m_lists; }
+    bool jobRunning() const { return m_jobRunning; }
+
+    // Controls, in creation order.
+    QLabel *LblDirectory;
+    QToolButton *SbnLocalDir;
+    QToolButton *SbnAddAll;
+    QToolButton *SbnAdd;
+    QToolButton *SbnRemove;
+    QToolButton *SbnRemoveAll;
+    QLabel *LblFileList;
+    QLabel *LblFileSelected;
+    QLineEdit *EdtDirectory;
+    QPushButton *BtnCancel;
+    QProgressBar *PrbRunning;
+    QPushButton *BtnOk;
+    QListView *LbxEnable;
+    QListView *LbxSelected;
+    LabeledEdit *LbEdtFinalName;
+    QCheckBox *CbxPDFConvert;
+    QCheckBox *CbxDeleteFiles;
+
+    // Handlers.
+    void FormCreate();
+    void SbnLocalDirClick();
+    void SbnAddClick();
+    void SbnAddAllClick();
+    void SbnRemoveClick();
+    void SbnRemoveAllClick();
+    void EdtDirectoryChange();
+    void LbEdtFinalNameChange();
+    void BtnOkClick();
+    void BtnCancelClick();
+
+    // Shared by the handlers and the job.
+    void ListEpsFiles(const QString &directory);
+    void ApplyControlRules();
+
+    // What the assembly job drives.
+    void setBusyCursor(bool busy) override;
+    void setOkButtonVisible(bool visible) override;
+    void setQuitButtonVisible(bool visible) override;
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressPosition(int position) override;
+    void setProgressVisible(bool visible) override;
+    void showErrorBox(const std::string &message) override;
+    void clearLists() override;
+    void applyControlRules() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void connectHandlers();
+    void restoreAfterFailedJob();
+
+    QString m_executablePath;
+    FileLists m_lists;
+    DirectoryChooser m_chooseDirectory;
+    bool m_busyCursor = false;
+    bool m_jobRunning = false;
+    bool m_closeAfterJob = false;
+    bool m_centred = false;
+};
+
+extern TFPrincipale *FPrincipale;
