@@ -1,0 +1,267 @@
+// The directory chooser over the file-system namespace on a temporary folder tree, each modal
+// opening answered from inside its event loop.
+
+#include "dirinput.h"
+#include "einvalid_path.h"
+#include "folder_list_model.h"
+#include "folder_tree_model.h"
+#include "frm_choose_directory.h"
+#include "modal_answer.h"
+#include "shell/file_system_namespace.h"
+#include "shell_list_view.h"
+#include "shell_tree_view.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+std::unique_ptr<shell::ShellNamespace> makeNamespace(const QString &home)
+{
+    shell::FileSystemNamespace::Options options;
+    options.homePath = QFile::encodeName(home);
+    options.volumes = [] { return QList<shell::Volume>{{"/", QString(), "ext4", "/dev/root"}}; };
+    return std::make_unique<shell::FileSystemNamespace>(options);
+}
+
+} // namespace
+
+class ChooserDialogTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QWidget *m_main = nullptr;
+    TFrmChooseDirectory *m_dialog = nullptr;
+
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+
+    bool choose(QString &directory, std::function<void(TFrmChooseDirectory *)> action)
+    {
+        answerNextModal([this, action](QWidget *modal) {
+            QCOMPARE(modal, m_dialog);
+            action(m_dialog);
+        });
+        return ChooseDirectory(m_dialog, QStringLiteral("Choix du répertoire"),
+                               QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory);
+    }
+    static void ok(TFrmChooseDirectory *d) { d->BtnOk->click(); }
+    static void cancel(TFrmChooseDirectory *d) { d->BtnCancel->click(); }
+    int listRow(const QString &name) const
+    {
+        QAbstractItemModel *m = m_dialog->ShellListView->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            if (m->index(r, 0).data().toString() == name)
+                return r;
+        }
+        return -1;
+    }
+    void selectListRow(const QString &name)
+    {
+        m_dialog->ShellListView->setCurrentIndex(
+            m_dialog->ShellListView->model()->index(listRow(name), 0));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        for (const char *sub : {"home", "tool", "work/a", "work/b", "work/?1 dossier"})
+            QVERIFY(QDir(m_dir.path()).mkpath(QString::fromLatin1(sub)));
+        QFile file(path(QStringLiteral("work/page.eps")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        DefaultDirectory = path(QStringLiteral("tool")) + QLatin1Char('/');
+        m_main = new QWidget;
+        m_main->setGeometry(100, 80, 801, 600);
+        m_main->show();
+        m_dialog = new TFrmChooseDirectory(makeNamespace(path(QStringLiteral("home"))), m_main);
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_main; // takes the dialog with it
+    }
+
+    void theWindowIsFixedAndItsControlsPlaced()
+    {
+        QCOMPARE(m_dialog->size(), QSize(509, 432));
+        QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
+        QCOMPARE(m_dialog->ShellTreeView->geometry(), QRect(8, 8, 217, 369));
+        QCOMPARE(m_dialog->ShellListView->geometry(), QRect(240, 8, 257, 369));
+        QCOMPARE(m_dialog->BtnOk->geometry(), QRect(48, 392, 75, 25));
+        QCOMPARE(m_dialog->BtnCancel->geometry(), QRect(384, 392, 75, 25));
+        const Qt::WindowFlags f = m_dialog->windowFlags();
+        QVERIFY(f & Qt::WindowCloseButtonHint);
+        QVERIFY(!(f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!m_dialog->BtnOk->isDefault() && !m_dialog->BtnCancel->isDefault());
+        QVERIFY(!m_dialog->isVisible());
+        // Created on the computer node, as at start-up.
+        QCOMPARE(m_dialog->ShellTreeView->FolderPath(), QStringLiteral("Ordinateur"));
+    }
+
+    void okReturnsTheFolderShownAndCentresTheFirstTime()
+    {
+        QString directory = path(QStringLiteral("work/a"));
+        QString title, okText;
+        QPoint at;
+        const bool chosen = choose(directory, [&](TFrmChooseDirectory *d) {
+            title = d->windowTitle();
+            okText = d->BtnOk->text();
+            at = d->pos();
+            ok(d);
+        });
+        QVERIFY(chosen);
+        QCOMPARE(directory, path(QStringLiteral("work/a")));
+        QCOMPARE(title, QStringLiteral("Choix du répertoire"));
+        QCOMPARE(okText, QStringLiteral("&Ok"));
+        QCOMPARE(at, QPoint(100 + (801 - 509) / 2, 80 + (600 - 432) / 2));
+        QVERIFY(!m_dialog->isVisible());
+
+        // Moved by the user, it opens where it was left.
+        choose(directory, [](TFrmChooseDirectory *d) {
+            d->move(30, 40);
+            cancel(d);
+        });
+        choose(directory, [&](TFrmChooseDirectory *d) {
+            at = d->pos();
+            cancel(d);
+        });
+        QCOMPARE(at, QPoint(30, 40));
+    }
+
+    void cancelAndTheCloseBoxLeaveTheDirectoryAndTheNextOpeningComesBack()
+    {
+        const QString start = path(QStringLiteral("work/a"));
+        QString directory = start;
+        QVERIFY(!choose(directory, [](TFrmChooseDirectory *d) {
+            QTest::keyClick(d->ShellListView, Qt::Key_Backspace); // browse elsewhere
+            QVERIFY(d->ShellTreeView->FolderPath().endsWith(QLatin1String("/work")));
+            cancel(d);
+        }));
+        QCOMPARE(directory, start);
+        QString seen;
+        QVERIFY(!choose(directory, [&seen](TFrmChooseDirectory *d) {
+            seen = d->ShellTreeView->FolderPath();
+            d->close();
+        }));
+        QCOMPARE(seen, start);
+        QCOMPARE(directory, start);
+    }
+
+    void escapeAndEnterInTheViewsDoNotClose()
+    {
+        QString directory = path(QStringLiteral("work"));
+        bool stillOpen = false;
+        QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            QTest::keyClick(d, Qt::Key_Escape);
+            QTest::keyClick(d->ShellTreeView, Qt::Key_Escape);
+            selectListRow(QStringLiteral("b"));
+            QTest::keyClick(d->ShellListView, Qt::Key_Return); // enters b
+            QTest::keyClick(d->ShellTreeView, Qt::Key_Return);
+            stillOpen = d->isVisible();
+            QTest::keyClick(d->BtnOk, Qt::Key_Return); // the focused button takes Enter
+        }));
+        QVERIFY(stillOpen);
+        QCOMPARE(directory, path(QStringLiteral("work/b")));
+    }
+
+    void theStartFolderFallsBackToTheToolDirectory()
+    {
+        const QString tool = path(QStringLiteral("tool"));
+        for (const QString &given :
+             {QString(), path(QStringLiteral("absent")), path(QStringLiteral("work/page.eps")),
+              QStringLiteral("Ordinateur")}) {
+            QString directory = given;
+            QString seen;
+            QVERIFY(!choose(directory, [&seen](TFrmChooseDirectory *d) {
+                seen = d->ShellTreeView->FolderPath();
+                cancel(d);
+            }));
+            QCOMPARE(seen, tool);
+            QCOMPARE(directory, given);
+        }
+    }
+
+    void anUnparsableStartFolderRaisesWithoutShowing()
+    {
+        const QString saved = DefaultDirectory;
+        DefaultDirectory = QStringLiteral("outil/");
+        QString directory;
+        bool shown = false;
+        answerNextModal([&shown](QWidget *modal) {
+            shown = true;
+            modal->close();
+        });
+        try {
+            ChooseDirectory(m_dialog, QStringLiteral("Choix du répertoire"), QStringLiteral("&Ok"),
+                            QStringLiteral("&Annule"), directory);
+            QFAIL("no error raised");
+        } catch (const std::exception &e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     QStringLiteral("Erreur de définition du chemin : \"outil/\""));
+        }
+        DefaultDirectory = saved;
+        // The pending answer now takes the next opening; it must not have seen one before.
+        QVERIFY(!shown);
+        QVERIFY(!m_dialog->isVisible());
+        QString again = path(QStringLiteral("work"));
+        QVERIFY(!ChooseDirectory(m_dialog, QStringLiteral("x"), QStringLiteral("&Ok"),
+                                 QStringLiteral("&Annule"), again));
+        QVERIFY(shown);
+    }
+
+    void onlyTheTreeDecidesTheResult()
+    {
+        QString directory = path(QStringLiteral("work"));
+        QVERIFY(choose(directory, [this](TFrmChooseDirectory *d) {
+            selectListRow(QStringLiteral("page.eps"));
+            ok(d);
+        }));
+        QCOMPARE(directory, path(QStringLiteral("work")));
+
+        // A name the old code pages mangled is kept as it is, so the folder exists.
+        QVERIFY(choose(directory, [this](TFrmChooseDirectory *d) {
+            selectListRow(QStringLiteral("?1 dossier"));
+            QTest::keyClick(d->ShellListView, Qt::Key_Return);
+            ok(d);
+        }));
+        QCOMPARE(directory, path(QStringLiteral("work/?1 dossier")));
+        QVERIFY(QFileInfo(directory).isDir());
+
+        QVERIFY(choose(directory, [](TFrmChooseDirectory *d) {
+            d->ShellTreeView->setFolderPath(QStringLiteral("/"));
+            ok(d);
+        }));
+        QCOMPARE(directory, QStringLiteral("/"));
+
+        QVERIFY(choose(directory, [](TFrmChooseDirectory *d) {
+            QTest::keyClick(d->ShellListView, Qt::Key_Backspace);
+            ok(d);
+        }));
+        QCOMPARE(directory, QStringLiteral("Ordinateur"));
+
+        directory = path(QStringLiteral("work"));
+        QVERIFY(choose(directory, [](TFrmChooseDirectory *d) {
+            for (int i = 0; i < 8; ++i)
+                QTest::keyClick(d->ShellListView, Qt::Key_Backspace); // up to the desktop
+            ok(d);
+        }));
+        QCOMPARE(directory, QString());
+    }
+
+    // Last: once the application is told to end, no event loop runs again.
+    void theApplicationEndingCancels()
+    {
+        QString directory = path(QStringLiteral("work/a"));
+        QVERIFY(!choose(directory, [](TFrmChooseDirectory *) { QCoreApplication::exit(0); }));
+        QCOMPARE(directory, path(QStringLiteral("work/a")));
+        QVERIFY(!m_dialog->isVisible());
+    }
+};
+
+QTEST_MAIN(ChooserDialogTest)
+#include "chooser_dialog_test.moc"
