@@ -54,7 +54,8 @@ std::uint64_t appendSource(const std::string &path, FileCopier &copier, int outp
     if (S_ISDIR(status.st_mode))
         throw EInOutError::fromErrno(EISDIR, path);
 
-    const std::uint64_t copied = copier.append(source.get(), output, path, outputPath);
+    const std::uint64_t copied = copier.append(source.get(), output, path, outputPath,
+                                               static_cast<std::uint64_t>(status.st_size));
     if (source.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);
 

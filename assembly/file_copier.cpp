@@ -22,11 +22,11 @@ bool writeSideError(int error)
 FileCopier::FileCopier() : m_buffer(new char[bufferSize]) {}
 
 std::uint64_t FileCopier::append(int source, int output, const std::string &sourcePath,
-                                 const std::string &outputPath)
+                                 const std::string &outputPath, std::uint64_t expectedSize)
 {
     std::uint64_t copied = 0;
     if (m_kernelCopy)
-        copied = appendWithKernel(source, output, sourcePath, outputPath);
+        copied = appendWithKernel(source, output, sourcePath, outputPath, expectedSize);
     // Also run after the kernel copy: it confirms the end of the source with a read, so a file
     // system whose copy path stops early (it returns 0 before the end) loses nothing.
     copied += appendWithBuffer(source, output, sourcePath, outputPath);
@@ -34,10 +34,13 @@ std::uint64_t FileCopier::append(int source, int output, const std::string &sour
 }
 
 std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::string &sourcePath,
-                                           const std::string &outputPath)
+                                           const std::string &outputPath,
+                                           std::uint64_t expectedSize)
 {
     std::uint64_t copied = 0;
-    for (;;) {
+    // Stopping at the expected size spares the call that would return 0; the read that follows
+    // still finds out whether the source grew, and reads sources whose size says nothing.
+    while (copied < expectedSize) {
         const ssize_t moved = ::copy_file_range(source, nullptr, output, nullptr, kernelChunk, 0);
         if (moved > 0) {
             copied += static_cast<std::uint64_t>(moved);
@@ -57,6 +60,7 @@ std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::st
             return copied; // not a regular file (a pipe, a device): the buffer copies it
         throw EInOutError::fromErrno(error, writeSideError(error) ? outputPath : sourcePath);
     }
+    return copied;
 }
 
 std::uint64_t FileCopier::appendWithBuffer(int source, int output, const std::string &sourcePath,

@@ -19,13 +19,15 @@ public:
 
     // Copies everything from source's current position to its end onto output; returns the
     // number of bytes copied. A short write goes on with the rest; only an error the system
-    // reports ends the copy, as an EInOutError naming sourcePath or outputPath.
+    // reports ends the copy, as an EInOutError naming sourcePath or outputPath. expectedSize
+    // (the size fstat gave) only saves a system call per file; the end of the source is always
+    // confirmed by a read that returns nothing.
     std::uint64_t append(int source, int output, const std::string &sourcePath,
-                         const std::string &outputPath);
+                         const std::string &outputPath, std::uint64_t expectedSize);
 
 private:
     std::uint64_t appendWithKernel(int source, int output, const std::string &sourcePath,
-                                   const std::string &outputPath);
+                                   const std::string &outputPath, std::uint64_t expectedSize);
     std::uint64_t appendWithBuffer(int source, int output, const std::string &sourcePath,
                                    const std::string &outputPath);
     void writeAll(int output, const char *data, std::size_t size, const std::string &outputPath);

@@ -18,19 +18,21 @@ ProgramRun cli(std::vector<std::string> arguments, const std::string &program = 
     return runProgram(arguments);
 }
 
-// A copy of brakwen-cli in a Tool directory of its own, beside a fake converter.
+// A copy of brakwen-cli in a Tool directory of its own, beside a fake converter or none.
 struct ToolCopy
 {
     TempDir tool;
     std::string program;
 
-    explicit ToolCopy(const std::string &converterBody)
+    explicit ToolCopy(const std::string &converterBody = {})
     {
         program = tool.file("brakwen-cli");
         writeFile(program, readFile(cliPath));
         ::chmod(program.c_str(), 0755);
-        writeScript(tool.file("ps2pdf.bat"), converterBody);
-        writeFile(tool.file("pdfwrite.rsp"), "");
+        if (!converterBody.empty()) {
+            writeScript(tool.file("ps2pdf.bat"), converterBody);
+            writeFile(tool.file("pdfwrite.rsp"), "");
+        }
     }
 };
 
@@ -54,7 +56,9 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
         EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
     }
     // No converter beside this executable: --pdf is refused before anything is written.
-    const ProgramRun pdf = cli({"--pdf", "--delete-sources", dir.path(), "a.eps"});
+    ToolCopy withoutConverter;
+    const ProgramRun pdf =
+        cli({"--pdf", "--delete-sources", dir.path(), "a.eps"}, withoutConverter.program);
     EXPECT_EQ(pdf.exitStatus, 2);
     EXPECT_NE(pdf.err.find("ps2pdf.bat"), std::string::npos) << pdf.err;
     EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
