@@ -21,12 +21,15 @@ void FileLists::clear()
 void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
                               NameListModel &to)
 {
+    // Read the ranges directly: selectedRows() tests every row against every range, which
+    // takes seconds when every other row of a long list is highlighted.
     std::vector<int> rows;
-    const QModelIndexList highlighted = fromSelection.selectedRows();
-    rows.reserve(size_t(highlighted.size()));
-    for (const QModelIndex &index : highlighted)
-        rows.push_back(index.row());
+    for (const QItemSelectionRange &range : fromSelection.selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     to.addNames(from.takeRows(rows));
     fromSelection.setCurrentIndex(from.index(0), QItemSelectionModel::NoUpdate);
 }

@@ -1,0 +1,148 @@
+// Prints how long the main window takes to list a folder of 100,000 entries (20,000 of them
+// EPS files), compared with `ls` on the same folder, and to move 10,000 highlighted names each
+// way when every other name is highlighted.
+//
+// Run: QT_QPA_PLATFORM=offscreen build/<preset>/bench-bin/file_lists_benchmark
+#include "brakwen_application.h"
+#include "main.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+constexpr int EntryCount = 100000;
+constexpr int EpsCount = 20000;
+constexpr int Rounds = 3;
+
+bool makeFolder(const QString &path)
+{
+    const QByteArray dir = QFile::encodeName(path) + '/';
+    for (int i = 0; i < EntryCount; ++i) {
+        // Every fifth entry is an EPS file, some with an upper-case extension.
+        QByteArray name = QByteArray("entry_") + QByteArray::number(i * 7919 % EntryCount);
+        if (i % 5 == 0)
+            name += (i % 3 == 0) ? ".EPS" : ".eps";
+        else
+            name += ".txt";
+        const int fd = ::open((dir + name).constData(), O_CREAT | O_WRONLY, 0644);
+        if (fd < 0 || ::close(fd) != 0)
+            return false;
+    }
+    return true;
+}
+
+double seconds(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double bestOf(const std::function<void()> &work)
+{
+    double best = 1e9;
+    for (int round = 0; round < Rounds; ++round)
+        best = std::min(best, seconds(work));
+    return best;
+}
+
+// Lays the lists out and paints the window, as the user would see the result.
+void show(TFPrincipale &window)
+{
+    window.LbxEnable->doItemsLayout();
+    window.LbxSelected->doItemsLayout();
+    window.repaint();
+}
+
+void highlightEveryOther(QListView *list)
+{
+    QItemSelection selection;
+    for (int row = 0; row < list->model()->rowCount(); row += 2)
+        selection.select(list->model()->index(row, 0), list->model()->index(row, 0));
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BrakwenApplication application(argc, argv);
+    QTextStream out(stdout);
+
+    QTemporaryDir folder;
+    if (!folder.isValid() || !makeFolder(folder.path())) {
+        out << "cannot create the test folder\n";
+        return 1;
+    }
+    out << "folder: " << EntryCount << " entries, " << EpsCount << " EPS files\n";
+
+    const double ls = bestOf([&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("ls"), {folder.path()});
+        process.waitForFinished(-1);
+    });
+    out << QString::asprintf("ls:                                        %.3f s\n", ls);
+
+    TFPrincipale window;
+    window.show();
+    QCoreApplication::processEvents();
+    window.EdtDirectory->setText(folder.path());
+
+    const double listing = bestOf([&] {
+        window.fileLists().clear();
+        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ApplyControlRules();
+        show(window);
+    });
+    out << QString::asprintf("list, sort and show the EPS files:          %.3f s (%.2f x ls)\n",
+                             listing, listing / ls);
+    if (window.LbxEnable->model()->rowCount() != EpsCount) {
+        out << "listed " << window.LbxEnable->model()->rowCount() << " names, expected " << EpsCount
+            << "\n";
+        return 1;
+    }
+
+    highlightEveryOther(window.LbxEnable);
+    const double add = seconds([&] {
+        window.SbnAddClick();
+        show(window);
+    });
+    out << QString::asprintf("add 10000 highlighted, every other one:     %.3f s\n", add);
+
+    const double addAll = seconds([&] {
+        window.SbnAddAllClick();
+        show(window);
+    });
+    out << QString::asprintf("add all 10000 remaining:                    %.3f s\n", addAll);
+
+    highlightEveryOther(window.LbxSelected);
+    const double remove = seconds([&] {
+        window.SbnRemoveClick();
+        show(window);
+    });
+    out << QString::asprintf("remove 10000 highlighted, every other one:  %.3f s\n", remove);
+
+    const double removeAll = seconds([&] {
+        window.SbnRemoveAllClick();
+        show(window);
+    });
+    out << QString::asprintf("remove all 10000 remaining:                 %.3f s\n", removeAll);
+
+    const bool whole = window.LbxEnable->model()->rowCount() == EpsCount &&
+                       window.LbxSelected->model()->rowCount() == 0;
+    out << (whole ? "all names back in the available list\n" : "names lost\n");
+    return whole ? 0 : 1;
+}
