@@ -2,6 +2,7 @@
 
 #include "item_details.h"
 
+#include <QHash>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -81,7 +82,7 @@ std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
     const bool wantFolders = (filter & Folders) != 0;
     const bool wantOthers = (filter & NonFolders) != 0;
     QList<ItemId> ids;
-    QHash<ItemId, Kind> kinds;
+    QList<Kind> kinds;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(dir);
@@ -109,7 +110,7 @@ std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
         if (!matches)
             continue;
         ItemId id(entry->d_name);
-        kinds.insert(id, kind);
+        kinds.append(kind);
         ids.append(std::move(id));
     }
     // A read error is not the end of the folder: report the listing as failed.
@@ -117,7 +118,8 @@ std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
     ::closedir(dir);
     if (readError != 0)
         return std::nullopt;
-    m_kinds = std::move(kinds);
+    m_listed = ids;
+    m_listedKinds = std::move(kinds);
     return ids;
 }
 
@@ -137,18 +139,32 @@ int DirectoryFolder::compareIds(int column, const ItemId &a, const ItemId &b) co
 
 DirectoryFolder::Kind DirectoryFolder::kindOf(const ItemId &child) const
 {
-    const auto known = m_kinds.constFind(child);
-    if (known != m_kinds.cend() && *known != Kind::Unknown)
-        return *known;
     struct stat st
     {
     };
-    const Kind kind = ::stat(childPath(child).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-                          ? Kind::Folder
-                          : Kind::NonFolder;
-    if (known != m_kinds.cend())
-        m_kinds[child] = kind;
-    return kind;
+    return ::stat(childPath(child).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? Kind::Folder
+                                                                                 : Kind::NonFolder;
+}
+
+QList<int> DirectoryFolder::folderRanks(const QList<ItemId> &ids) const
+{
+    QList<int> ranks;
+    ranks.reserve(ids.size());
+    // The usual case: sorting the listing just made, whose kinds readdir already gave.
+    const bool listed = ids.size() == m_listed.size() && ids.constData() == m_listed.constData();
+    QHash<ItemId, Kind> known;
+    if (!listed) {
+        known.reserve(m_listed.size());
+        for (qsizetype i = 0; i < m_listed.size(); ++i)
+            known.insert(m_listed[i], m_listedKinds[i]);
+    }
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        Kind kind = listed ? m_listedKinds[i] : known.value(ids[i], Kind::Unknown);
+        if (kind == Kind::Unknown)
+            kind = kindOf(ids[i]);
+        ranks.append(kind == Kind::Folder ? 0 : 1);
+    }
+    return ranks;
 }
 
 quint32 DirectoryFolder::attributesOf(const ItemId &child) const
@@ -156,16 +172,13 @@ quint32 DirectoryFolder::attributesOf(const ItemId &child) const
     if (!isAcceptableName(child))
         return 0;
     const QByteArray path = childPath(child);
-    const auto known = m_kinds.constFind(child);
-    if (known == m_kinds.cend() || *known != Kind::NonFolder) {
-        if (const quint32 folder = folderAttributes(path))
-            return folder | CanRename;
-        struct stat st
-        {
-        };
-        if (::lstat(path.constData(), &st) != 0)
-            return 0;
-    }
+    if (const quint32 folder = folderAttributes(path))
+        return folder | CanRename;
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) != 0)
+        return 0;
     return FileSystem | CanRename;
 }
 
@@ -197,8 +210,8 @@ std::optional<ItemId> DirectoryFolder::setNameOf(const ItemId &child, const QStr
         return child;
     if (!renameNoReplace(childPath(child), childPath(newId)))
         return std::nullopt;
-    const Kind kind = m_kinds.take(child);
-    m_kinds.insert(newId, kind);
+    if (const qsizetype at = m_listed.indexOf(child); at >= 0)
+        m_listed[at] = newId;
     return newId;
 }
 
@@ -211,12 +224,7 @@ std::optional<QByteArray> DirectoryFolder::fileSystemPath(const ItemId &child) c
 
 void DirectoryFolder::sortIds(QList<ItemId> &ids, bool foldersFirst) const
 {
-    if (!foldersFirst) {
-        m_collation.sort(ids, {});
-        return;
-    }
-    m_collation.sort(ids,
-                     [this](const QByteArray &id) { return kindOf(id) == Kind::Folder ? 0 : 1; });
+    m_collation.sort(ids, foldersFirst ? folderRanks(ids) : QList<int>());
 }
 
 QString DirectoryFolder::iconNameOf(const ItemId &child, bool open) const

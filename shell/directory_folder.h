@@ -5,8 +5,6 @@
 #include "name_collation.h"
 #include "shell_namespace.h"
 
-#include <QHash>
-
 namespace shell {
 
 class DirectoryFolder : public ShellFolder
@@ -40,12 +38,14 @@ public:
 private:
     enum class Kind : unsigned char { Unknown, Folder, NonFolder };
     Kind kindOf(const ItemId &child) const;
+    QList<int> folderRanks(const QList<ItemId> &ids) const;
 
     QByteArray m_path;
     NameCollation m_collation;
-    // The kinds the last listing learnt from readdir, so that sorting folders first and the
-    // attributes of plain files cost no stat per entry.
-    mutable QHash<ItemId, Kind> m_kinds;
+    // The last listing and the kinds readdir gave with it, so that sorting a large folder with
+    // folders first costs no stat per entry.
+    mutable QList<ItemId> m_listed;
+    mutable QList<Kind> m_listedKinds;
 };
 
 } // namespace shell

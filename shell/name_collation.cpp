@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace shell {
@@ -37,31 +36,32 @@ int NameCollation::compare(const QByteArray &a, const QByteArray &b) const
     return byteOrder(a, b);
 }
 
-void NameCollation::sort(QList<QByteArray> &names,
-                         const std::function<int(const QByteArray &)> &rank) const
+void NameCollation::sort(QList<QByteArray> &names, const QList<int> &ranks) const
 {
-    std::vector<QCollatorSortKey> keys;
-    std::vector<int> ranks;
-    keys.reserve(names.size());
-    ranks.reserve(names.size());
-    for (const QByteArray &name : std::as_const(names)) {
-        keys.push_back(m_collator.sortKey(QString::fromUtf8(name)));
-        ranks.push_back(rank ? rank(name) : 0);
+    struct Entry
+    {
+        int rank;
+        QCollatorSortKey key;
+        qsizetype index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        entries.push_back(Entry{ranks.isEmpty() ? 0 : ranks[i],
+                                m_collator.sortKey(QString::fromUtf8(names[i])), i});
     }
-    std::vector<qsizetype> order(names.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (ranks[a] != ranks[b])
-            return ranks[a] < ranks[b];
-        const int byKey = keys[a].compare(keys[b]);
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        const int byKey = a.key.compare(b.key);
         if (byKey != 0)
             return byKey < 0;
-        return byteOrder(names[a], names[b]) < 0;
+        return byteOrder(names[a.index], names[b.index]) < 0;
     });
     QList<QByteArray> sorted;
     sorted.reserve(names.size());
-    for (const qsizetype index : order)
-        sorted.append(names[index]);
+    for (const Entry &entry : entries)
+        sorted.append(names[entry.index]);
     names = std::move(sorted);
 }
 

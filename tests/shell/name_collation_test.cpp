@@ -52,10 +52,16 @@ TEST(NameCollationTest, SortAgreesWithCompareAndHonoursRanks)
         return collation.compare(x, y) < 0;
     });
     collation.sort(names, {});
+    EXPECT_EQ(names.size(), 8);
     EXPECT_EQ(names, byCompare);
 
-    collation.sort(names, [](const QByteArray &name) { return name == "dir" ? 0 : 1; });
+    QList<int> ranks;
+    for (const QByteArray &name : names)
+        ranks.append(name == "dir" ? 0 : 1);
+    collation.sort(names, ranks);
     EXPECT_EQ(names.constFirst(), QByteArray("dir"));
+    EXPECT_EQ(names.mid(1), byCompare.mid(0, byCompare.indexOf("dir")) +
+                                byCompare.mid(byCompare.indexOf("dir") + 1));
 }
 
 TEST(ItemDetailsTest, SizesReadLikeAFileManager)
