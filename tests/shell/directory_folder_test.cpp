@@ -208,9 +208,19 @@ TEST_F(DirectoryFolderTest, SortPutsFoldersFirstInNameOrder)
     ASSERT_TRUE(tree.makeFolder("Zeta"));
     DirectoryFolder folder(tree.root());
     auto ids = *folder.enumerate(Folders | NonFolders);
+    const QList<QByteArray> listed = ids;
+    const QList<QByteArray> foldersFirst = {"docs",  "empty",    "link-to-docs",
+                                            "Zeta",  "a9.txt",   "a10.txt",
+                                            "B.txt", "dangling", "notes.txt"};
     folder.sortIds(ids, true);
-    EXPECT_EQ(ids, (QList<QByteArray>{"docs", "empty", "link-to-docs", "Zeta", "a9.txt", "a10.txt",
-                                      "B.txt", "dangling", "notes.txt"}));
+    EXPECT_EQ(ids, foldersFirst);
+    // Lists that are not the last listing, or a folder that never listed, sort the same.
+    QList<QByteArray> reversed(listed.crbegin(), listed.crend());
+    folder.sortIds(reversed, true);
+    EXPECT_EQ(reversed, foldersFirst);
+    QList<QByteArray> fresh = listed;
+    DirectoryFolder(tree.root()).sortIds(fresh, true);
+    EXPECT_EQ(fresh, foldersFirst);
     folder.sortIds(ids, false);
     EXPECT_EQ(ids, (QList<QByteArray>{"a9.txt", "a10.txt", "B.txt", "dangling", "docs", "empty",
                                       "link-to-docs", "notes.txt", "Zeta"}));
