@@ -41,6 +41,7 @@ private slots:
     void finalPeriodRule_data();
     void finalPeriodRule();
     void qtTextsAreFrench();
+    void windowsCarryTheDesktopIdentity();
 };
 
 void BrakwenApplicationTest::errorLeavingHandlerShowsDefaultBox()
@@ -103,6 +104,13 @@ void BrakwenApplicationTest::qtTextsAreFrench()
 {
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
     QCOMPARE(QCoreApplication::translate("QLineEdit", "&Paste"), QStringLiteral("Co&ller"));
+}
+
+void BrakwenApplicationTest::windowsCarryTheDesktopIdentity()
+{
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("brakwen"));
+    QVERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(48, 48)));
 }
 
 int main(int argc, char **argv)

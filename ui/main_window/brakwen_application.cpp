@@ -2,12 +2,23 @@
 
 #include "default_error_box.h"
 
+#include <QFile>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 BrakwenApplication::BrakwenApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Brakwen"));
+    // Ties the windows to the installed brakwen.desktop entry and its icon.
+    setDesktopFileName(QStringLiteral("brakwen"));
+    QIcon icon;
+    for (const char *file : {":/main_window/brakwen-48.png", ":/main_window/brakwen-256.png"}) {
+        if (QFile::exists(QLatin1String(file)))
+            icon.addFile(QLatin1String(file));
+    }
+    if (!icon.isNull())
+        setWindowIcon(icon);
     installFrenchTranslations(*this);
 }
 
