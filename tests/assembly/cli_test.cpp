@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testing_support;
 using Names = std::vector<std::string>;
@@ -73,6 +74,14 @@ TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
     EXPECT_EQ(plain.exitStatus, 0) << plain.err;
     EXPECT_EQ(readFile(dir.file("final.eps")), "BAB");
     EXPECT_EQ(plain.err, ""); // stderr is no terminal here: no progress
+
+    // After "--" a name that looks like an option is a file name.
+    writeFile(dir.file("-d.eps"), "D");
+    const ProgramRun dashed = cli({"--name", "dashed", "--", dir.path(), "-d.eps", "a.eps"});
+    EXPECT_EQ(dashed.exitStatus, 0) << dashed.err;
+    EXPECT_EQ(readFile(dir.file("dashed.eps")), "DA");
+    ::unlink(dir.file("-d.eps").c_str());
+    ::unlink(dir.file("dashed.eps").c_str());
 
     const ProgramRun empty = cli({"--name", "", "--delete-sources", dir.path(), "a.eps"});
     EXPECT_EQ(empty.exitStatus, 0) << empty.err;

@@ -4,6 +4,7 @@
 
 #include "test_support.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -100,6 +101,29 @@ TEST_P(FaultInjection, ShortWritesGoOnWithTheRest)
         EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c)
             << "chunk " << chunk;
         EXPECT_EQ(listNames(sources.dir.path()), Names{"final.eps"});
+    }
+}
+
+TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
+{
+    struct Case
+    {
+        std::string setting;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EMFILE), "Trop de fichiers ouverts.\n"},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EACCES), "Accès au fichier refusé.\n"},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EBUSY), "Erreur E/S 32.\n"},
+        {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO), "Erreur E/S 1117.\n"},
+    };
+    for (const Case &fault : cases) {
+        Sources sources;
+        const ProgramRun run =
+            sources.assemble(withCopyPath({"BRAKWEN_FAULT_SOURCE=c.eps", fault.setting}));
+        EXPECT_EQ(run.exitStatus, 1) << fault.setting;
+        EXPECT_EQ(run.err, fault.message) << fault.setting;
+        sources.expectUntouched();
     }
 }
 

@@ -4,13 +4,18 @@
 //                               short, every later one fails with ENOSPC
 //   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
 //   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
+// and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
+//   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
+//   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
 
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -32,6 +37,39 @@ bool isTemporaryOutput(int fd)
         return false;
     target[length] = '\0';
     return std::strstr(target, "/.brakwen-") != nullptr;
+}
+
+bool endsWithFaultySource(const char *path)
+{
+    const char *name = std::getenv("BRAKWEN_FAULT_SOURCE");
+    if (name == nullptr || *name == '\0' || path == nullptr)
+        return false;
+    const std::size_t pathLength = std::strlen(path);
+    const std::size_t nameLength = std::strlen(name);
+    return pathLength > nameLength && path[pathLength - nameLength - 1] == '/' &&
+           std::strcmp(path + pathLength - nameLength, name) == 0;
+}
+
+bool isFaultySource(int fd)
+{
+    char link[64];
+    char target[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, target, sizeof target - 1);
+    if (length <= 0)
+        return false;
+    target[length] = '\0';
+    return endsWithFaultySource(target);
+}
+
+// Sets errno and returns true when the setting asks for a failure.
+bool injected(const char *setting)
+{
+    const char *value = std::getenv(setting);
+    if (value == nullptr || *value == '\0')
+        return false;
+    errno = std::atoi(value);
+    return true;
 }
 
 long long written = 0;
@@ -57,6 +95,31 @@ long long allowance(size_t count)
 
 } // namespace
 
+extern "C" int open(const char *path, int flags, ...)
+{
+    using Open = int (*)(const char *, int, ...);
+    static const auto real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "open"));
+    mode_t mode = 0;
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = static_cast<mode_t>(va_arg(arguments, int));
+        va_end(arguments);
+    }
+    if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_OPEN_ERRNO"))
+        return -1;
+    return real(path, flags, mode);
+}
+
+extern "C" ssize_t read(int fd, void *buffer, size_t count)
+{
+    using Read = ssize_t (*)(int, void *, size_t);
+    static const auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
+    if (count > 0 && fd > 2 && isFaultySource(fd) && injected("BRAKWEN_FAULT_READ_ERRNO"))
+        return -1;
+    return real(fd, buffer, count);
+}
+
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
     using Write = ssize_t (*)(int, const void *, size_t);
@@ -77,6 +140,8 @@ extern "C" ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *
 {
     using Copy = ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned int);
     static const auto real = reinterpret_cast<Copy>(dlsym(RTLD_NEXT, "copy_file_range"));
+    if (count > 0 && isFaultySource(in) && injected("BRAKWEN_FAULT_READ_ERRNO"))
+        return -1;
     if (count == 0 || !isTemporaryOutput(out))
         return real(in, inOffset, out, outOffset, count, flags);
     if (setting("BRAKWEN_FAULT_NO_KERNEL_COPY", 0) != 0) {
