@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QGuiApplication>
+#include <QMimeDatabase>
 #include <QUrl>
 
 namespace shell::actions {
@@ -133,19 +134,22 @@ bool openItem(const ShellFolder &folder, const ItemId &child)
 QIcon iconFor(const ShellFolder &folder, const ItemId &child, bool open)
 {
     const quint32 attributes = folder.attributesOf(child);
-    QFileIconProvider provider;
-    QIcon fallback;
     const QString name = folder.iconNameOf(child, open);
+    if (!name.isEmpty() && QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    QFileIconProvider provider;
     if (name == QLatin1String("computer"))
-        fallback = provider.icon(QAbstractFileIconProvider::Computer);
-    else if (name.startsWith(QLatin1String("drive-")))
-        fallback = provider.icon(QAbstractFileIconProvider::Drive);
-    else if (attributes & Folder)
-        fallback = QIcon::fromTheme(open ? QStringLiteral("folder-open") : QStringLiteral("folder"),
-                                    provider.icon(QAbstractFileIconProvider::Folder));
-    else
-        fallback = provider.icon(QAbstractFileIconProvider::File);
-    return name.isEmpty() ? fallback : QIcon::fromTheme(name, fallback);
+        return provider.icon(QAbstractFileIconProvider::Computer);
+    if (name.startsWith(QLatin1String("drive-")))
+        return provider.icon(QAbstractFileIconProvider::Drive);
+    if (attributes & Folder)
+        return QIcon::fromTheme(open ? QStringLiteral("folder-open") : QStringLiteral("folder"),
+                                provider.icon(QAbstractFileIconProvider::Folder));
+    // A theme without the type's own icon often has its family's ("image-x-generic").
+    const QList<QMimeType> types =
+        QMimeDatabase().mimeTypesForFileName(folder.displayNameOf(child, NameForm::InFolder));
+    const QIcon file = provider.icon(QAbstractFileIconProvider::File);
+    return types.isEmpty() ? file : QIcon::fromTheme(types.constFirst().genericIconName(), file);
 }
 
 } // namespace shell::actions
