@@ -127,7 +127,7 @@ TEST(PdfConversion, FailingExitStatusMeansFailureEvenWithAPdfLeftBehind)
     }
 }
 
-TEST(PdfConversion, ConverterThatWritesNothingLeavesTheEpsAndTheOlderPdfIsGone)
+TEST(PdfConversion, NoPdfWrittenLeavesTheEpsAndTheOlderPdfIsGone)
 {
     Converter converter("exit 0");
     for (bool deleteSources : {true, false}) {
@@ -138,11 +138,7 @@ TEST(PdfConversion, ConverterThatWritesNothingLeavesTheEpsAndTheOlderPdfIsGone)
         EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "b.eps", "final.eps"}));
         EXPECT_EQ(job.boxes(), deleteSources ? Calls{"Echec de la conversion."} : Calls{});
     }
-}
-
-TEST(PdfConversion, MissingScriptIsAFailedConversion)
-{
-    Converter converter("exit 0");
+    // A converter that cannot even be found fails the same way.
     ::unlink((converter.directory() + "ps2pdf.bat").c_str());
     Job job(true);
     EXPECT_FALSE(job.run(converter).converted);

@@ -93,51 +93,6 @@ void writeScript(const std::string &path, const std::string &body)
     ::chmod(path.c_str(), 0755);
 }
 
-void RecordingWindow::setBusyCursor(bool busy)
-{
-    calls.push_back(std::string("busy ") + (busy ? "1" : "0"));
-}
-
-void RecordingWindow::setOkButtonVisible(bool visible)
-{
-    calls.push_back(std::string("ok ") + (visible ? "1" : "0"));
-}
-
-void RecordingWindow::setQuitButtonVisible(bool visible)
-{
-    calls.push_back(std::string("quit ") + (visible ? "1" : "0"));
-}
-
-void RecordingWindow::setProgressRange(int minimum, int maximum)
-{
-    calls.push_back("range " + std::to_string(minimum) + " " + std::to_string(maximum));
-}
-
-void RecordingWindow::setProgressPosition(int position)
-{
-    calls.push_back("position " + std::to_string(position));
-}
-
-void RecordingWindow::setProgressVisible(bool visible)
-{
-    calls.push_back(std::string("progress ") + (visible ? "1" : "0"));
-}
-
-void RecordingWindow::showErrorBox(const std::string &message)
-{
-    calls.push_back("box " + message);
-}
-
-void RecordingWindow::clearLists()
-{
-    calls.push_back("clear");
-}
-
-void RecordingWindow::applyControlRules()
-{
-    calls.push_back("rules");
-}
-
 ProgramRun runProgram(const std::vector<std::string> &argv,
                       const std::vector<std::string> &extraEnvironment,
                       const std::string &workingFolder)

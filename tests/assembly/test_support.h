@@ -41,17 +41,26 @@ void writeScript(const std::string &path, const std::string &body);
 class RecordingWindow : public assembly::JobWindow
 {
 public:
-    void setBusyCursor(bool busy) override;
-    void setOkButtonVisible(bool visible) override;
-    void setQuitButtonVisible(bool visible) override;
-    void setProgressRange(int minimum, int maximum) override;
-    void setProgressPosition(int position) override;
-    void setProgressVisible(bool visible) override;
-    void showErrorBox(const std::string &message) override;
-    void clearLists() override;
-    void applyControlRules() override;
-
     std::vector<std::string> calls;
+
+    void setBusyCursor(bool busy) override { record("busy", busy); }
+    void setOkButtonVisible(bool visible) override { record("ok", visible); }
+    void setQuitButtonVisible(bool visible) override { record("quit", visible); }
+    void setProgressRange(int minimum, int maximum) override
+    {
+        calls.push_back("range " + std::to_string(minimum) + " " + std::to_string(maximum));
+    }
+    void setProgressPosition(int position) override { record("position", position); }
+    void setProgressVisible(bool visible) override { record("progress", visible); }
+    void showErrorBox(const std::string &message) override { calls.push_back("box " + message); }
+    void clearLists() override { calls.push_back("clear"); }
+    void applyControlRules() override { calls.push_back("rules"); }
+
+private:
+    void record(const char *what, int value)
+    {
+        calls.push_back(what + (" " + std::to_string(value)));
+    }
 };
 
 struct ProgramRun
