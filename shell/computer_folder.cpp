@@ -112,9 +112,7 @@ QString ComputerFolder::detailsOf(const ItemId &child, int column) const
         return volumeType(*volume);
     if (column != 2 && column != 3)
         return {};
-    struct statvfs fs
-    {
-    };
+    struct statvfs fs = {};
     if (::statvfs(volume->mountPoint.constData(), &fs) != 0)
         return {};
     const auto blocks = column == 2 ? fs.f_blocks : fs.f_bavail;

@@ -27,9 +27,7 @@ bool renameNoReplace(const QByteArray &from, const QByteArray &to)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(to.constData(), &st) == 0)
         return false;
     return ::rename(from.constData(), to.constData()) == 0;
@@ -46,9 +44,7 @@ QByteArray DirectoryFolder::childPath(const ItemId &child) const
 
 quint32 DirectoryFolder::folderAttributes(const QByteArray &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return 0;
     quint32 attributes = Folder | FileSystem;
@@ -97,9 +93,7 @@ std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
             kind = Kind::NonFolder;
         // Links count as what they point to; the type must be known to filter on it.
         if (kind == Kind::Unknown && wantFolders != wantOthers) {
-            struct stat st
-            {
-            };
+            struct stat st = {};
             kind = ::fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)
                        ? Kind::Folder
                        : Kind::NonFolder;
@@ -139,9 +133,7 @@ int DirectoryFolder::compareIds(int column, const ItemId &a, const ItemId &b) co
 
 DirectoryFolder::Kind DirectoryFolder::kindOf(const ItemId &child) const
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::stat(childPath(child).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? Kind::Folder
                                                                                  : Kind::NonFolder;
 }
@@ -174,9 +166,7 @@ quint32 DirectoryFolder::attributesOf(const ItemId &child) const
     const QByteArray path = childPath(child);
     if (const quint32 folder = folderAttributes(path))
         return folder | CanRename;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(path.constData(), &st) != 0)
         return 0;
     return FileSystem | CanRename;

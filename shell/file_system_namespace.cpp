@@ -57,9 +57,7 @@ std::optional<IdList> FileSystemNamespace::parseDisplayName(const QString &path)
         components.append(component);
     }
     const QByteArray clean = '/' + components.join('/');
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(clean.constData(), &st) != 0)
         return std::nullopt;
 

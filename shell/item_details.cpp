@@ -84,9 +84,7 @@ QString ItemDetails::formatTime(const QDateTime &time)
 
 QString ItemDetails::typeName(const QByteArray &path, const QByteArray &name)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.constData(), &st) != 0)
         return ::lstat(path.constData(), &st) == 0 ? QStringLiteral("Lien symbolique rompu")
                                                    : QString();
@@ -116,9 +114,7 @@ QString ItemDetails::columnText(const QByteArray &path, const QByteArray &name, 
         return QString::fromUtf8(name);
     if (column == 2)
         return typeName(path, name);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.constData(), &st) != 0 && ::lstat(path.constData(), &st) != 0)
         return {};
     switch (column) {

@@ -153,9 +153,7 @@ QList<Volume> MountTable::readSystem()
             volume.label = byLink.value(canonicalDevice(volume.source));
     }
     volumes.removeIf([](const Volume &v) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         return v.mountPoint != "/" &&
                (::stat(v.mountPoint.constData(), &st) != 0 || !S_ISDIR(st.st_mode));
     });

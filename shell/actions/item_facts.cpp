@@ -25,9 +25,7 @@ ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
     facts.location = QString::fromUtf8(slash <= 0 ? QByteArray("/") : where.left(slash));
     facts.type = ItemDetails::typeName(*path, where.mid(slash + 1));
 
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path->constData(), &st) != 0 && ::lstat(path->constData(), &st) != 0)
         return facts;
     if (!S_ISDIR(st.st_mode)) {

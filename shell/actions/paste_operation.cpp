@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -33,11 +35,16 @@ QByteArray parentOf(QByteArray path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
+// The path with its links resolved, so that no link hides a folder inside the one pasted.
+QByteArray canonical(const QByteArray &path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) != nullptr ? QByteArray(resolved) : path;
+}
+
 bool exists(const QByteArray &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::lstat(path.constData(), &st) == 0;
 }
 
@@ -68,44 +75,36 @@ bool writeAll(int fd, const char *data, ssize_t size)
     return true;
 }
 
-bool copyFileContent(const QByteArray &from, const QByteArray &to, mode_t mode)
+// Copies the content and times of `from` into the open, empty file `out`, then closes it.
+bool copyFileContent(const QByteArray &from, int out, const struct stat &source)
 {
     const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
+    bool ok = in >= 0;
     char buffer[65536];
-    for (;;) {
+    while (ok) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            ok = false; // a read error is not the end of the file
+        if (got <= 0) {
+            ok = got == 0; // a read error is not the end of the file
             break;
         }
-        if (got == 0)
-            break;
-        if (!writeAll(out, buffer, got)) {
-            ok = false;
-            break;
-        }
+        ok = writeAll(out, buffer, got);
     }
-    ::close(in);
+    if (in >= 0)
+        ::close(in);
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    ok = ok && ::fchmod(out, source.st_mode & 07777) == 0 && ::futimens(out, times) == 0;
+    const int saved = errno;
     if (::close(out) != 0)
-        ok = false;
+        return false;
+    errno = saved;
     return ok;
 }
 
 bool removeTree(const QByteArray &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(path.constData(), &st) != 0)
         return false;
     if (!S_ISDIR(st.st_mode))
@@ -128,9 +127,7 @@ bool removeTree(const QByteArray &path)
 // nobody else's), a file under a temporary name renamed into place.
 bool copyTree(const QByteArray &from, const QByteArray &to)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(from.constData(), &st) != 0)
         return false;
     if (S_ISLNK(st.st_mode)) {
@@ -142,14 +139,15 @@ bool copyTree(const QByteArray &from, const QByteArray &to)
         return ::symlink(target.constData(), to.constData()) == 0;
     }
     if (S_ISREG(st.st_mode)) {
-        const QByteArray temporary =
-            join(parentOf(to), "." + baseName(to) + ".brakwen-" + QByteArray::number(::getpid()));
-        if (!copyFileContent(from, temporary, st.st_mode)) {
-            ::unlink(temporary.constData());
+        // A hidden, unique temporary name beside the target: nothing else is ever written over.
+        QByteArray temporary = join(parentOf(to), "." + baseName(to) + ".XXXXXX");
+        const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (out < 0)
             return false;
-        }
-        if (!renameNoReplace(temporary, to)) {
+        if (!copyFileContent(from, out, st) || !renameNoReplace(temporary, to)) {
+            const int saved = errno;
             ::unlink(temporary.constData());
+            errno = saved;
             return false;
         }
         return true;
@@ -207,15 +205,15 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
 {
     Result result;
     for (const QByteArray &source : sources) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::lstat(source.constData(), &st) != 0) {
             result.errors.append(QStringLiteral("« %1 » n'existe plus").arg(shown(source)));
             continue;
         }
         const bool isFolder = S_ISDIR(st.st_mode);
-        if (isFolder && (folder == source || folder.startsWith(source + '/'))) {
+        const QByteArray realSource = canonical(source);
+        const QByteArray realFolder = canonical(folder);
+        if (isFolder && (realFolder == realSource || realFolder.startsWith(realSource + '/'))) {
             result.errors.append(
                 QStringLiteral("« %1 » ne peut être collé dans lui-même").arg(shown(source)));
             continue;

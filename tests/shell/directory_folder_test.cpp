@@ -89,9 +89,7 @@ TEST_F(DirectoryFolderTest, AttributesTellFoldersSubFoldersAndFiles)
     // An empty folder on a file system that counts links has no expand button.
     const quint32 empty = folder.attributesOf("empty");
     EXPECT_TRUE(empty & Folder);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     ASSERT_EQ(::stat(tree.path("empty").constData(), &st), 0);
     EXPECT_EQ((empty & HasSubFolder) != 0, st.st_nlink != 2);
     EXPECT_EQ(folder.attributesOf("notes.txt"), quint32(FileSystem | CanRename));

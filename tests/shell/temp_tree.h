@@ -37,9 +37,7 @@ public:
     }
     bool exists(const QByteArray &relative) const
     {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         return ::lstat(path(relative).constData(), &st) == 0;
     }
 

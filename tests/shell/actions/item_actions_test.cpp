@@ -98,10 +98,18 @@ TEST_F(PasteTest, CopyNeverOverwritesAndNumbersTheCopies)
 
 TEST_F(PasteTest, CopiesFoldersWholeAndMovesThem)
 {
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("src/album/photo.jpg").constData(), times, 0), 0);
     auto result = PasteOperation::run({tree.path("src/album")}, tree.path("dest"), false);
     EXPECT_TRUE(result.errors.isEmpty());
     EXPECT_EQ(result.created, QList<QByteArray>{tree.path("dest/album")});
     EXPECT_EQ(contentOf(tree.path("dest/album/photo.jpg")), QByteArray("jpeg"));
+    struct stat original = {};
+    struct stat copy = {};
+    ASSERT_EQ(::stat(tree.path("src/album/photo.jpg").constData(), &original), 0);
+    ASSERT_EQ(::stat(tree.path("dest/album/photo.jpg").constData(), &copy), 0);
+    EXPECT_EQ(copy.st_mtim.tv_sec, 1700000000); // the copy keeps its date
+    EXPECT_EQ(copy.st_mode, original.st_mode);
 
     result = PasteOperation::run({tree.path("src/album")}, tree.path("dest"), true);
     EXPECT_TRUE(result.errors.isEmpty());
@@ -118,6 +126,11 @@ TEST_F(PasteTest, CopiesFoldersWholeAndMovesThem)
 TEST_F(PasteTest, RefusesPastingAFolderIntoItselfAndReportsMissingSources)
 {
     auto result = PasteOperation::run({tree.path("src")}, tree.path("src/album"), false);
+    EXPECT_EQ(result.errors.size(), 1);
+    EXPECT_FALSE(tree.exists("src/album/src"));
+    // Nor through a link that leads inside it.
+    ASSERT_EQ(::symlink("src/album", tree.path("shortcut").constData()), 0);
+    result = PasteOperation::run({tree.path("src")}, tree.path("shortcut"), false);
     EXPECT_EQ(result.errors.size(), 1);
     EXPECT_FALSE(tree.exists("src/album/src"));
     result = PasteOperation::run({tree.path("src")}, tree.path("src"), true);
