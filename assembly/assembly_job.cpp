@@ -24,15 +24,11 @@ struct SourceStamp
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
-    struct timespec modified
-    {
-    };
+    struct timespec modified = {};
 
     bool stillMatches() const
     {
-        struct stat now
-        {
-        };
+        struct stat now = {};
         return ::stat(path.c_str(), &now) == 0 && now.st_dev == device && now.st_ino == inode &&
                now.st_size == size && now.st_mtim.tv_sec == modified.tv_sec &&
                now.st_mtim.tv_nsec == modified.tv_nsec;
@@ -40,15 +36,13 @@ struct SourceStamp
 };
 
 std::uint64_t appendSource(const std::string &path, FileCopier &copier, int output,
-                           const std::string &outputPath, std::vector<SourceStamp> &stamps)
+                           const std::string &outputPath, std::vector<SourceStamp> *stamps)
 {
     // Read-only: a source the user may read but not write is still assembled.
     UniqueFd source(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!source.valid())
         throw EInOutError::fromErrno(errno, path);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::fstat(source.get(), &status) != 0)
         throw EInOutError::fromErrno(errno, path);
     if (S_ISDIR(status.st_mode))
@@ -59,10 +53,11 @@ std::uint64_t appendSource(const std::string &path, FileCopier &copier, int outp
     if (source.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);
 
-    // Stamped after the copy: a source still being written while it was read shows a newer
-    // time at deletion and is kept.
-    stamps.push_back(
-        {path, status.st_dev, status.st_ino, static_cast<off_t>(copied), status.st_mtim});
+    // The time seen before reading, with the bytes actually read: a source written to while it
+    // was read, or since, no longer matches at deletion and is kept.
+    if (stamps != nullptr)
+        stamps->push_back(
+            {path, status.st_dev, status.st_ino, static_cast<off_t>(copied), status.st_mtim});
     return copied;
 }
 
@@ -106,7 +101,8 @@ JobReport AssemblyJob::assemble()
     // need not be flushed to disk; with it, whatever the sources go into must be durable.
     const bool durable = m_inputs.deleteSources;
     std::vector<SourceStamp> stamps;
-    stamps.reserve(files.size());
+    if (m_inputs.deleteSources)
+        stamps.reserve(files.size());
     {
         TemporaryOutput output(report.epsPath);
         FileCopier copier;
@@ -114,7 +110,7 @@ JobReport AssemblyJob::assemble()
         for (std::size_t i = 0; i < files.size(); ++i) {
             m_window.setProgressPosition(static_cast<int>(i + 1));
             total += appendSource(joinPath(m_inputs.directory, files[i]), copier, output.fd(),
-                                  report.epsPath, stamps);
+                                  report.epsPath, m_inputs.deleteSources ? &stamps : nullptr);
         }
         // The older result, if any, is replaced here and only here.
         output.commit(total, durable && !m_inputs.convertToPdf);
@@ -152,16 +148,12 @@ JobReport AssemblyJob::assemble()
 
 void AssemblyJob::refuseResultAsSource(const std::string &epsPath) const
 {
-    struct stat result
-    {
-    };
+    struct stat result = {};
     const bool resultExists = ::stat(epsPath.c_str(), &result) == 0;
     const std::string resultName = m_inputs.baseName + ".eps";
     for (const std::string &name : m_inputs.selectedFiles) {
         bool same = name == resultName;
-        struct stat source
-        {
-        };
+        struct stat source = {};
         if (!same && resultExists &&
             ::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0)
             same = source.st_dev == result.st_dev && source.st_ino == result.st_ino;

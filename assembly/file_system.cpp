@@ -27,9 +27,7 @@ std::string parentFolder(const std::string &path)
 
 bool fileExists(const std::string &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 

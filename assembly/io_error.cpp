@@ -11,9 +11,7 @@ namespace {
 
 bool parentFolderExists(const std::string &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     const std::string parent = parentFolder(path);
     return ::stat(parent.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }

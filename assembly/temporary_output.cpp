@@ -55,9 +55,7 @@ TemporaryOutput::~TemporaryOutput()
 
 void TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::fstat(m_fd.get(), &status) != 0)
         throw EInOutError::fromErrno(errno, m_resultPath);
     // The copy counted every byte it moved; a file of another size lost or gained some on the

@@ -64,9 +64,7 @@ TEST(AssemblyJob, JoinsSourcesInListOrderAndDrivesTheWindowStepByStep)
     // The result has the permissions of a new file, not the private ones of a temporary.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     ASSERT_EQ(::stat(dir.file("final.eps").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
 }

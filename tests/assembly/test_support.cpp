@@ -57,9 +57,7 @@ std::string readFile(const std::string &path)
 
 bool exists(const std::string &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     return ::lstat(path.c_str(), &status) == 0;
 }
 
