@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 ./scripts/setup-debian.sh
 cmake --preset release
 cmake --build --preset release -j "$(nproc)"
-exec ./build/release/bin/brakwen-cli --help
+exec ./build/release/bin/brakwen
