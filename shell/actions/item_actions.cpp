@@ -1,6 +1,7 @@
 #include "item_actions.h"
 
 #include "file_clipboard.h"
+#include "home_trash.h"
 #include "paste_operation.h"
 #include "properties_dialog.h"
 
@@ -38,15 +39,12 @@ VerbResult failure(const QString &message)
 
 VerbResult deleteToTrash(const QByteArray &path)
 {
-    // Qt's trash takes text paths; a name that is not UTF-8 would reach the trash as another
-    // name, so it is refused instead of risking the wrong entry.
     const QString text = QFile::decodeName(path);
-    if (QFile::encodeName(text) != path)
-        return failure(QStringLiteral("« %1 » ne peut être mis à la corbeille : son nom n'est "
-                                      "pas lisible")
-                           .arg(text));
-    QFile file(text);
-    if (!file.moveToTrash())
+    // Qt's trash takes text paths: a name that is not UTF-8 would reach it as another name, so
+    // such names go through our own trash code, which keeps the bytes.
+    const bool qtCanName = QFile::encodeName(text) == path;
+    const bool trashed = qtCanName ? QFile(text).moveToTrash() : HomeTrash::moveToTrash(path);
+    if (!trashed)
         return failure(QStringLiteral("« %1 » n'a pu être mis à la corbeille").arg(text));
     return {true, {}};
 }

@@ -22,10 +22,17 @@ using namespace shell::actions;
 
 namespace {
 
+// Read with POSIX: Qt cannot open names that are not UTF-8.
 QByteArray contentOf(const QByteArray &path)
 {
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return "<unreadable>";
+    QByteArray content(1 << 16, Qt::Uninitialized);
+    const ssize_t got = ::read(fd, content.data(), content.size());
+    ::close(fd);
+    content.truncate(got > 0 ? got : 0);
+    return content;
 }
 
 TEST(FileClipboardTest, RoundTripsPathsAndTheCutFlag)
@@ -263,15 +270,24 @@ TEST_F(VerbTest, DeleteMovesToTheTrashRecoverably)
             .contains("Path=" + QUrl::toPercentEncoding(
                                     QFile::decodeName(tree.path("dossier/brouillon.eps")), "/")));
 
-    // A name Qt cannot spell is refused rather than trashed under another name.
-    ASSERT_TRUE(tree.makeFile("dossier/caf\xe9.eps", "x"));
-    const VerbResult refused = invokeVerb(QStringLiteral("delete"), folder, "caf\xe9.eps");
-    EXPECT_FALSE(refused.succeeded);
-    EXPECT_FALSE(refused.message.isEmpty());
-    EXPECT_TRUE(tree.exists("dossier/caf\xe9.eps"));
+    // A name that is not UTF-8 reaches the trash under its own bytes.
+    ASSERT_TRUE(tree.makeFile("dossier/caf\xe9.eps", "latin"));
+    const VerbResult latin = invokeVerb(QStringLiteral("delete"), folder, "caf\xe9.eps");
+    ASSERT_TRUE(latin.succeeded) << qPrintable(latin.message);
+    EXPECT_FALSE(tree.exists("dossier/caf\xe9.eps"));
+    EXPECT_EQ(contentOf(tree.path("home/data/Trash/files/caf\xe9.eps")), QByteArray("latin"));
+    EXPECT_TRUE(contentOf(tree.path("home/data/Trash/info/caf\xe9.eps.trashinfo"))
+                    .contains("/dossier/caf%E9.eps\n"));
+    // A second entry of that name does not replace the first.
+    ASSERT_TRUE(tree.makeFile("dossier/caf\xe9.eps", "again"));
+    ASSERT_TRUE(invokeVerb(QStringLiteral("delete"), folder, "caf\xe9.eps").succeeded);
+    EXPECT_EQ(contentOf(tree.path("home/data/Trash/files/caf\xe9.eps")), QByteArray("latin"));
+    EXPECT_EQ(contentOf(tree.path("home/data/Trash/files/caf\xe9.eps.2")), QByteArray("again"));
+    ASSERT_TRUE(tree.makeFile("dossier/other.eps", "x"));
 
     // Rename is the views' verb; items that cannot be renamed cannot be deleted.
-    EXPECT_FALSE(invokeVerb(QStringLiteral("rename"), folder, "caf\xe9.eps").succeeded);
+    EXPECT_FALSE(invokeVerb(QStringLiteral("rename"), folder, "other.eps").succeeded);
+    EXPECT_TRUE(tree.exists("dossier/other.eps"));
     DesktopFolder desktop(tree.path("home"), {}, [] { return QList<Volume>{}; });
     EXPECT_FALSE(invokeVerb(QStringLiteral("delete"), desktop, DesktopFolder::HomeId).succeeded);
     EXPECT_TRUE(tree.exists("home"));
