@@ -71,7 +71,6 @@ private slots:
     void init();
     void cleanup();
     void chooseMoveAndAssemble();
-    void cancelInChooserListsCurrentFolderAgain();
 
 private:
     void chooseThroughDialog(const QString &folder, bool confirm);
@@ -144,22 +143,6 @@ void EndToEndTest::chooseMoveAndAssemble()
     QCOMPARE(m_window->LbxSelected->model()->rowCount(), 0);
     QVERIFY(!m_window->BtnOk->isVisible());
     QVERIFY(m_window->BtnCancel->isVisible());
-}
-
-void EndToEndTest::cancelInChooserListsCurrentFolderAgain()
-{
-    writeFile(m_work->filePath(QStringLiteral("a.eps")), "a");
-    chooseThroughDialog(m_work->path(), true);
-    move(QStringLiteral("a.eps"));
-    QCOMPARE(m_window->LbxSelected->model()->rowCount(), 1);
-    writeFile(m_work->filePath(QStringLiteral("new.eps")), "n");
-
-    // Browsing elsewhere and cancelling keeps the folder and lists it afresh.
-    chooseThroughDialog(m_tool->path(), false);
-    QCOMPARE(m_window->EdtDirectory->text(), m_work->path());
-    QCOMPARE(m_window->LbxSelected->model()->rowCount(), 0);
-    QCOMPARE(m_window->LbxEnable->model()->rowCount(), 2);
-    QVERIFY(!m_window->BtnOk->isVisible());
 }
 
 int main(int argc, char **argv)

@@ -39,13 +39,11 @@ private slots:
     void initTestCase();
     void alphabeticalOrderIgnoresCaseAndFollowsLocale();
     void addSelectionAppendsInListOrderAndParksCaret();
-    void addingOneAtATimeBuildsAnyOrder();
     void removeSelectionSortsBackAndKeepsOtherSelection();
     void addAllAndRemoveAll();
     void movesWithNothingSelectedOnlyParkCaret();
     void duplicatesAreKept();
     void everyOtherRowMovesInOneBatch();
-    void nonUtf8NamesKeepTheirBytes();
     void modelsStayConsistent();
 
 private:
@@ -89,17 +87,6 @@ void FileListsTest::addSelectionAppendsInListOrderAndParksCaret()
     QCOMPARE(texts(*lists.available()), QStringList({"b.eps", "d.eps"}));
     QCOMPARE(lists.availableSelection()->currentIndex().row(), 0);
     QVERIFY(!lists.availableSelection()->hasSelection());
-}
-
-void FileListsTest::addingOneAtATimeBuildsAnyOrder()
-{
-    FileLists lists;
-    fill(lists, {"a.eps", "b.eps", "c.eps"});
-    select(*lists.availableSelection(), {1});
-    lists.addSelection();
-    select(*lists.availableSelection(), {0});
-    lists.addSelection();
-    QCOMPARE(lists.selectedNames(), bytes({"b.eps", "a.eps"}));
 }
 
 void FileListsTest::removeSelectionSortsBackAndKeepsOtherSelection()
@@ -190,17 +177,6 @@ void FileListsTest::everyOtherRowMovesInOneBatch()
         QCOMPARE(lists.available()->nameAt(i), names[size_t(2 * i + 1)]);
         QCOMPARE(lists.selected()->nameAt(i), names[size_t(2 * i)]);
     }
-}
-
-void FileListsTest::nonUtf8NamesKeepTheirBytes()
-{
-    FileLists lists;
-    const QByteArray latin1("\xe9t\xe9.eps");
-    lists.available()->setNames({latin1});
-    QVERIFY(lists.available()->index(0).data().toString().contains(QChar::ReplacementCharacter));
-    QCOMPARE(lists.available()->index(0).data(NameListModel::NameBytesRole).toByteArray(), latin1);
-    lists.addAll();
-    QCOMPARE(lists.selectedNames(), std::vector<QByteArray>{latin1});
 }
 
 void FileListsTest::modelsStayConsistent()

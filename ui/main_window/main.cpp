@@ -118,7 +118,7 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     setFont(windowFont());
     setFixedSize(ClientWidth, ClientHeight);
     createControls();
-    setTabOrder();
+    setUpTabOrder();
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
@@ -204,7 +204,7 @@ void TFPrincipale::createControls()
         object->setObjectName(QLatin1String(name));
 }
 
-void TFPrincipale::setTabOrder()
+void TFPrincipale::setUpTabOrder()
 {
     const QWidget *order[] = {EdtDirectory, BtnCancel,      PrbRunning,    BtnOk,         LbxEnable,
                               LbxSelected,  LbEdtFinalName, CbxPDFConvert, CbxDeleteFiles};

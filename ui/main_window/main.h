@@ -91,7 +91,7 @@ protected:
 
 private:
     void createControls();
-    void setTabOrder();
+    void setUpTabOrder();
     void connectHandlers();
     void restoreAfterFailedJob();
 
