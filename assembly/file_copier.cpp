@@ -56,7 +56,7 @@ std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::st
             m_kernelCopy = false;
             return copied;
         }
-        if (error == EINVAL || error == EBADF)
+        if (error == EINVAL)
             return copied; // not a regular file (a pipe, a device): the buffer copies it
         throw EInOutError::fromErrno(error, writeSideError(error) ? outputPath : sourcePath);
     }
