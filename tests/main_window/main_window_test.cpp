@@ -94,6 +94,7 @@ private slots:
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
     void ioErrorLeavesWindowUsable();
+    void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
 
 private:
@@ -570,6 +571,28 @@ void MainWindowTest::ioErrorLeavesWindowUsable()
     writeFile(work("a.eps"), "a");
     w.BtnOk->click();
     QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void MainWindowTest::closeDuringFailedJobWaitsForErrorBox()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QFile::remove(QFile::decodeName(work("b.eps"))));
+
+    bool visibleUnderBox = false;
+    MessageBoxAnswer answer;
+    answer.whileShown = [&] { visibleUnderBox = w.isVisible(); };
+    QTimer::singleShot(0, &w, [&] { w.close(); });
+    w.BtnOk->click();
+
+    QVERIFY(answer.shown);
+    QVERIFY(visibleUnderBox);
+    QVERIFY(!w.isVisible());
 }
 
 void MainWindowTest::nonUtf8NamesAreAssembledAndDeleted()

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 
 class MessageBoxAnswer : public QObject
 {
@@ -15,6 +16,8 @@ public:
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    // Called while the box is up, before it is answered.
+    std::function<void()> whileShown;
 
     MessageBoxAnswer()
     {
@@ -38,6 +41,8 @@ private:
         icon = box->icon();
         for (QAbstractButton *button : box->buttons())
             buttons << button->text();
+        if (whileShown)
+            whileShown();
         box->button(QMessageBox::Ok)->click();
     }
 

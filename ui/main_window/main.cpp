@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 TFPrincipale *FPrincipale = nullptr;
 
@@ -206,10 +207,10 @@ void TFPrincipale::createControls()
 
 void TFPrincipale::setUpTabOrder()
 {
-    const QWidget *order[] = {EdtDirectory, BtnCancel,      PrbRunning,    BtnOk,         LbxEnable,
+    QWidget *const order[] = {EdtDirectory, BtnCancel,      PrbRunning,    BtnOk,         LbxEnable,
                               LbxSelected,  LbEdtFinalName, CbxPDFConvert, CbxDeleteFiles};
     for (size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void TFPrincipale::connectHandlers()
@@ -225,7 +226,13 @@ void TFPrincipale::connectHandlers()
     connect(EdtDirectory, &QLineEdit::textChanged, this, handle(&TFPrincipale::EdtDirectoryChange));
     connect(LbEdtFinalName, &QLineEdit::textChanged, this,
             handle(&TFPrincipale::LbEdtFinalNameChange));
-    connect(BtnOk, &QPushButton::clicked, this, handle(&TFPrincipale::BtnOkClick));
+    connect(BtnOk, &QPushButton::clicked, this, [this] {
+        DefaultErrorBox::guard([this] { BtnOkClick(); });
+        // A close asked for during the job takes effect now that the job, and its error box
+        // if it failed, are over.
+        if (std::exchange(m_closeAfterJob, false))
+            close();
+    });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
 }
 
@@ -327,8 +334,6 @@ void TFPrincipale::BtnOkClick()
         throw;
     }
     m_jobRunning = false;
-    if (m_closeAfterJob)
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TFPrincipale::restoreAfterFailedJob()
@@ -337,8 +342,6 @@ void TFPrincipale::restoreAfterFailedJob()
     ApplyControlRules();
     setQuitButtonVisible(true);
     setBusyCursor(false);
-    if (m_closeAfterJob)
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TFPrincipale::BtnCancelClick()
