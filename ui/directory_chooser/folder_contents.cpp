@@ -23,21 +23,27 @@ void FolderContents::fill(bool sorted)
     m_rows.clear();
     if (!m_folder)
         return;
-    // Two enumerations give each row its kind without asking every item for its attributes, which
-    // for a large folder costs more than the listing itself.
-    auto folders = m_folder->enumerate(shell::Folders);
-    auto others = m_folder->enumerate(shell::NonFolders);
-    if (!folders || !others)
+    std::optional<QList<shell::ItemId>> ids =
+        m_folder->enumerate(shell::Folders | shell::NonFolders);
+    if (!ids)
         return;
+    const shell::ShellFolder &f = *m_folder;
+    const auto isFolder = [&f](const shell::ItemId &id) {
+        return (f.attributesOf(id) & shell::Folder) != 0;
+    };
+    qsizetype folderCount = -1;
     if (sorted) {
-        m_folder->sortIds(*folders, false);
-        m_folder->sortIds(*others, false);
+        m_folder->sortIds(*ids, true);
+        // Folders come first: the boundary is found with a few attribute queries instead of one
+        // per row, which for a large folder would cost more than the listing itself.
+        folderCount = std::partition_point(ids->cbegin(), ids->cend(), isFolder) - ids->cbegin();
     }
-    m_rows.reserve(static_cast<size_t>(folders->size() + others->size()));
-    for (shell::ItemId &id : *folders)
-        m_rows.push_back({std::move(id), true, nullptr});
-    for (shell::ItemId &id : *others)
-        m_rows.push_back({std::move(id), false, nullptr});
+    m_rows.reserve(static_cast<size_t>(ids->size()));
+    for (qsizetype i = 0; i < ids->size(); ++i) {
+        shell::ItemId &id = (*ids)[i];
+        const bool folder = folderCount >= 0 ? i < folderCount : isFolder(id);
+        m_rows.push_back({std::move(id), folder, nullptr});
+    }
 }
 
 FolderContents::Cache &FolderContents::fetched(int r) const

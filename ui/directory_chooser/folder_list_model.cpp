@@ -72,8 +72,10 @@ Qt::ItemFlags FolderListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    // The view asks every row for its flags while laying out: asking the namespace here would
+    // fetch all rows. Whether the item takes the new name is decided when the edit ends.
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0 && (m_contents.fetched(index.row()).attributes & shell::CanRename))
+    if (index.column() == 0)
         f |= Qt::ItemIsEditable;
     return f;
 }
