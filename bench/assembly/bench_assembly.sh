@@ -3,7 +3,8 @@
 #   bench/assembly/bench_assembly.sh [path/to/brakwen-cli] [rounds]
 # Builds two data sets in a temporary folder, (A) 200 files of 5 MB and (B) 20,000 files of
 # 4 KB, assembles each with brakwen-cli and with cat, alternately, and prints the median time of
-# each and the median ratio brakwen-cli / cat per set. Use a release build of brakwen-cli.
+# each and the median ratio brakwen-cli / cat per set, with brakwen-cli's peak memory. Use a
+# release build of brakwen-cli.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -60,8 +61,14 @@ run_set() { # label folder
     cli_median=$(printf '%s\n' "${cli_times[@]}" | median)
     cat_median=$(printf '%s\n' "${cat_times[@]}" | median)
     ratio_median=$(printf '%s\n' "${ratios[@]}" | median)
-    awk -v l="$label" -v a="$cli_median" -v b="$cat_median" -v r="$ratio_median" -v n="$rounds" \
-        'BEGIN { printf "%-26s brakwen-cli %8.1f ms   cat %8.1f ms   median ratio %.2f (%d rounds)\n", l, a / 1e6, b / 1e6, r, n }'
+    # Peak memory of one more run: it must not grow with the size of the files.
+    local peak="n/a"
+    if [ -x /usr/bin/time ]; then
+        peak="$(/usr/bin/time -f '%M' "$cli" --name bench -- "$folder" "${names[@]}" 2>&1 | tail -n 1) KiB"
+        rm -f "$folder/bench.eps"
+    fi
+    awk -v l="$label" -v a="$cli_median" -v b="$cat_median" -v r="$ratio_median" -v n="$rounds" -v p="$peak" \
+        'BEGIN { printf "%-26s brakwen-cli %8.1f ms   cat %8.1f ms   median ratio %.2f (%d rounds)   peak RSS %s\n", l, a / 1e6, b / 1e6, r, n, p }'
 }
 
 echo "Building the data sets in $work ..." >&2
