@@ -59,9 +59,10 @@ VerbResult paste(const ShellFolder &folder, const ItemId &child, const QByteArra
     // Moved files are no longer where the clipboard says: pasting them twice would fail.
     if (content.cut && result.errors.isEmpty())
         FileClipboard::clear();
-    if (!result.errors.isEmpty())
-        return failure(result.errors.join(QLatin1Char('\n')));
-    return {true, {}};
+    // Entries pasted before another failed are there: the views must show them, so a paste
+    // that made anything counts as done, with the failures in its message.
+    return {result.errors.isEmpty() || !result.created.isEmpty(),
+            result.errors.join(QLatin1Char('\n'))};
 }
 
 QUrl urlOf(const QByteArray &path)

@@ -34,7 +34,8 @@ struct Verb
 struct VerbResult
 {
     bool succeeded = false;
-    QString message; // why it failed, in French; empty on success
+    QString message; // why it failed, in French; empty on full success, and on a paste that
+                     // succeeded in part, what could not be pasted
 };
 
 // The verbs of `child`'s context menu, in menu order. Empty when the item offers none.

@@ -255,6 +255,16 @@ TEST_F(VerbTest, CopyThenPasteIntoAFolder)
     EXPECT_FALSE(tree.exists("dossier/brouillon.eps"));
     EXPECT_TRUE(tree.exists("home/brouillon (copie).eps"));
     EXPECT_FALSE(FileClipboard::holdsFiles());
+
+    // A paste that fails in part is done for what arrived, and says what did not.
+    FileClipboard::put({tree.path("dossier/brouillon (copie).eps"), tree.path("dossier/gone")},
+                       false);
+    const VerbResult partial = invokeVerb(QStringLiteral("paste"), root, "home");
+    EXPECT_TRUE(partial.succeeded);
+    EXPECT_TRUE(partial.message.contains(QStringLiteral("gone"))) << qPrintable(partial.message);
+    EXPECT_TRUE(tree.exists("home/brouillon (copie) (copie).eps"));
+    FileClipboard::put({tree.path("dossier/gone")}, false);
+    EXPECT_FALSE(invokeVerb(QStringLiteral("paste"), root, "home").succeeded);
 }
 
 TEST_F(VerbTest, DeleteMovesToTheTrashRecoverably)
