@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,4 +133,80 @@ TEST(CommandLine, AFailedConversionNeverPassesSilently)
         EXPECT_EQ(run.err, "Echec de la conversion.\n");
         EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps"}));
     }
+}
+
+namespace {
+
+// The file-system calls brakwen-cli itself made, in order, as strace saw them (the converter's
+// own calls left out), with the *at variants under their plain names.
+std::vector<std::string> tracedCalls(const std::string &program, const Names &arguments)
+{
+    TempDir traceFolder;
+    const std::string trace = traceFolder.file("trace");
+    Names command{"/usr/bin/strace",
+                  "-f",
+                  "-o",
+                  trace,
+                  "-e",
+                  "trace=fsync,fdatasync,rename,renameat,renameat2,unlink,unlinkat",
+                  program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    // Leak checking cannot run under ptrace.
+    const ProgramRun run = runProgram(command, {"ASAN_OPTIONS=detect_leaks=0"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    std::vector<std::string> calls;
+    std::string mainProcess;
+    std::istringstream lines(readFile(trace));
+    for (std::string line; std::getline(lines, line);) {
+        const std::string pid = line.substr(0, line.find(' '));
+        if (mainProcess.empty())
+            mainProcess = pid;
+        const auto start = line.find_first_not_of(' ', pid.size());
+        const auto paren = line.find('(', start);
+        if (pid != mainProcess || paren == std::string::npos)
+            continue;
+        std::string name = line.substr(start, paren - start);
+        if (name.rfind("rename", 0) == 0)
+            name = "rename";
+        if (name == "unlinkat")
+            name = "unlink";
+        if (name == "fdatasync")
+            name = "fsync";
+        calls.push_back(name);
+    }
+    return calls;
+}
+
+bool straceWorks()
+{
+    return ::access("/usr/bin/strace", X_OK) == 0 &&
+           runProgram({"/usr/bin/strace", "-o", "/dev/null", "/bin/true"}).exitStatus == 0;
+}
+
+} // namespace
+
+TEST(CommandLine, SourcesAreDeletedOnlyAfterTheResultIsOnDisk)
+{
+    if (!straceWorks())
+        GTEST_SKIP() << "strace cannot trace here";
+    TempDir dir;
+    auto sources = [&] {
+        writeFile(dir.file("a.eps"), "A");
+        writeFile(dir.file("b.eps"), "B");
+    };
+    sources();
+    // The result and its folder are flushed, then the sources go.
+    EXPECT_EQ(tracedCalls(cliPath, {"--delete-sources", dir.path(), "a.eps", "b.eps"}),
+              (Names{"fsync", "rename", "fsync", "unlink", "unlink"}));
+
+    // Without deletion nothing needs flushing: the sources can always rebuild the result.
+    sources();
+    EXPECT_EQ(tracedCalls(cliPath, {dir.path(), "a.eps", "b.eps"}), Names{"rename"});
+
+    // Converting, the PDF and its folder are flushed before the EPS and the sources go.
+    ToolCopy converter("cp \"$1\" \"$2\"");
+    EXPECT_EQ(
+        tracedCalls(converter.program, {"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}),
+        (Names{"rename", "fsync", "fsync", "unlink", "unlink", "unlink"}));
+    EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
 }
