@@ -94,6 +94,10 @@ private slots:
         QCOMPARE(v.list->folderIds(), v.ns.computerNode());
         QCOMPARE(v.listNames(), QStringList{"/"});
         QCOMPARE(v.ns.enumerations.value(QStringLiteral("/")), 0); // nothing below is opened
+        // The list's selection stays highlighted when the focus is elsewhere.
+        const QPalette p = v.list->palette();
+        QCOMPARE(p.color(QPalette::Inactive, QPalette::Highlight),
+                 p.color(QPalette::Active, QPalette::Highlight));
     }
 
     void writingFolderPathShowsTheFolderInBothViews()

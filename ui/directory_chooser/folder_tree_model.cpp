@@ -112,12 +112,35 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return node->text(isTop(node) ? shell::NameForm::Normal : shell::NameForm::InFolder);
     case Qt::DecorationRole:
-        if (shell::ShellFolder *p = node->parentFolder())
-            return ItemVerbs::icon(*p, node->id(), node->attributes());
-        return {};
+        return icon(*node);
     default:
         return {};
     }
+}
+
+QIcon FolderTreeModel::icon(const FolderNode &node) const
+{
+    shell::ShellFolder *p = node.parentFolder();
+    if (!p)
+        return {};
+    const QString closedName = p->iconNameOf(node.id(), false);
+    const QString openName = p->iconNameOf(node.id(), true);
+    if (closedName.isEmpty() || openName.isEmpty() || closedName == openName)
+        return ItemVerbs::icon(*p, node.id(), node.attributes());
+    // The selected node shows the folder open: the views draw an icon's Selected mode for it.
+    const QString key = closedName + QLatin1Char('\n') + openName;
+    auto it = m_iconCache.constFind(key);
+    if (it == m_iconCache.cend()) {
+        const QIcon closed = ItemVerbs::icon(*p, node.id(), node.attributes(), false);
+        const QIcon open = ItemVerbs::icon(*p, node.id(), node.attributes(), true);
+        QIcon both;
+        for (const int size : {16, 22, 32}) {
+            both.addPixmap(closed.pixmap(size), QIcon::Normal);
+            both.addPixmap(open.pixmap(size), QIcon::Selected);
+        }
+        it = m_iconCache.insert(key, both);
+    }
+    return *it;
 }
 
 Qt::ItemFlags FolderTreeModel::flags(const QModelIndex &index) const

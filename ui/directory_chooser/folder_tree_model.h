@@ -7,6 +7,8 @@
 #include "shell/shell_namespace.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QIcon>
 #include <memory>
 
 class FolderTreeModel : public QAbstractItemModel
@@ -43,7 +45,9 @@ signals:
 
 private:
     bool isTop(const FolderNode *node) const { return node->parent() == m_root.get(); }
+    QIcon icon(const FolderNode &node) const;
 
     const shell::ShellNamespace &m_ns;
     std::unique_ptr<FolderNode> m_root;
+    mutable QHash<QString, QIcon> m_iconCache; // by the closed and open icons' theme names
 };
