@@ -274,6 +274,39 @@ private slots:
         QCOMPARE(v.list->model()->index(2, 0).data().toString(), QStringLiteral("memo.txt"));
     }
 
+    void aRenameInOneViewReachesTheOther()
+    {
+        Views v;
+        v.tree->setFolderPath(QStringLiteral("/a/b"));
+        // The tree renames a folder above the list's: the list reopens under the new name.
+        QVERIFY(v.tree->model()->setData(v.treeIndex(QStringLiteral("/a")), QStringLiteral("a2")));
+        QCOMPARE(v.list->folderIds(), (shell::IdList{"computer", "vol:/", "a2", "b"}));
+        QCOMPARE(v.listNames(), QStringList{"c"});
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a2/b"));
+
+        // The list renames a folder whose node exists: the node takes the new name.
+        QTest::keyClick(v.list, Qt::Key_Backspace);
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a2"));
+        QVERIFY(v.list->model()->setData(v.list->model()->index(v.listRow("b"), 0),
+                                         QStringLiteral("b2")));
+        QCOMPARE(v.treeIndex(QStringLiteral("/a2/b2")).data().toString(), QStringLiteral("b2"));
+        v.tree->setCurrentIndex(v.treeIndex(QStringLiteral("/a2/b2")));
+        QCOMPARE(v.listNames(), QStringList{"c"});
+    }
+
+    void aRightClickDoesNotMoveTheSelection()
+    {
+        Views v;
+        v.tree->setFolderPath(QStringLiteral("/a"));
+        const QRect e = v.tree->visualRect(v.treeIndex(QStringLiteral("/e")));
+        QTest::mousePress(v.tree->viewport(), Qt::RightButton, {}, e.center());
+        QTest::mouseRelease(v.tree->viewport(), Qt::RightButton, {}, e.center());
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a"));
+        QTest::mouseClick(v.tree->viewport(), Qt::LeftButton, {}, e.center());
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/e"));
+        QCOMPARE(v.list->folderIds().last(), QByteArray("e"));
+    }
+
     void theRenameVerbStartsEditingTheSelectedRow()
     {
         Views v;

@@ -88,10 +88,12 @@ bool FolderListModel::setData(const QModelIndex &index, const QVariant &value, i
     const FolderContents::Cache &cache = m_contents.fetched(index.row());
     if (newName.isEmpty() || newName == cache.text || !(cache.attributes & shell::CanRename))
         return false;
+    const shell::IdList before = idsOf(index.row());
     if (const std::optional<QString> error = m_contents.rename(index.row(), newName)) {
         emit renameFailed(*error);
         return false;
     }
+    emit itemRenamed(before, idsOf(index.row()));
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }
@@ -152,4 +154,14 @@ bool FolderListModel::isFileSystem(const shell::IdList &ids) const
     parentIds.removeLast();
     const std::shared_ptr<shell::ShellFolder> parent = chooser::bindFolder(m_ns, parentIds);
     return parent && (parent->attributesOf(ids.last()) & shell::FileSystem);
+}
+
+void FolderListModel::followRename(const shell::IdList &before, const shell::IdList &after)
+{
+    if (m_ids.size() < before.size() || m_ids.mid(0, before.size()) != before)
+        return;
+    // The list shows the renamed folder or one inside it: it opens it under its new name.
+    shell::IdList ids = after;
+    ids.append(m_ids.mid(before.size()));
+    setFolder(ids);
 }

@@ -35,9 +35,13 @@ public:
     QList<int> columnWidths() const;
 
     void setSorted(bool sorted) { m_sorted = sorted; }
+    // Reopens the list folder under its new identifiers when it or a folder above it was
+    // renamed in the other view.
+    void followRename(const shell::IdList &before, const shell::IdList &after);
 
 signals:
     void renameFailed(const QString &message);
+    void itemRenamed(const shell::IdList &before, const shell::IdList &after);
     void detailsFailed(const QString &message);
 
 private:

@@ -169,8 +169,10 @@ bool FolderTreeModel::setData(const QModelIndex &index, const QVariant &value, i
         emit renameFailed(QStringLiteral("Le changement de nom en %1 a échoué").arg(newName));
         return false;
     }
+    const shell::IdList before = node->ids();
     node->setId(*newId);
     emit dataChanged(index, index);
+    emit itemRenamed(before, node->ids());
     return true;
 }
 
@@ -200,4 +202,24 @@ void FolderTreeModel::refetch(const QModelIndex &index)
         node->reset();
     }
     fetchMore(index);
+}
+
+void FolderTreeModel::followRename(const shell::IdList &before, const shell::IdList &after)
+{
+    // Only nodes that exist can be stale; a search through them is enough.
+    std::vector<FolderNode *> pending{m_root.get()};
+    while (!pending.empty()) {
+        FolderNode *node = pending.back();
+        pending.pop_back();
+        if (node != m_root.get() && node->ids() == before) {
+            node->setId(after.last());
+            const QModelIndex index = indexFor(node);
+            emit dataChanged(index, index);
+            return;
+        }
+        for (const auto &child : node->children()) {
+            if (child->depth() <= before.size())
+                pending.push_back(child.get());
+        }
+    }
 }

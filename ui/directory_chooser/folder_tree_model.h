@@ -40,8 +40,12 @@ public:
     // Creates a node's children again (after items were pasted into it).
     void refetch(const QModelIndex &index);
 
+    // Gives the node of an item renamed in the other view its new identifier, if it exists.
+    void followRename(const shell::IdList &before, const shell::IdList &after);
+
 signals:
     void renameFailed(const QString &message);
+    void itemRenamed(const shell::IdList &before, const shell::IdList &after);
 
 private:
     bool isTop(const FolderNode *node) const { return node->parent() == m_root.get(); }

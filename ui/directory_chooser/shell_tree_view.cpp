@@ -2,6 +2,7 @@
 
 #include "einvalid_path.h"
 #include "error_box.h"
+#include "folder_list_model.h"
 #include "folder_node.h"
 #include "folder_tree_model.h"
 #include "id_lists.h"
@@ -10,6 +11,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <sys/stat.h>
 
@@ -34,7 +36,29 @@ TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
 
 void TShellTreeView::setShellListView(TShellListView *list)
 {
+    if (m_list) {
+        disconnect(m_list->folderModel(), nullptr, m_model, nullptr);
+        disconnect(m_model, nullptr, m_list->folderModel(), nullptr);
+    }
     m_list = list;
+    // A name changed in one view must not leave the other holding the old one.
+    if (m_list) {
+        connect(m_list->folderModel(), &FolderListModel::itemRenamed, m_model,
+                &FolderTreeModel::followRename);
+        connect(m_model, &FolderTreeModel::itemRenamed, m_list->folderModel(),
+                &FolderListModel::followRename);
+    }
+}
+
+void TShellTreeView::mousePressEvent(QMouseEvent *event)
+{
+    // The right button picks the node for its menu only; the selection stays where it was.
+    if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
 }
 
 void TShellTreeView::expandNode(const QModelIndex &index)
