@@ -13,11 +13,6 @@ void FolderContents::setFolder(std::shared_ptr<shell::ShellFolder> folder, bool 
     m_columns = m_folder ? ColumnSet::build(*m_folder, fileSystem) : QList<ListColumn>();
 }
 
-void FolderContents::clear()
-{
-    m_rows.clear();
-}
-
 void FolderContents::fill(bool sorted)
 {
     m_rows.clear();

@@ -36,7 +36,6 @@ public:
     void setFolder(std::shared_ptr<shell::ShellFolder> folder, bool fileSystem);
     // Enumerates the folder again; empty when it cannot be read.
     void fill(bool sorted);
-    void clear();
 
     shell::ShellFolder *folder() const { return m_folder.get(); }
     const QList<ListColumn> &columns() const { return m_columns; }
