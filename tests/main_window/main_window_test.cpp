@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -90,6 +91,7 @@ private slots:
     void cancelWithEmptyDirectoryListsRootAndKeepsBaseNameDisabled();
     void chooserErrorKeepsListsAndShowsBox();
     void emptyBaseNameLocksListsOnly();
+    void listsScrollSidewaysForLongNamesOnly();
 
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
@@ -469,6 +471,27 @@ void MainWindowTest::emptyBaseNameLocksListsOnly()
 
     w.BtnOk->click();
     QCOMPARE(readFile(work(".eps")), QByteArray("ab"));
+}
+
+void MainWindowTest::listsScrollSidewaysForLongNamesOnly()
+{
+    const QByteArray longName = QByteArray(120, 'x') + ".eps";
+    writeFile(work("a.eps"), "a");
+    writeFile(work(longName.constData()), "x");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.LbxEnable->horizontalScrollBar()->maximum() > 0);
+    QCOMPARE(w.LbxSelected->horizontalScrollBar()->maximum(), 0);
+
+    selectRow(w.LbxEnable, 1);
+    w.SbnAdd->click();
+    QTRY_VERIFY(w.LbxSelected->horizontalScrollBar()->maximum() > 0);
+    QTRY_COMPARE(w.LbxEnable->horizontalScrollBar()->maximum(), 0);
+    w.SbnRemoveAll->click();
+    QTRY_VERIFY(w.LbxEnable->horizontalScrollBar()->maximum() > 0);
+    QTRY_COMPARE(w.LbxSelected->horizontalScrollBar()->maximum(), 0);
 }
 
 void MainWindowTest::jobAssemblesInChosenOrderAndResetsWindow()

@@ -1,5 +1,6 @@
 #include "eps_directory_listing.h"
 
+#include <cstring>
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
@@ -31,10 +32,15 @@ bool isDirectory(const QByteArray &directory, const dirent *entry)
 
 bool EpsDirectoryListing::matchesEpsPattern(const QByteArray &name)
 {
-    static const QByteArray extension(".eps");
-    if (name.size() < extension.size())
-        return false;
-    return name.right(extension.size()).compare(extension, Qt::CaseInsensitive) == 0;
+    return matchesEpsPattern(name.constData(), size_t(name.size()));
+}
+
+bool EpsDirectoryListing::matchesEpsPattern(const char *name, size_t length)
+{
+    static constexpr char extension[] = ".eps";
+    constexpr size_t extensionLength = sizeof(extension) - 1;
+    return length >= extensionLength &&
+           qstrnicmp(name + length - extensionLength, extension, extensionLength) == 0;
 }
 
 std::vector<QByteArray> EpsDirectoryListing::list(const QByteArray &directory)
@@ -45,12 +51,13 @@ std::vector<QByteArray> EpsDirectoryListing::list(const QByteArray &directory)
     if (!dir)
         return names;
     while (const dirent *entry = readdir(dir.get())) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == ".." || !matchesEpsPattern(name))
+        // Most entries of a large folder are not EPS files: test the name before copying it.
+        // "." and ".." never match.
+        if (!matchesEpsPattern(entry->d_name, std::strlen(entry->d_name)))
             continue;
         if (isDirectory(openPath, entry))
             continue;
-        names.push_back(name);
+        names.emplace_back(entry->d_name);
     }
     return names;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstddef>
 #include <vector>
 
 class EpsDirectoryListing
@@ -14,4 +15,5 @@ public:
 
     // True when `name` ends in ".eps" (any letter case) and nothing follows.
     static bool matchesEpsPattern(const QByteArray &name);
+    static bool matchesEpsPattern(const char *name, size_t length);
 };

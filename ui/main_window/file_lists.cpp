@@ -30,7 +30,11 @@ void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSele
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    to.addNames(from.takeRows(rows));
+    // Every highlighted row leaves, so nothing stays highlighted here. Dropping the selection
+    // quietly first spares carrying thousands of ranges through the move; the views repaint
+    // the whole list once the rows have moved anyway.
+    fromSelection.reset();
+    to.addEntries(from.takeRows(rows));
     fromSelection.setCurrentIndex(from.index(0), QItemSelectionModel::NoUpdate);
 }
 
@@ -46,10 +50,10 @@ void FileLists::removeSelection()
 
 void FileLists::addAll()
 {
-    m_selected.addNames(m_available.takeAll());
+    m_selected.addEntries(m_available.takeAll());
 }
 
 void FileLists::removeAll()
 {
-    m_available.addNames(m_selected.takeAll());
+    m_available.addEntries(m_selected.takeAll());
 }

@@ -5,8 +5,8 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
-#include "fixed_row_height_delegate.h"
 #include "labeled_edit.h"
+#include "name_row_delegate.h"
 #include "tool_directory.h"
 
 #include <QCheckBox>
@@ -86,7 +86,13 @@ QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
     view->setSelectionModel(selection);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setItemDelegate(new FixedRowHeightDelegate(ListRowHeight, view));
+    view->setItemDelegate(new NameRowDelegate(ListRowHeight, view));
+    // Every row is as wide as the widest name, which the list keeps up to date: the view then
+    // lays out tens of thousands of rows without measuring each one.
+    view->setUniformItemSizes(true);
+    model->setTextMeasure([metrics = view->fontMetrics()](const QString &text) {
+        return metrics.horizontalAdvance(text);
+    });
     view->setEnabled(false);
     return view;
 }

@@ -1,6 +1,5 @@
 #include "name_list_model.h"
 
-#include <QSize>
 #include <algorithm>
 
 NameListModel::NameListModel(Order order, QObject *parent)
@@ -40,10 +39,11 @@ std::vector<QByteArray> NameListModel::names() const
 
 NameListModel::Entry NameListModel::makeEntry(const QByteArray &bytes) const
 {
-    // Invalid UTF-8 shows as replacement characters; the bytes stay intact for the job.
-    Entry entry{bytes, QString::fromUtf8(bytes), std::nullopt};
+    Entry entry{bytes, QString::fromUtf8(bytes), std::nullopt, 0};
     if (m_order == Order::Alphabetical)
         entry.key = m_collator.sortKey(entry.text);
+    if (m_measure)
+        entry.textWidth = m_measure(entry.text);
     return entry;
 }
 
@@ -56,15 +56,22 @@ bool NameListModel::lessThan(const Entry &a, const Entry &b) const
     return a.bytes < b.bytes;
 }
 
-void NameListModel::sortEntries(std::vector<Entry> &entries) const
+void NameListModel::sortEntries(Entries &entries) const
 {
     std::stable_sort(entries.begin(), entries.end(),
                      [this](const Entry &a, const Entry &b) { return lessThan(a, b); });
 }
 
+void NameListModel::updateWidestTextWidth()
+{
+    m_widestTextWidth = 0;
+    for (const Entry &entry : m_entries)
+        m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
+}
+
 void NameListModel::setNames(const std::vector<QByteArray> &names)
 {
-    std::vector<Entry> entries;
+    Entries entries;
     entries.reserve(names.size());
     for (const QByteArray &name : names)
         entries.push_back(makeEntry(name));
@@ -72,17 +79,25 @@ void NameListModel::setNames(const std::vector<QByteArray> &names)
         sortEntries(entries);
     beginResetModel();
     m_entries = std::move(entries);
+    updateWidestTextWidth();
     endResetModel();
 }
 
 void NameListModel::addNames(const std::vector<QByteArray> &names)
 {
-    if (names.empty())
-        return;
-    std::vector<Entry> added;
-    added.reserve(names.size());
+    Entries entries;
+    entries.reserve(names.size());
     for (const QByteArray &name : names)
-        added.push_back(makeEntry(name));
+        entries.push_back(makeEntry(name));
+    addEntries(std::move(entries));
+}
+
+void NameListModel::addEntries(Entries added)
+{
+    if (added.empty())
+        return;
+    for (const Entry &entry : added)
+        m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
 
     if (m_order == Order::AsAdded) {
         const int first = int(m_entries.size());
@@ -92,9 +107,13 @@ void NameListModel::addNames(const std::vector<QByteArray> &names)
         return;
     }
 
+    for (Entry &entry : added) {
+        if (!entry.key)
+            entry.key = m_collator.sortKey(entry.text);
+    }
     sortEntries(added);
     // Merge, a new name going after the equal ones already listed.
-    std::vector<Entry> merged;
+    Entries merged;
     merged.reserve(m_entries.size() + added.size());
     std::vector<int> newRowOfOld(m_entries.size());
     size_t oldRow = 0;
@@ -105,7 +124,8 @@ void NameListModel::addNames(const std::vector<QByteArray> &names)
             (oldRow < m_entries.size() && !lessThan(added[addedRow], m_entries[oldRow]));
         if (takeOld) {
             newRowOfOld[oldRow] = int(merged.size());
-            merged.push_back(m_entries[oldRow++]); // copied: the model stays whole until relayout
+            // Copied: the model stays whole until relayout.
+            merged.push_back(m_entries[oldRow++]);
         } else {
             merged.push_back(std::move(added[addedRow++]));
         }
@@ -113,19 +133,19 @@ void NameListModel::addNames(const std::vector<QByteArray> &names)
     relayout(std::move(merged), newRowOfOld);
 }
 
-std::vector<QByteArray> NameListModel::takeRows(const std::vector<int> &rows)
+NameListModel::Entries NameListModel::takeRows(const std::vector<int> &rows)
 {
-    std::vector<QByteArray> taken;
+    Entries taken;
     if (rows.empty())
         return taken;
     taken.reserve(rows.size());
-    std::vector<Entry> kept;
+    Entries kept;
     kept.reserve(m_entries.size() - std::min(m_entries.size(), rows.size()));
     std::vector<int> newRowOfOld(m_entries.size(), -1);
     auto next = rows.begin();
     for (size_t row = 0; row < m_entries.size(); ++row) {
         if (next != rows.end() && *next == int(row)) {
-            taken.push_back(m_entries[row].bytes);
+            taken.push_back(m_entries[row]);
             ++next;
         } else {
             newRowOfOld[row] = int(kept.size());
@@ -136,18 +156,20 @@ std::vector<QByteArray> NameListModel::takeRows(const std::vector<int> &rows)
     return taken;
 }
 
-std::vector<QByteArray> NameListModel::takeAll()
+NameListModel::Entries NameListModel::takeAll()
 {
-    std::vector<QByteArray> taken = names();
+    Entries taken;
     if (!m_entries.empty()) {
         beginRemoveRows(QModelIndex(), 0, int(m_entries.size()) - 1);
+        taken = std::move(m_entries);
         m_entries.clear();
+        m_widestTextWidth = 0;
         endRemoveRows();
     }
     return taken;
 }
 
-void NameListModel::relayout(std::vector<Entry> entries, const std::vector<int> &newRowOfOld)
+void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOld)
 {
     emit layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
@@ -158,6 +180,7 @@ void NameListModel::relayout(std::vector<Entry> entries, const std::vector<int> 
         after.append(row < 0 ? QModelIndex() : createIndex(row, 0));
     }
     m_entries = std::move(entries);
+    updateWidestTextWidth();
     changePersistentIndexList(before, after);
     emit layoutChanged();
 }

@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,13 +20,30 @@ public:
     // The name's bytes as the file system gave them, for rebuilding paths.
     static constexpr int NameBytesRole = Qt::UserRole;
 
+    // A listed name. Its sort key and shown width are worked out once, when it is first
+    // listed, and travel with it from one list to the other.
+    struct Entry
+    {
+        QByteArray bytes;
+        QString text; // invalid UTF-8 shows as replacement characters
+        std::optional<QCollatorSortKey> key;
+        int textWidth = 0;
+    };
+    using Entries = std::vector<Entry>;
+    // Width of a name as the view will draw it; the model itself knows no fonts.
+    using TextMeasure = std::function<int(const QString &text)>;
+
     explicit NameListModel(Order order, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
+    void setTextMeasure(TextMeasure measure) { m_measure = std::move(measure); }
+    // The widest name's width, by the text measure: the width every row is given.
+    int widestTextWidth() const { return m_widestTextWidth; }
+
     Order order() const { return m_order; }
-    QByteArray nameAt(int row) const { return m_entries.at(row).bytes; }
+    QByteArray nameAt(int row) const { return m_entries.at(size_t(row)).bytes; }
     std::vector<QByteArray> names() const;
 
     // Replaces the whole contents in one reset.
@@ -33,27 +51,24 @@ public:
     // Adds in one batch: sorted into place or appended, by the list's order. Duplicates are
     // kept. Rows already there keep their selection and the current row.
     void addNames(const std::vector<QByteArray> &names);
-    // Removes the given rows (ascending, no repeats) in one batch and returns their names in
-    // that order. The remaining rows keep their selection and the current row.
-    std::vector<QByteArray> takeRows(const std::vector<int> &rows);
-    std::vector<QByteArray> takeAll();
+    void addEntries(Entries entries);
+    // Removes the given rows (ascending, no repeats) in one batch and returns them in that
+    // order. The remaining rows keep their selection and the current row.
+    Entries takeRows(const std::vector<int> &rows);
+    Entries takeAll();
 
 private:
-    struct Entry
-    {
-        QByteArray bytes;
-        QString text;
-        std::optional<QCollatorSortKey> key; // only in the alphabetical list
-    };
-
     Entry makeEntry(const QByteArray &bytes) const;
     bool lessThan(const Entry &a, const Entry &b) const;
-    void sortEntries(std::vector<Entry> &entries) const;
+    void sortEntries(Entries &entries) const;
     // Installs `entries`, moving every persistent index from its old row to `newRowOfOld`
     // (-1 for a row that is gone).
-    void relayout(std::vector<Entry> entries, const std::vector<int> &newRowOfOld);
+    void relayout(Entries entries, const std::vector<int> &newRowOfOld);
+    void updateWidestTextWidth();
 
     Order m_order;
     QCollator m_collator;
-    std::vector<Entry> m_entries;
+    TextMeasure m_measure;
+    Entries m_entries;
+    int m_widestTextWidth = 0;
 };
