@@ -1,16 +1,13 @@
 #include "dirinput.h"
 
 #include "frm_choose_directory.h"
+#include "shell/file_system_namespace.h"
 #include "shell_tree_view.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <sys/stat.h>
-
-#ifdef BRAKWEN_HAVE_SHELL
-#include "shell/file_system_namespace.h"
-#endif
 
 QString DefaultDirectory;
 TFrmChooseDirectory *FrmChooseDirectory = nullptr;
@@ -48,7 +45,6 @@ bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const 
 
 TFrmChooseDirectory *createFrmChooseDirectory(QWidget *mainWindow)
 {
-#ifdef BRAKWEN_HAVE_SHELL
     auto *dialog =
         new TFrmChooseDirectory(std::make_unique<shell::FileSystemNamespace>(), mainWindow);
     FrmChooseDirectory = dialog;
@@ -57,8 +53,4 @@ TFrmChooseDirectory *createFrmChooseDirectory(QWidget *mainWindow)
         DefaultDirectory.clear();
     });
     return dialog;
-#else
-    Q_UNUSED(mainWindow);
-    return nullptr;
-#endif
 }

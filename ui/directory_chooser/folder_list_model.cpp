@@ -2,7 +2,7 @@
 
 #include "busy_cursor.h"
 #include "id_lists.h"
-#include "item_verbs.h"
+#include "shell/actions/item_actions.h"
 
 FolderListModel::FolderListModel(const shell::ShellNamespace &ns, QObject *parent)
     : QAbstractTableModel(parent), m_ns(ns)
@@ -38,8 +38,8 @@ QVariant FolderListModel::data(const QModelIndex &index, int role) const
             return {};
         FolderContents::Cache &cache = m_contents.fetched(index.row());
         if (!cache.icon.isValid())
-            cache.icon = ItemVerbs::icon(*m_contents.folder(), m_contents.row(index.row()).id,
-                                         cache.attributes);
+            cache.icon =
+                shell::actions::iconFor(*m_contents.folder(), m_contents.row(index.row()).id);
         return cache.icon;
     }
     case Qt::TextAlignmentRole:

@@ -2,7 +2,7 @@
 
 #include "busy_cursor.h"
 #include "id_lists.h"
-#include "item_verbs.h"
+#include "shell/actions/item_actions.h"
 
 FolderTreeModel::FolderTreeModel(const shell::ShellNamespace &ns, QObject *parent)
     : QAbstractItemModel(parent), m_ns(ns)
@@ -126,13 +126,13 @@ QIcon FolderTreeModel::icon(const FolderNode &node) const
     const QString closedName = p->iconNameOf(node.id(), false);
     const QString openName = p->iconNameOf(node.id(), true);
     if (closedName.isEmpty() || openName.isEmpty() || closedName == openName)
-        return ItemVerbs::icon(*p, node.id(), node.attributes());
+        return shell::actions::iconFor(*p, node.id());
     // The selected node shows the folder open: the views draw an icon's Selected mode for it.
     const QString key = closedName + QLatin1Char('\n') + openName;
     auto it = m_iconCache.constFind(key);
     if (it == m_iconCache.cend()) {
-        const QIcon closed = ItemVerbs::icon(*p, node.id(), node.attributes(), false);
-        const QIcon open = ItemVerbs::icon(*p, node.id(), node.attributes(), true);
+        const QIcon closed = shell::actions::iconFor(*p, node.id(), false);
+        const QIcon open = shell::actions::iconFor(*p, node.id(), true);
         QIcon both;
         for (const int size : {16, 22, 32}) {
             both.addPixmap(closed.pixmap(size), QIcon::Normal);

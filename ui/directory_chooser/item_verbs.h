@@ -1,11 +1,11 @@
 #pragma once
 
-// The views' access to what an item offers besides browsing: its context-menu verbs, running
-// them, opening a file with its default application, and its icon.
+// The context menu both views show for an item, and how its verbs run from a view.
 
+#include "shell/actions/item_actions.h"
 #include "shell/shell_namespace.h"
 
-#include <QIcon>
+#include <QPoint>
 #include <QString>
 
 class QWidget;
@@ -13,26 +13,15 @@ class QWidget;
 class ItemVerbs
 {
 public:
-    struct Verb
+    // Shows the item's menu at `globalPos`; the chosen verb, or empty when none was chosen or
+    // the item offers none. Each entry carries its verb as object name.
+    static QString chooseVerb(const shell::ShellFolder &folder, const shell::ItemId &child,
+                              const QPoint &globalPos, QWidget *parent);
+    // Runs a verb; "open" runs in the item's directory, the working directory restored after.
+    static shell::actions::VerbResult run(const QString &verb, const shell::ShellFolder &folder,
+                                          const shell::ItemId &child, QWidget *parent);
+    static bool is(const QString &verb, QLatin1String name)
     {
-        QString verb;
-        QString label;
-        bool enabled = true;
-        bool separatorBefore = false;
-    };
-    struct Result
-    {
-        bool succeeded = false;
-        QString message;
-    };
-
-    static QList<Verb> verbsFor(const shell::ShellFolder &folder, const shell::ItemId &child);
-    static Result invoke(const QString &verb, const shell::ShellFolder &folder,
-                         const shell::ItemId &child, QWidget *parent);
-    // As invoke; "open" runs in the item's directory, the working directory restored afterwards.
-    static Result run(const QString &verb, const shell::ShellFolder &folder,
-                      const shell::ItemId &child, QWidget *parent);
-    static bool open(const shell::ShellFolder &folder, const shell::ItemId &child);
-    static QIcon icon(const shell::ShellFolder &folder, const shell::ItemId &child,
-                      quint32 attributes, bool open = false);
+        return verb.compare(name, Qt::CaseInsensitive) == 0;
+    }
 };

@@ -8,7 +8,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QTimer>
 
 TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
@@ -98,7 +97,7 @@ void TShellListView::activateRow(int row)
         navigateTo(m_model->idsOf(row));
         return;
     }
-    ItemVerbs::open(*m_model->contents().folder(), m_model->contents().row(row).id);
+    shell::actions::openItem(*m_model->contents().folder(), m_model->contents().row(row).id);
 }
 
 int TShellListView::selectedRow() const
@@ -117,7 +116,7 @@ void TShellListView::keyPressEvent(QKeyEvent *event)
         if (row < 0)
             return;
         if (event->modifiers() & Qt::AltModifier)
-            runVerb(QStringLiteral("properties"), row);
+            runVerb(shell::actions::PropertiesVerb, row);
         else
             activateRow(row);
         return;
@@ -140,38 +139,27 @@ void TShellListView::contextMenuEvent(QContextMenuEvent *event)
     const int row = selectedRow();
     if (row < 0)
         return;
-    const QList<ItemVerbs::Verb> verbs =
-        ItemVerbs::verbsFor(*m_model->contents().folder(), m_model->contents().row(row).id);
-    if (verbs.isEmpty())
-        return;
-    QMenu menu(this);
-    for (const ItemVerbs::Verb &v : verbs) {
-        if (v.separatorBefore)
-            menu.addSeparator();
-        QAction *action = menu.addAction(v.label);
-        action->setObjectName(v.verb);
-        action->setData(v.verb);
-        action->setEnabled(v.enabled);
-    }
-    if (const QAction *chosen = menu.exec(event->globalPos()))
-        runVerb(chosen->data().toString(), row);
+    const QString verb = ItemVerbs::chooseVerb(
+        *m_model->contents().folder(), m_model->contents().row(row).id, event->globalPos(), this);
+    if (!verb.isEmpty())
+        runVerb(verb, row);
 }
 
 void TShellListView::runVerb(const QString &verb, int row)
 {
-    if (verb.compare(QLatin1String("rename"), Qt::CaseInsensitive) == 0) {
+    if (ItemVerbs::is(verb, shell::actions::RenameVerb)) {
         edit(m_model->index(row, 0));
         return;
     }
-    const ItemVerbs::Result result =
+    const shell::actions::VerbResult result =
         ItemVerbs::run(verb, *m_model->contents().folder(), m_model->contents().row(row).id, this);
     if (!result.succeeded) {
         if (!result.message.isEmpty())
             showError(result.message);
         return;
     }
-    if (verb.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 ||
-        verb.compare(QLatin1String("paste"), Qt::CaseInsensitive) == 0)
+    if (ItemVerbs::is(verb, shell::actions::DeleteVerb) ||
+        ItemVerbs::is(verb, shell::actions::PasteVerb))
         refill();
 }
 

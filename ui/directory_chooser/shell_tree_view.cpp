@@ -10,7 +10,6 @@
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <sys/stat.h>
@@ -186,46 +185,34 @@ void TShellTreeView::contextMenuEvent(QContextMenuEvent *event)
     shell::ShellFolder *parent = node->parentFolder();
     if (!parent)
         return;
-    const QList<ItemVerbs::Verb> verbs = ItemVerbs::verbsFor(*parent, node->id());
-    if (verbs.isEmpty())
-        return;
-    QMenu menu(this);
-    for (const ItemVerbs::Verb &v : verbs) {
-        if (v.separatorBefore)
-            menu.addSeparator();
-        QAction *action = menu.addAction(v.label);
-        action->setObjectName(v.verb);
-        action->setData(v.verb);
-        action->setEnabled(v.enabled);
-    }
-    const QAction *chosen = menu.exec(event->globalPos());
-    if (chosen)
-        runVerb(chosen->data().toString(), node);
+    const QString verb = ItemVerbs::chooseVerb(*parent, node->id(), event->globalPos(), this);
+    if (!verb.isEmpty())
+        runVerb(verb, node);
 }
 
 void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
 {
-    if (verb.compare(QLatin1String("rename"), Qt::CaseInsensitive) == 0) {
+    if (ItemVerbs::is(verb, shell::actions::RenameVerb)) {
         if (FolderNode *selected = selectedNode())
             edit(m_model->indexFor(selected));
         return;
     }
     shell::ShellFolder *parent = node->parentFolder();
     const std::optional<QByteArray> path = parent->fileSystemPath(node->id());
-    const ItemVerbs::Result result = ItemVerbs::run(verb, *parent, node->id(), this);
+    const shell::actions::VerbResult result = ItemVerbs::run(verb, *parent, node->id(), this);
     if (!result.succeeded) {
         if (!result.message.isEmpty())
             showError(result.message);
         return;
     }
-    if (verb.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0) {
+    if (ItemVerbs::is(verb, shell::actions::DeleteVerb)) {
         struct stat st
         {
         };
         const bool regularFile = path && ::stat(path->constData(), &st) == 0 && S_ISREG(st.st_mode);
         if (!regularFile)
             m_model->removeNode(m_model->indexFor(node));
-    } else if (verb.compare(QLatin1String("paste"), Qt::CaseInsensitive) == 0) {
+    } else if (ItemVerbs::is(verb, shell::actions::PasteVerb)) {
         if (FolderNode *selected = selectedNode())
             rebuildSubtree(selected);
     }
