@@ -233,9 +233,10 @@ void TShellTreeView::rebuildSubtree(FolderNode *node)
             pending.push_back(child.get());
     }
     const std::optional<shell::IdList> selected = selectedIds();
-    const FolderNode *topVisible = m_model->nodeFor(indexAt(QPoint(0, 0)));
+    const QModelIndex topVisible = indexAt(QPoint(0, 0));
     const std::optional<shell::IdList> topIds =
-        topVisible ? std::optional<shell::IdList>(topVisible->ids()) : std::nullopt;
+        topVisible.isValid() ? std::optional<shell::IdList>(m_model->nodeFor(topVisible)->ids())
+                             : std::nullopt;
 
     const QModelIndex index = m_model->indexFor(node);
     const bool wasExpanded = isExpanded(index);
