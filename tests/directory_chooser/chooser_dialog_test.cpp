@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -251,6 +253,29 @@ private slots:
             ok(d);
         }));
         QCOMPARE(directory, QString());
+    }
+
+    void aNameThatIsNotUtf8IsShownAndEntered()
+    {
+        // In a folder the tree has not opened yet: nothing watches for new entries.
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("raw")));
+        const QByteArray raw = QFile::encodeName(path(QStringLiteral("raw"))) + "/caf\xe9";
+        QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+        QString directory = path(QStringLiteral("raw"));
+        shell::IdList entered;
+        QString nodeText;
+        QVERIFY(!choose(directory, [&](TFrmChooseDirectory *d) {
+            selectListRow(QStringLiteral("caf\uFFFD"));
+            QTest::keyClick(d->ShellListView, Qt::Key_Return);
+            entered = d->ShellListView->folderIds();
+            nodeText = d->ShellTreeView->currentIndex().data().toString();
+            cancel(d);
+        }));
+        // Qt's own removal cannot name it.
+        QCOMPARE(::rmdir(raw.constData()), 0);
+        QVERIFY(!entered.isEmpty());
+        QCOMPARE(entered.last(), QByteArray("caf\xe9"));
+        QCOMPARE(nodeText, QStringLiteral("caf\uFFFD"));
     }
 
     // Last: once the application is told to end, no event loop runs again.

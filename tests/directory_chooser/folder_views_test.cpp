@@ -119,6 +119,22 @@ private slots:
         QCOMPARE(v.listNames(), (QStringList{"a", "e"}));
     }
 
+    void aFolderMadeAfterItsParentWasOpenedIsFound()
+    {
+        Views v;
+        v.tree->setFolderPath(QStringLiteral("/a/b"));
+        v.tree->expandNode(v.treeIndex(QStringLiteral("/a/b")));
+        v.ns.makePath(QStringLiteral("/a/c/new"));
+        // Not shown until needed: nothing watches the folders.
+        QVERIFY(!v.treeIndex(QStringLiteral("/a/c")).isValid());
+        v.tree->setFolderPath(QStringLiteral("/a/c/new"));
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a/c/new"));
+        QVERIFY(v.tree->isExpanded(v.treeIndex(QStringLiteral("/a/b")))); // kept as it was
+        QCOMPARE(v.tree->model()->rowCount(v.treeIndex(QStringLiteral("/a"))), 3);
+        QCOMPARE(v.treeIndex(QStringLiteral("/a")).model()->index(1, 0, v.treeIndex("/a")).data(),
+                 QVariant(QStringLiteral("c"))); // in its sorted place
+    }
+
     void anUnknownPathChangesNothing()
     {
         Views v;

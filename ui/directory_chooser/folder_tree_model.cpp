@@ -4,6 +4,9 @@
 #include "id_lists.h"
 #include "shell/actions/item_actions.h"
 
+#include <QSet>
+#include <algorithm>
+
 FolderTreeModel::FolderTreeModel(const shell::ShellNamespace &ns, QObject *parent)
     : QAbstractItemModel(parent), m_ns(ns)
 {
@@ -222,4 +225,35 @@ void FolderTreeModel::followRename(const shell::IdList &before, const shell::IdL
                 pending.push_back(child.get());
         }
     }
+}
+
+bool FolderTreeModel::addNewChildren(const QModelIndex &index)
+{
+    FolderNode *node = nodeFor(index);
+    shell::ShellFolder *f = node->folder();
+    if (!index.isValid() || !node->populated() || !f)
+        return false;
+    auto ids = f->enumerate(shell::Folders);
+    if (!ids)
+        return false;
+    QSet<shell::ItemId> known;
+    for (const auto &child : node->children())
+        known.insert(child->id());
+    auto &children = node->children();
+    bool added = false;
+    for (const shell::ItemId &id : *ids) {
+        if (known.contains(id))
+            continue;
+        const auto at = std::find_if(children.cbegin(), children.cend(), [&](const auto &c) {
+            return f->compareIds(0, c->id(), id) > 0;
+        });
+        const int row = static_cast<int>(at - children.cbegin());
+        beginInsertRows(index, row, row);
+        children.insert(children.begin() + row, std::make_unique<FolderNode>(node, id));
+        for (size_t i = static_cast<size_t>(row); i < children.size(); ++i)
+            children[i]->setRow(static_cast<int>(i));
+        endInsertRows();
+        added = true;
+    }
+    return added;
 }

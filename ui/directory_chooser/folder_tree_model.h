@@ -37,6 +37,9 @@ public:
 
     // Drops a node (after its item was deleted).
     void removeNode(const QModelIndex &index);
+    // Adds the sub-folders that appeared since the node's children were created, keeping the
+    // existing nodes as they are. Returns whether any was added.
+    bool addNewChildren(const QModelIndex &index);
     // Creates a node's children again (after items were pasted into it).
     void refetch(const QModelIndex &index);
 

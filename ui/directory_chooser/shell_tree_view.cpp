@@ -128,6 +128,19 @@ FolderNode *TShellTreeView::findFrom(FolderNode *current, const shell::IdList &i
     return nullptr;
 }
 
+FolderNode *TShellTreeView::findBelow(FolderNode *current, const shell::IdList &ids)
+{
+    if (FolderNode *found = findFrom(current, ids))
+        return found;
+    // A folder made since `current` was first expanded would otherwise never be reached: the
+    // node's folder is read again for it, and only then.
+    const shell::IdList &here = current->ids();
+    const bool isChild = ids.size() == here.size() + 1 && ids.first(here.size()) == here;
+    if (isChild && current->populated() && m_model->addNewChildren(m_model->indexFor(current)))
+        return findFrom(current, ids);
+    return nullptr;
+}
+
 bool TShellTreeView::followFolder(const shell::IdList &ids)
 {
     FolderNode *selected = selectedNode();
@@ -136,12 +149,12 @@ bool TShellTreeView::followFolder(const shell::IdList &ids)
     QScopedValueRollback<bool> suspended(m_followingSuspended, true);
     FolderNode *current = m_model->nodeFor(m_model->topIndex());
     for (qsizetype length = 0; length < ids.size(); ++length) {
-        if (FolderNode *found = findFrom(current, ids.first(length))) {
+        if (FolderNode *found = findBelow(current, ids.first(length))) {
             expandNode(m_model->indexFor(found));
             current = found;
         }
     }
-    FolderNode *target = findFrom(current, ids);
+    FolderNode *target = findBelow(current, ids);
     selectNode(target);
     return target != nullptr;
 }

@@ -42,6 +42,7 @@ protected:
 private:
     FolderNode *selectedNode() const;
     FolderNode *findFrom(FolderNode *current, const shell::IdList &ids) const;
+    FolderNode *findBelow(FolderNode *current, const shell::IdList &ids);
     void selectNode(FolderNode *node);
     void onSelectionChanged();
     void runVerb(const QString &verb, FolderNode *node);
