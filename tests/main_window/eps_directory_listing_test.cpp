@@ -7,6 +7,8 @@
 #include <QTest>
 #include <algorithm>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -104,6 +106,32 @@ void EpsDirectoryListingTest::unreadableFolderGivesNothing()
     makeFile(dir + "file.eps");
     QVERIFY(EpsDirectoryListing::list(dir + "missing/").empty());
     QVERIFY(EpsDirectoryListing::list(dir + "file.eps/").empty());
+
+    // A folder the user may not read. Root reads everything, so the listing then runs in a
+    // child process that has become an unprivileged user.
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("locked")));
+    makeFile(dir + "locked/inside.eps");
+    QCOMPARE(::chmod(dir.constData(), 0755), 0);
+    const QByteArray locked = dir + "locked/";
+    if (::geteuid() != 0) {
+        QCOMPARE(::chmod(locked.constData(), 0), 0);
+        QVERIFY(EpsDirectoryListing::list(locked).empty());
+        QCOMPARE(::chmod(locked.constData(), 0700), 0);
+        return;
+    }
+    QCOMPARE(::chmod(locked.constData(), 0700), 0);
+    QCOMPARE(EpsDirectoryListing::list(locked).size(), size_t(1));
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(int(std::min<size_t>(EpsDirectoryListing::list(locked).size(), 99)));
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 QTEST_GUILESS_MAIN(EpsDirectoryListingTest)
