@@ -174,16 +174,18 @@ END {
     }
 }' <"$work/lines" >"$work/plan" || fail "analyse impossible : $eps"
 
-# The page program: each piece is read from standard input through a filter that ends where the
-# piece ends, inside save and restore, with showpage and the page set-up disarmed for an EPS.
+# The page program: each piece is read from the input through a filter that ends where the piece
+# ends, inside save and restore, with showpage and the page set-up disarmed for an EPS. The input
+# is Ghostscript's standard input, opened again as /dev/fd/0: Ghostscript reads %stdin a byte at a
+# time, an ordinary file in blocks.
 {
     cat <<'EOF'
 %!PS
 /BrakwenConverter 16 dict def
 BrakwenConverter begin
-/in (%stdin) (r) file def
+/in (/dev/fd/0) (r) file def
 /defaultSize currentpagedevice /PageSize get def
-/drop { dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter flushfile } { pop } ifelse } bind def
+/drop { dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter dup flushfile closefile } { pop } ifelse } bind def
 end
 % The piece runs from a second filter over the first: a piece that closes its own file cannot
 % move the start of the next one, since the first filter is drained afterwards.
@@ -205,7 +207,8 @@ end
   count //BrakwenConverter /ops get sub { pop } repeat
   countdictstack //BrakwenConverter /dicts get sub { end } repeat
   //BrakwenConverter /state get restore
-  //BrakwenConverter /src get flushfile
+  % Closed, not only drained: every restore visits the files still open.
+  //BrakwenConverter /src get dup flushfile closefile
 } bind def
 /brakwenEps { % skip length width height x y --
   //BrakwenConverter begin
@@ -253,15 +256,15 @@ status=$?
 grep -q -E 'brakwen(Eps|Doc)$' "$work/pages.ps" || fail "$eps : aucune page à convertir"
 
 # The PDF is written to a hidden name in its own folder and renamed into place only once
-# Ghostscript has succeeded: a failed conversion leaves no PDF behind. Ghostscript writes the PDF
-# on standard output and everything it says on standard error, so no path is ever interpreted by
-# it (a % in a name, a colon, a leading dash).
+# Ghostscript has succeeded: a failed conversion leaves no PDF behind. Ghostscript reads the input
+# on standard input, writes the PDF on standard output and everything it says on standard error,
+# so it never interprets a path of ours (a % in a name, a colon, a leading dash).
 partial=$(mktemp "$pdf_dir/.ps2pdf-XXXXXX") || fail "écriture impossible dans le dossier : $pdf_dir"
 case $work in
 /*) pages=$work/pages.ps ;;
 *) pages=./$work/pages.ps ;;
 esac
-gs -sstdout=%stderr @"$rsp" -dSAFER -dBATCH -dNOPAUSE -sOutputFile=- "$pages" <"$eps" >"$partial"
+gs -sstdout=%stderr @"$rsp" --permit-file-read=/dev/fd/0 -dSAFER -dBATCH -dNOPAUSE -sOutputFile=- "$pages" <"$eps" >"$partial"
 status=$?
 [ "$status" -eq 0 ] || fail "Ghostscript a échoué (code $status) ; aucun PDF n'a été écrit"
 [ -s "$partial" ] || fail "Ghostscript n'a rien écrit ; aucun PDF n'a été écrit"
