@@ -84,7 +84,8 @@ fi
 
 # The plan: one line per piece, "start length width height x y" for a page sized to its
 # bounding box, "start length doc" for a piece without a usable one (it keeps its own pages, on
-# the default page size), or "error message" for input that cannot be read soundly.
+# the default page size), or "error message" for input that cannot be read soundly; then the
+# largest width and height among the boxes.
 awk -v size="$size" -v dosfile="$work/dos" -v magic="$magic" '
 function u32(f, i) { return f[i] + 256 * (f[i + 1] + 256 * (f[i + 2] + 256 * f[i + 3])) }
 function numeric(s) { return s ~ /^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ }
@@ -115,9 +116,11 @@ function first(o,    lo, hi, mid) {
     return lo
 }
 function emit(start, n) {
-    if (boxIn(start, start + n))
+    if (boxIn(start, start + n)) {
         printf "%.0f %.0f %.10g %.10g %.10g %.10g\n", start, n, urx - llx, ury - lly, -llx, -lly
-    else
+        if (urx - llx > maxWidth) maxWidth = urx - llx
+        if (ury - lly > maxHeight) maxHeight = ury - lly
+    } else
         printf "%.0f %.0f doc\n", start, n
 }
 BEGIN {
@@ -172,17 +175,47 @@ END {
         emit(pos, stop - pos)
         pos = stop
     }
+    printf "largest %.10g %.10g\n", maxWidth, maxHeight
 }' <"$work/lines" >"$work/plan" || fail "analyse impossible : $eps"
+
+# The pages, in input order: bytes to pass over, then the piece's length and, for an EPS, its
+# size and the move that brings its box to the origin.
+largest=
+read_to=0
+while read -r start length a b x y; do
+    if [ "$start" = error ]; then
+        fail "$eps : $length $a $b $x $y"
+    fi
+    if [ "$start" = largest ]; then
+        largest="$length $a"
+        continue
+    fi
+    if [ "$a" = doc ] && [ "$length" -le 4096 ]; then
+        # Blank lines before a header, or padding after a DOS EPS, make no page.
+        if [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
+            continue
+        fi
+    fi
+    skip=$((start - read_to))
+    read_to=$((start + length))
+    if [ "$a" = doc ]; then
+        printf '%s %s brakwenDoc\n' "$skip" "$length"
+    else
+        printf '%s %s %s %s %s %s brakwenEps\n' "$skip" "$length" "$a" "$b" "$x" "$y"
+    fi
+done <"$work/plan" >"$work/pages"
+[ -s "$work/pages" ] || fail "$eps : aucune page à convertir"
 
 # The page program: each piece is read from the input through a filter that ends where the piece
 # ends, inside save and restore, with showpage and the page set-up disarmed for an EPS. The input
 # is Ghostscript's standard input, opened again as /dev/fd/0: Ghostscript reads %stdin a byte at a
 # time, an ordinary file in blocks.
+# Every EPS is drawn on one device page that holds the largest box, and its page gets its own size
+# as its MediaBox: changing the page device for every page costs Ghostscript more with each page.
 {
+    printf '%%!PS\n/BrakwenConverter 16 dict def\nBrakwenConverter begin\n/largest [%s] def\n' "$largest"
     cat <<'EOF'
-%!PS
-/BrakwenConverter 16 dict def
-BrakwenConverter begin
+/big false def
 /in (/dev/fd/0) (r) file def
 /defaultSize currentpagedevice /PageSize get def
 /drop { dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter dup flushfile closefile } { pop } ifelse } bind def
@@ -213,7 +246,8 @@ end
 /brakwenEps { % skip length width height x y --
   //BrakwenConverter begin
     /y exch def /x exch def /h exch def /w exch def /len exch def drop
-    << /PageSize [w h] >> setpagedevice
+    big not { << /PageSize largest >> setpagedevice /big true def } if
+    /pdfmark where { pop [ /MediaBox [0 0 w h] /PAGE pdfmark } if
     x y translate
     /src in len () /SubFileDecode filter def
   end
@@ -223,7 +257,7 @@ end
 /brakwenDoc { % skip length --
   //BrakwenConverter begin
     /len exch def drop
-    << /PageSize defaultSize >> setpagedevice
+    << /PageSize defaultSize >> setpagedevice /big false def
     /src in len () /SubFileDecode filter def
     /pages currentpagedevice /PageCount get def
   end
@@ -231,29 +265,8 @@ end
   currentpagedevice /PageCount get //BrakwenConverter /pages get eq { showpage } if
 } bind def
 EOF
-    read_to=0
-    while read -r start length a b x y; do
-        if [ "$start" = error ]; then
-            fail "$eps : $length $a $b $x $y"
-        fi
-        if [ "$a" = doc ] && [ "$length" -le 4096 ]; then
-            # Blank lines before a header, or padding after a DOS EPS, make no page.
-            if [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
-                continue
-            fi
-        fi
-        skip=$((start - read_to))
-        read_to=$((start + length))
-        if [ "$a" = doc ]; then
-            printf '%s %s brakwenDoc\n' "$skip" "$length"
-        else
-            printf '%s %s %s %s %s %s brakwenEps\n' "$skip" "$length" "$a" "$b" "$x" "$y"
-        fi
-    done <"$work/plan"
-} >"$work/pages.ps"
-status=$?
-[ "$status" -eq 0 ] || exit "$status"
-grep -q -E 'brakwen(Eps|Doc)$' "$work/pages.ps" || fail "$eps : aucune page à convertir"
+    cat "$work/pages"
+} >"$work/pages.ps" || fail "écriture impossible dans le dossier temporaire"
 
 # The PDF is written to a hidden name in its own folder and renamed into place only once
 # Ghostscript has succeeded: a failed conversion leaves no PDF behind. Ghostscript reads the input
