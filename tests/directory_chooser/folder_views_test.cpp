@@ -323,6 +323,16 @@ private slots:
         QCOMPARE(v.list->folderIds().last(), QByteArray("e"));
     }
 
+    void asteriskOpensOneNodeOnly()
+    {
+        Views v;
+        v.tree->setFolderPath(QStringLiteral("/"));
+        QTest::keyClick(v.tree, Qt::Key_Asterisk);
+        QVERIFY(v.tree->isExpanded(v.treeIndex(QStringLiteral("/"))));
+        QCOMPARE(v.ns.enumerations.value(QStringLiteral("/a")), 0);
+        QCOMPARE(v.ns.enumerations.value(QStringLiteral("/a/b")), 0);
+    }
+
     void theRenameVerbStartsEditingTheSelectedRow()
     {
         Views v;

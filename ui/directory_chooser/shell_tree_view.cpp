@@ -10,6 +10,7 @@
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <sys/stat.h>
@@ -58,6 +59,18 @@ void TShellTreeView::mousePressEvent(QMouseEvent *event)
         return;
     }
     QTreeView::mousePressEvent(event);
+}
+
+void TShellTreeView::keyPressEvent(QKeyEvent *event)
+{
+    // The toolkit's "expand everything below" would read every folder of a volume, network
+    // mounts included, before the window answers again: '*' opens the one node.
+    if (event->key() == Qt::Key_Asterisk) {
+        event->accept();
+        expandNode(currentIndex());
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void TShellTreeView::expandNode(const QModelIndex &index)
