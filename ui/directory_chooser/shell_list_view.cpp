@@ -97,7 +97,8 @@ void TShellListView::activateRow(int row)
         navigateTo(m_model->idsOf(row));
         return;
     }
-    shell::actions::openItem(*m_model->contents().folder(), m_model->contents().row(row).id);
+    // Opened from its own folder, as a program started on it expects.
+    runVerb(shell::actions::OpenVerb, row);
 }
 
 int TShellListView::selectedRow() const
