@@ -8,6 +8,7 @@
 #include "shell_tree_view.h"
 
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -58,6 +59,23 @@ QModelIndex childNamed(const QAbstractItemModel *model, const QModelIndex &paren
 }
 
 } // namespace
+
+// Stands in for the desktop's file opener: notes what was opened and from where.
+class OpenRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QUrl url;
+    QString workingDirectory;
+
+public slots:
+    void open(const QUrl &opened)
+    {
+        url = opened;
+        workingDirectory = QDir::currentPath();
+    }
+};
 
 class ContextMenuTest : public QObject
 {
@@ -165,6 +183,20 @@ private slots:
         QVERIFY(m_tree->isExpanded(rebuilt));
         QVERIFY(childNamed(m_tree->model(), rebuilt, QStringLiteral("src")).isValid());
         QVERIFY(m_tree->isExpanded(childNamed(m_tree->model(), rebuilt, QStringLiteral("inner"))));
+    }
+
+    void aFileIsOpenedFromItsOwnFolder()
+    {
+        OpenRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+        const QString before = QDir::currentPath();
+        m_list->setCurrentIndex(row(QStringLiteral("page.eps")));
+        QTest::keyClick(m_list, Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(recorder.url.toLocalFile(), path(QStringLiteral("work/page.eps")));
+        QCOMPARE(recorder.workingDirectory, path(QStringLiteral("work")));
+        QCOMPARE(QDir::currentPath(), before);
+        QCOMPARE(m_list->currentIndex().data().toString(), QStringLiteral("page.eps"));
     }
 
     void altEnterShowsTheProperties()
