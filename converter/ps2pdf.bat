@@ -83,8 +83,8 @@ if grep -a -q -F "$magic" "$work/lines"; then
 fi
 
 # The plan: one line per piece, "start length width height x y" for a page sized to its
-# bounding box, "start length doc" for a piece without a usable one (it keeps its own pages, on
-# the default page size), or "error message" for input that cannot be read soundly; then the
+# bounding box, "start length doc" (or "loose" when it does not start with a header) for a piece
+# without a usable one (it keeps its own pages, on the default page size), or "error message" for input that cannot be read soundly; then the
 # largest width and height among the boxes.
 awk -v size="$size" -v dosfile="$work/dos" -v magic="$magic" '
 function u32(f, i) { return f[i] + 256 * (f[i + 1] + 256 * (f[i + 2] + 256 * f[i + 3])) }
@@ -115,13 +115,17 @@ function first(o,    lo, hi, mid) {
     while (lo < hi) { mid = int((lo + hi) / 2); if (off[mid] < o) lo = mid + 1; else hi = mid }
     return lo
 }
-function emit(start, n) {
+function emit(start, n,    k) {
     if (boxIn(start, start + n)) {
         printf "%.0f %.0f %.10g %.10g %.10g %.10g\n", start, n, urx - llx, ury - lly, -llx, -lly
         if (urx - llx > maxWidth) maxWidth = urx - llx
         if (ury - lly > maxHeight) maxHeight = ury - lly
-    } else
-        printf "%.0f %.0f doc\n", start, n
+        return
+    }
+    # Whether the piece starts with a header: only one that does not may be blank.
+    k = first(start)
+    if (k <= count && off[k] == start && kind[k] == "header") printf "%.0f %.0f doc\n", start, n
+    else printf "%.0f %.0f loose\n", start, n
 }
 BEGIN {
     while ((getline line < dosfile) > 0) {
@@ -190,11 +194,13 @@ while read -r start length a b x y; do
         largest="$length $a"
         continue
     fi
-    if [ "$a" = doc ] && [ "$length" -le 4096 ]; then
-        # Blank lines before a header, or padding after a DOS EPS, make no page.
-        if [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
+    if [ "$a" = loose ]; then
+        # Blank lines before the first header, or padding after a DOS EPS, make no page.
+        if [ "$length" -le 4096 ] &&
+            [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
             continue
         fi
+        a=doc
     fi
     skip=$((start - read_to))
     read_to=$((start + length))

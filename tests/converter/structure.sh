@@ -78,6 +78,14 @@ check "DOS EPS files at the start, one after the other, convert" \
     to_pdf "$work/dos-first.eps" "$work/dos-first.pdf"
 check "one page each" has_sizes "$work/dos-first.pdf" "120x60 120x60 200x100"
 
+{
+    cat "$work/e.eps"
+    printf '\n\0\n'
+    cat "$work/a.eps"
+} >"$work/dos-padded.eps"
+check "padding after a DOS EPS converts" to_pdf "$work/dos-padded.eps" "$work/dos-padded.pdf"
+check "and makes no page" has_sizes "$work/dos-padded.pdf" "120x60 200x100"
+
 dos_eps "$work/bad.eps" "$work/e.ps" 999999
 cat "$work/a.eps" "$work/bad.eps" >"$work/dos-bad.eps"
 check "a DOS header pointing past the end is refused" not to_pdf "$work/dos-bad.eps" "$work/dos-bad.pdf"
