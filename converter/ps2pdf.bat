@@ -64,10 +64,10 @@ work=$(mktemp -d) || fail "dossier temporaire impossible à créer"
 magic=$(printf '\305\320\323\306')
 
 # One pass over the input lists, with their byte offsets, the lines that matter: headers, the
-# borders of embedded documents and bounding boxes. Carriage returns count as line ends too;
+# borders of embedded documents, bounding boxes and page counts. Carriage returns count as line ends too;
 # turning them into line feeds keeps every offset where it was.
 tr '\r' '\n' <"$eps" |
-    grep -a -b -o -E "^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|$magic)|%%EOF(%!PS-Adobe-|$magic)" \
+    grep -a -b -o -E "^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|%%Pages:.*|$magic)|%%EOF(%!PS-Adobe-|$magic)" \
         >"$work/lines"
 [ "$?" -le 1 ] || fail "lecture impossible : $eps"
 
@@ -90,13 +90,17 @@ awk -v size="$size" -v dosfile="$work/dos" -v magic="$magic" '
 function u32(f, i) { return f[i] + 256 * (f[i + 1] + 256 * (f[i + 2] + 256 * f[i + 3])) }
 function numeric(s) { return s ~ /^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ }
 # Reads the first usable %%BoundingBox of the piece between from and to, outside embedded
-# documents; sets llx lly urx ury and returns 1 when there is one.
-function boxIn(from, to,    k, depth, f, n) {
-    depth = 0
+# documents; sets llx lly urx ury and returns 1 when there is one and the piece is not a document
+# of several pages (made one page, they would be drawn over each other).
+function boxIn(from, to,    k, depth, f, n, found, pages) {
+    depth = 0; found = 0; pages = -1
     for (k = first(from); k <= count && off[k] < to; k++) {
         if (kind[k] == "begin") depth++
         else if (kind[k] == "end") { if (depth > 0) depth-- }
-        else if (kind[k] == "box" && depth == 0) {
+        else if (depth > 0) continue
+        else if (kind[k] == "pages") {
+            if (pages < 0 && text[k] ~ /^[ \t]*[0-9]+[ \t]*$/) pages = text[k] + 0
+        } else if (kind[k] == "box" && !found) {
             n = split(text[k], f, /[ \t\f\v\n]+/)
             if (n >= 1 && f[1] == "") { f[1] = f[2]; f[2] = f[3]; f[3] = f[4]; f[4] = f[5]; n-- }
             if (n < 4 || !numeric(f[1]) || !numeric(f[2]) || !numeric(f[3]) || !numeric(f[4]))
@@ -104,10 +108,10 @@ function boxIn(from, to,    k, depth, f, n) {
             if (n > 4 && f[5] != "") continue
             if (f[3] + 0 <= f[1] + 0 || f[4] + 0 <= f[2] + 0) continue
             llx = f[1] + 0; lly = f[2] + 0; urx = f[3] + 0; ury = f[4] + 0
-            return 1
+            found = 1
         }
     }
-    return 0
+    return found && pages < 2
 }
 # Index of the first line at or after offset o.
 function first(o,    lo, hi, mid) {
@@ -150,6 +154,7 @@ BEGIN {
     if (substr(t, 1, 11) == "%!PS-Adobe-" || substr(t, 1, 4) == magic) kind[count] = "header"
     else if (substr(t, 1, 15) == "%%BeginDocument") kind[count] = "begin"
     else if (substr(t, 1, 13) == "%%EndDocument") kind[count] = "end"
+    else if (substr(t, 1, 8) == "%%Pages:") { kind[count] = "pages"; text[count] = substr(t, 9) }
     else { kind[count] = "box"; text[count] = substr(t, 15) }
 }
 END {

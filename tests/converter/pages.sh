@@ -41,6 +41,16 @@ check "their pages keep the default size, the next file its own" \
 check "a document's own pages are kept in order" text_is "$work/mixed.pdf" 3 DOC2
 check "a document that never shows its page still gets one" text_is "$work/mixed.pdf" 4 NOSHOW
 
+# A document of several pages that gives a box keeps its pages rather than drawing them over
+# each other on one.
+printf '%s\n' '%!PS-Adobe-3.0' '%%BoundingBox: 0 0 300 300' '%%Pages: (atend)' \
+    '/Helvetica findfont 10 scalefont setfont' '72 72 moveto (TWO1) show showpage' \
+    '72 72 moveto (TWO2) show showpage' '%%Trailer' '%%Pages: 2' >"$work/two.ps"
+cat "$work/two.ps" "$work/a.eps" >"$work/twopages.eps"
+check "a document of several pages converts" to_pdf "$work/twopages.eps" "$work/twopages.pdf"
+check "its pages are kept" has_sizes "$work/twopages.pdf" "$default $default 200x100"
+check "each with its own text" text_is "$work/twopages.pdf" 2 TWO2
+
 # Blank lines before the first header make no page of their own.
 {
     printf '\n  \r\n'
