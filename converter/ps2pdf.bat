@@ -4,8 +4,9 @@
 # The input is several EPS files joined byte for byte. Handed to Ghostscript whole, every page
 # would take the first file's size and a file without showpage would run into the next, so the
 # input is cut at each file's own header line and every piece becomes exactly one page, sized to
-# its own %%BoundingBox. Ghostscript's device and options come from pdfwrite.rsp beside this
-# script. The PDF appears at its name only when Ghostscript succeeded.
+# its own %%BoundingBox (a piece without one, or a document of several pages, keeps its own pages).
+# Ghostscript's device and options come from pdfwrite.rsp beside this script. The PDF appears at
+# its name only when Ghostscript succeeded.
 set -u
 LC_ALL=C
 export LC_ALL
@@ -64,11 +65,10 @@ work=$(mktemp -d) || fail "dossier temporaire impossible à créer"
 magic=$(printf '\305\320\323\306')
 
 # One pass over the input lists, with their byte offsets, the lines that matter: headers, the
-# borders of embedded documents, bounding boxes and page counts. Carriage returns count as line ends too;
-# turning them into line feeds keeps every offset where it was.
-tr '\r' '\n' <"$eps" |
-    grep -a -b -o -E "^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|%%Pages:.*|$magic)|%%EOF(%!PS-Adobe-|$magic)" \
-        >"$work/lines"
+# borders of embedded documents, bounding boxes and page counts. Carriage returns count as line
+# ends too; turning them into line feeds keeps every offset where it was.
+marks="^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|%%Pages:.*|$magic)"
+tr '\r' '\n' <"$eps" | grep -a -b -o -E "$marks|%%EOF(%!PS-Adobe-|$magic)" >"$work/lines"
 [ "$?" -le 1 ] || fail "lecture impossible : $eps"
 
 # A file after a DOS EPS starts right where the DOS file ends, not necessarily at a line start,
@@ -78,14 +78,15 @@ if grep -a -q -F "$magic" "$work/lines"; then
     grep -a -b -o -F "$magic" <"$eps" | cut -d: -f1 >"$work/dos-offsets"
     while read -r offset; do
         header=$(od -A n -t u1 -j "$offset" -N 30 <"$eps") || fail "lecture impossible : $eps"
+        # Unquoted on purpose: od spreads the 30 bytes over two lines.
         printf '%s %s\n' "$offset" "$(echo $header)" >>"$work/dos"
     done <"$work/dos-offsets"
 fi
 
 # The plan: one line per piece, "start length width height x y" for a page sized to its
-# bounding box, "start length doc" (or "loose" when it does not start with a header) for a piece
-# without a usable one (it keeps its own pages, on the default page size), or "error message" for input that cannot be read soundly; then the
-# largest width and height among the boxes.
+# bounding box; "start length doc" for a piece without a usable one, which keeps its own pages on
+# the default page size ("loose" when it does not even start with a header); "error message" for
+# input that cannot be read soundly; last, the largest width and height among the boxes.
 awk -v size="$size" -v dosfile="$work/dos" -v magic="$magic" '
 function u32(f, i) { return f[i] + 256 * (f[i + 1] + 256 * (f[i + 2] + 256 * f[i + 3])) }
 function numeric(s) { return s ~ /^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ }
@@ -165,7 +166,8 @@ END {
         if (pos in dosPs) {
             ps = pos + dosPs[pos]; psLen = dosPsLen[pos]
             if (dosPs[pos] < 30 || psLen == 0 || ps + psLen > size || pos + dosEnd[pos] > size) {
-                printf "error fichier %d : en-tête EPS DOS incohérent (partie PostScript hors du fichier)\n", piece
+                printf "error fichier %d : en-tête EPS DOS incohérent", piece
+                print " (partie PostScript hors du fichier)"
                 exit
             }
             emit(ps, psLen)
@@ -229,7 +231,10 @@ done <"$work/plan" >"$work/pages"
 /big false def
 /in (/dev/fd/0) (r) file def
 /defaultSize currentpagedevice /PageSize get def
-/drop { dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter dup flushfile closefile } { pop } ifelse } bind def
+/drop { % count --
+  dup 0 gt { //BrakwenConverter /in get exch () /SubFileDecode filter dup flushfile closefile }
+  { pop } ifelse
+} bind def
 end
 % The piece runs from a second filter over the first: a piece that closes its own file cannot
 % move the start of the next one, since the first filter is drained afterwards.
@@ -288,7 +293,8 @@ case $work in
 /*) pages=$work/pages.ps ;;
 *) pages=./$work/pages.ps ;;
 esac
-gs -sstdout=%stderr @"$rsp" --permit-file-read=/dev/fd/0 -dSAFER -dBATCH -dNOPAUSE -sOutputFile=- "$pages" <"$eps" >"$partial"
+gs -sstdout=%stderr @"$rsp" --permit-file-read=/dev/fd/0 -dSAFER -dBATCH -dNOPAUSE \
+    -sOutputFile=- "$pages" <"$eps" >"$partial"
 status=$?
 [ "$status" -eq 0 ] || fail "Ghostscript a échoué (code $status) ; aucun PDF n'a été écrit"
 [ -s "$partial" ] || fail "Ghostscript n'a rien écrit ; aucun PDF n'a été écrit"
