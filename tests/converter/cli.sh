@@ -23,11 +23,6 @@ check "in the order given, none running into the next" text_is "$work/job/final.
 check "the EPS made on the way is gone, the sources stay" \
     only_files "$work/job" one.eps two.eps three.eps final.pdf
 
-fill "$work/order"
-check "another order and name convert too" \
-    "$cli" --pdf --name "ordre inverse" "$work/order" three.eps one.eps 2>"$scratch/err"
-check "the pages follow the order given" has_sizes "$work/order/ordre inverse.pdf" "100x200 200x100"
-
 # A broken file: the job fails and says so, keeps the EPS, makes no PDF.
 fill "$work/broken"
 eps "$work/broken/bad.eps" 0 0 100 100 BAD body='nosuchoperator'
@@ -36,8 +31,6 @@ check "a broken file fails the job" \
 check "with the conversion's failure message" err_has "Echec de la conversion."
 check "the EPS is kept and no PDF is made" \
     only_files "$work/broken" one.eps two.eps three.eps bad.eps final.eps
-check "the EPS kept is the plain join of the sources" \
-    sh -c 'cat "$1/one.eps" "$1/bad.eps" | cmp -s - "$1/final.eps"' - "$work/broken"
 
 rm -f "$work/broken/final.eps"
 check "with --delete-sources a broken file fails the job too" \
@@ -45,12 +38,6 @@ check "with --delete-sources a broken file fails the job too" \
     "$work/broken" "$scratch/err"
 check "saying that the conversion failed" err_has "Echec de la conversion."
 check "and the sources are kept" only_files "$work/broken" one.eps two.eps three.eps bad.eps final.eps
-
-fill "$work/delete"
-check "with --delete-sources a good conversion succeeds" \
-    "$cli" --pdf --delete-sources "$work/delete" one.eps two.eps three.eps 2>"$scratch/err"
-check "and leaves only the PDF" only_files "$work/delete" final.pdf
-check "with its three pages" has_sizes "$work/delete/final.pdf" "200x100 300x400 100x200"
 
 # Blanks and quotes in the program's folder (and so the converter's), the folder and the name.
 odd="l'outil \"de\" Brakwen \$x"

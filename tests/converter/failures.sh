@@ -29,20 +29,17 @@ check "without Ghostscript the conversion fails" \
 check "saying that Ghostscript is missing" err_has "Ghostscript (gs)"
 
 # Wrong calls.
-check "no arguments is a usage error" sh -c '/bin/sh "$1/ps2pdf.bat" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir"
-check "one argument is a usage error" sh -c '/bin/sh "$1/ps2pdf.bat" "$2" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps"
-check "three arguments are a usage error" \
-    sh -c '/bin/sh "$1/ps2pdf.bat" "$2" "$3" "$3" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps" "$work/x.pdf"
+check "one argument instead of two is a usage error" \
+    sh -c '/bin/sh "$1/ps2pdf.bat" "$2" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps"
 check "a missing input fails" not to_pdf "$work/missing.eps" "$work/missing.pdf"
-check "naming it" err_has "missing.eps"
 : >"$work/empty.eps"
 check "an empty input fails" not to_pdf "$work/empty.eps" "$work/empty.pdf"
 printf '\n\n  \n' >"$work/blank.eps"
 check "an input of blank lines fails" not to_pdf "$work/blank.eps" "$work/blank.pdf"
 mkdir "$work/folder.pdf"
-check "a PDF name that is a folder fails" not to_pdf "$work/a.eps" "$work/folder.pdf"
-check "and the folder is left empty" only_files "$work/folder.pdf"
-rmdir "$work/folder.pdf"
+check "a PDF name that is a folder fails, the folder left empty" \
+    sh -c '! /bin/sh "$1/ps2pdf.bat" "$2/a.eps" "$2/folder.pdf" 2>/dev/null && rmdir "$2/folder.pdf"' - \
+    "$tool_dir" "$work"
 check "nothing was written for the wrong calls" only_files "$work" a.eps broken.eps joined.eps empty.eps blank.eps
 
 # A converter without its response file.
@@ -50,7 +47,6 @@ mkdir "$scratch/norsp"
 cp "$tool_dir/ps2pdf.bat" "$scratch/norsp/"
 check "without pdfwrite.rsp the conversion fails" \
     not /bin/sh "$scratch/norsp/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
-check "saying so" err_has "pdfwrite.rsp"
 
 # A folder the user may not write to (as an unprivileged user: root writes anywhere).
 mkdir "$scratch/tool" "$work/locked"

@@ -56,10 +56,9 @@ png_is()
 }
 
 check "the menu entry passes desktop-file-validate" validates "$data/brakwen.desktop"
-check "it starts the program from PATH, with no arguments" \
-    test "$(key "$data/brakwen.desktop" Exec)" = brakwen
 if [ -n "$program" ]; then
-    check "the program it starts is the one the build makes" test "$program" = brakwen
+    check "it starts, with no arguments, the program the build makes" \
+        test "$(key "$data/brakwen.desktop" Exec)" = "$program"
 fi
 
 cmake --install "$build" --prefix "$prefix" --component desktop >/dev/null
@@ -67,7 +66,6 @@ share=$prefix/share
 icon=$(key "$data/brakwen.desktop" Icon)
 check "the entry is installed among the applications" validates "$share/applications/brakwen.desktop"
 check "its icon is installed as a scalable icon" test -s "$share/icons/hicolor/scalable/apps/$icon.svg"
-check "the icon's SVG is an SVG document" grep -q '<svg ' "$share/icons/hicolor/scalable/apps/$icon.svg"
 for size in 48 256; do
     check "and as a ${size}x${size} PNG of that size" png_is "$share/icons/hicolor/${size}x${size}/apps/$icon.png" "$size"
 done
