@@ -11,35 +11,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-// Picks `verb` in the next context menu; false when the menu did not offer it enabled.
-bool chooseInNextMenu(const QString &verb, const std::function<void()> &open)
-{
-    bool offered = false;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        timer.stop();
-        auto *action = menu->findChild<QAction *>(verb);
-        if (action && action->isEnabled()) {
-            offered = true;
-            menu->setActiveAction(action);
-            QTest::keyClick(menu, Qt::Key_Return);
-        } else {
-            menu->close();
-        }
-    });
-    timer.start(0);
-    open();
-    return offered;
-}
 
 void rightClick(QAbstractItemView *view, const QModelIndex &index)
 {

@@ -42,9 +42,7 @@ public:
     shell::IdList computerNode() const override;
     std::optional<shell::IdList> parseDisplayName(const QString &path) const override;
 
-    FakeItem *desktopItem() const { return m_desktop.get(); }
     FakeItem *computer() const { return m_desktop->children[0].get(); }
-    FakeItem *home() const { return m_desktop->children[1].get(); }
     FakeItem *root() const { return computer()->children[0].get(); }
     // Creates the folders of `path` under "/" as needed.
     FakeItem *makePath(const QString &path);

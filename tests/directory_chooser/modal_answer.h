@@ -1,9 +1,12 @@
 #pragma once
 
-// Answers the next modal window from inside its own event loop: a zero-delay timer set before
-// the window opens waits for it and then runs the given action.
+// Answers the next modal window or menu from inside its own event loop: a zero-delay timer set
+// before the window opens waits for it and then acts on it.
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -21,4 +24,29 @@ inline void answerNextModal(std::function<void(QWidget *)> action)
         action(modal);
     });
     timer->start();
+}
+
+// Runs `open`, which shows a context menu, and picks `verb` in it; false when the menu did not
+// offer it enabled.
+inline bool chooseInNextMenu(const QString &verb, const std::function<void()> &open)
+{
+    bool offered = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer.stop();
+        auto *action = menu->findChild<QAction *>(verb);
+        if (action && action->isEnabled()) {
+            offered = true;
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+        } else {
+            menu->close();
+        }
+    });
+    timer.start(0);
+    open();
+    return offered;
 }
