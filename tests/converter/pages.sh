@@ -49,6 +49,21 @@ check "a document of several pages converts" to_pdf "$work/twopages.eps" "$work/
 check "its pages are kept" has_sizes "$work/twopages.pdf" "$default $default 200x100"
 check "each with its own text" text_is "$work/twopages.pdf" 2 TWO2
 
+# EPS as a real producer writes them: resources, compressed data read from the file itself.
+for i in 1 2; do
+    printf '%%!PS\n<< /PageSize [%s 200] >> setpagedevice /Times-Roman findfont 20 scalefont setfont\n%s\n' \
+        "$((150 * i))" "20 40 moveto (Produced$i) show 10 10 $((100 * i)) 10 rectfill showpage" >"$scratch/p$i.ps"
+    gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=eps2write -sOutputFile="$work/p$i.eps" "$scratch/p$i.ps"
+done
+cat "$work/p1.eps" "$work/p2.eps" >"$work/produced.eps"
+check "EPS files written by Ghostscript's eps2write convert" to_pdf "$work/produced.eps" "$work/produced.pdf"
+boxes=$(for i in 1 2; do
+    sed -n 's/^%%BoundingBox: *\([-0-9]*\) \([-0-9]*\) \([-0-9]*\) \([-0-9]*\).*/\3 \1 \4 \2/p' "$work/p$i.eps" |
+        awk 'NR == 1 { printf "%dx%d ", $1 - $2, $3 - $4 }'
+done)
+check "one page each, at the boxes eps2write measured" has_sizes "$work/produced.pdf" "${boxes% }"
+check "with their text" text_is "$work/produced.pdf" 2 Produced2
+
 # Blank lines before the first header make no page of their own.
 {
     printf '\n  \r\n'
