@@ -250,6 +250,10 @@ private slots:
         v.tree->setFolderPath(QStringLiteral("/"));
         QTest::keyClick(v.list, Qt::Key_Backspace);
         QCOMPARE(v.list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Type"));
+        // Widths the user set stay when the same folder is filled again.
+        v.list->header()->resizeSection(0, 12 * x);
+        QTest::keyClick(v.list, Qt::Key_F5);
+        QCOMPARE(v.list->header()->sectionSize(0), 12 * x);
     }
 
     void aRefusedRenameShowsTheErrorAndKeepsTheName()

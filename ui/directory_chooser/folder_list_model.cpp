@@ -114,6 +114,7 @@ void FolderListModel::setFolder(const shell::IdList &ids)
         m_contents.fill(m_sorted);
     }
     endResetModel();
+    emit folderChanged();
 }
 
 void FolderListModel::refill()

@@ -42,6 +42,7 @@ public:
 signals:
     void renameFailed(const QString &message);
     void itemRenamed(const shell::IdList &before, const shell::IdList &after);
+    void folderChanged();
     void detailsFailed(const QString &message);
 
 private:

@@ -8,7 +8,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QTimer>
 
 TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
     : QTreeView(parent), m_model(new FolderListModel(ns, this))
@@ -34,6 +33,8 @@ TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { activateRow(index.row()); });
     connect(m_model, &FolderListModel::renameFailed, this, &TShellListView::showError);
+    // Each folder brings its own columns; filling the same folder again keeps the user's widths.
+    connect(m_model, &FolderListModel::folderChanged, this, &TShellListView::applyColumnWidths);
     // Cells are fetched while painting: the message waits until the painting is over.
     connect(m_model, &FolderListModel::detailsFailed, this, &TShellListView::showError,
             Qt::QueuedConnection);
@@ -55,7 +56,6 @@ void TShellListView::showFolder(const shell::IdList &ids)
 {
     setUpdatesEnabled(false);
     m_model->setFolder(ids);
-    applyColumnWidths();
     setUpdatesEnabled(true);
 }
 
