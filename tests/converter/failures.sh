@@ -28,6 +28,14 @@ check "without Ghostscript the conversion fails" \
     not env PATH=/nonexistent /bin/sh "$tool_dir/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
 check "saying that Ghostscript is missing" err_has "Ghostscript (gs)"
 
+# The PDF cannot be written whole (a file size limit stands in for a full disk).
+for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do cat "$work/a.eps"; done >"$scratch/many.eps"
+mkdir "$scratch/full"
+check "a PDF that cannot be written whole fails the conversion" \
+    not prlimit --fsize=4096 /bin/sh "$tool_dir/ps2pdf.bat" "$scratch/many.eps" "$scratch/full/many.pdf" 2>"$scratch/err"
+check "Ghostscript being what failed" err_has "Ghostscript a échoué"
+check "and leaves nothing in the folder" only_files "$scratch/full"
+
 # Wrong calls.
 check "one argument instead of two is a usage error" \
     sh -c '/bin/sh "$1/ps2pdf.bat" "$2" 2>/dev/null; [ $? -eq 2 ]' - "$tool_dir" "$work/a.eps"
