@@ -7,7 +7,7 @@
 #include "folder_contents.h"
 #include "folder_list_model.h"
 #include "folder_tree_model.h"
-#include "id_lists.h"
+#include "shell/id_list.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -23,7 +23,7 @@ QStringList headersOf(FakeNamespace &ns, FakeItem *folder, bool fileSystem = tru
 {
     QStringList out;
     for (const ListColumn &c :
-         ColumnSet::build(*chooser::bindFolder(ns, ns.idsOf(folder)), fileSystem))
+         ColumnSet::build(*shell::bindFolder(ns, ns.idsOf(folder)), fileSystem))
         out.append(QStringLiteral("%1/%2/%3").arg(c.header).arg(c.format).arg(c.widthInCharacters));
     return out;
 }
@@ -71,7 +71,7 @@ private slots:
         d->add(QStringLiteral("A.txt"), false);
         d->add(QStringLiteral("alpha"));
         FolderContents contents;
-        contents.setFolder(chooser::bindFolder(ns, ns.idsOf(d)), true);
+        contents.setFolder(shell::bindFolder(ns, ns.idsOf(d)), true);
         contents.fill(true);
         QStringList names;
         for (int r = 0; r < contents.rowCount(); ++r)

@@ -1,8 +1,8 @@
 #include "folder_list_model.h"
 
 #include "busy_cursor.h"
-#include "id_lists.h"
 #include "shell/actions/item_actions.h"
+#include "shell/id_list.h"
 
 FolderListModel::FolderListModel(const shell::ShellNamespace &ns, QObject *parent)
     : QAbstractTableModel(parent), m_ns(ns)
@@ -101,7 +101,7 @@ bool FolderListModel::setData(const QModelIndex &index, const QVariant &value, i
 void FolderListModel::setFolder(const shell::IdList &ids)
 {
     beginResetModel();
-    std::shared_ptr<shell::ShellFolder> folder = chooser::bindFolder(m_ns, ids);
+    std::shared_ptr<shell::ShellFolder> folder = shell::bindFolder(m_ns, ids);
     m_ids = ids;
     if (!folder) {
         // What cannot be opened is shown as the desktop, the one folder always at hand.
@@ -153,7 +153,7 @@ bool FolderListModel::isFileSystem(const shell::IdList &ids) const
         return false;
     shell::IdList parentIds = ids;
     parentIds.removeLast();
-    const std::shared_ptr<shell::ShellFolder> parent = chooser::bindFolder(m_ns, parentIds);
+    const std::shared_ptr<shell::ShellFolder> parent = shell::bindFolder(m_ns, parentIds);
     return parent && (parent->attributesOf(ids.last()) & shell::FileSystem);
 }
 

@@ -1,8 +1,8 @@
 #include "folder_tree_model.h"
 
 #include "busy_cursor.h"
-#include "id_lists.h"
 #include "shell/actions/item_actions.h"
+#include "shell/id_list.h"
 
 #include <QSet>
 #include <algorithm>
@@ -13,7 +13,7 @@ FolderTreeModel::FolderTreeModel(const shell::ShellNamespace &ns, QObject *paren
     const shell::IdList top = ns.computerNode();
     shell::IdList above = top;
     above.removeLast();
-    m_root = std::make_unique<FolderNode>(above, chooser::bindFolder(ns, above));
+    m_root = std::make_unique<FolderNode>(above, shell::bindFolder(ns, above));
     m_root->children().push_back(std::make_unique<FolderNode>(m_root.get(), top.last()));
 }
 

@@ -2,18 +2,6 @@
 
 namespace chooser {
 
-std::shared_ptr<shell::ShellFolder> bindFolder(const shell::ShellNamespace &ns,
-                                               const shell::IdList &ids)
-{
-    std::shared_ptr<shell::ShellFolder> folder = ns.desktop();
-    for (const shell::ItemId &id : ids) {
-        if (!folder)
-            return nullptr;
-        folder = folder->bindToObject(id);
-    }
-    return folder;
-}
-
 bool sameItem(const shell::ShellFolder *parentOfA, const shell::IdList &a, const shell::IdList &b)
 {
     if (a.size() != b.size())
