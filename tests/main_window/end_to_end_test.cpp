@@ -5,6 +5,7 @@
 #include "frm_choose_directory.h"
 #include "labeled_edit.h"
 #include "main.h"
+#include "message_box_answer.h"
 #include "shell_tree_view.h"
 
 #include <QCheckBox>
@@ -71,8 +72,10 @@ private slots:
     void init();
     void cleanup();
     void chooseMoveAndAssemble();
+    void assembleIntoPdfWithTheConverter();
 
 private:
+    void openWindow(const QString &executablePath);
     void chooseThroughDialog(const QString &folder, bool confirm);
     void move(const QString &name);
 
@@ -86,7 +89,14 @@ void EndToEndTest::init()
     m_tool = std::make_unique<QTemporaryDir>();
     m_work = std::make_unique<QTemporaryDir>();
     QVERIFY(m_tool->isValid() && m_work->isValid());
-    m_window = std::make_unique<TFPrincipale>(nullptr, m_tool->filePath(QStringLiteral("brakwen")));
+    openWindow(m_tool->filePath(QStringLiteral("brakwen")));
+}
+
+void EndToEndTest::openWindow(const QString &executablePath)
+{
+    // One program at a time: the chooser's end clears the Tool directory.
+    m_window.reset();
+    m_window = std::make_unique<TFPrincipale>(nullptr, executablePath);
     FrmChooseDirectory = createFrmChooseDirectory(m_window.get());
     QVERIFY(FrmChooseDirectory);
     m_window->show();
@@ -143,6 +153,33 @@ void EndToEndTest::chooseMoveAndAssemble()
     QCOMPARE(m_window->LbxSelected->model()->rowCount(), 0);
     QVERIFY(!m_window->BtnOk->isVisible());
     QVERIFY(m_window->BtnCancel->isVisible());
+}
+
+void EndToEndTest::assembleIntoPdfWithTheConverter()
+{
+    // The build places the converter beside the program: start as if from there.
+    openWindow(QStringLiteral(BRAKWEN_TOOL_DIR "/brakwen"));
+    QVERIFY(m_window->CbxPDFConvert->isVisible());
+    QVERIFY(m_window->CbxPDFConvert->isChecked());
+
+    const QByteArray page = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n"
+                            "newpath 10 10 moveto 90 90 lineto stroke showpage\n";
+    writeFile(m_work->filePath(QStringLiteral("p1.eps")), page);
+    writeFile(m_work->filePath(QStringLiteral("p2.eps")), page);
+    chooseThroughDialog(m_work->path(), true);
+    QVERIFY(m_window->CbxDeleteFiles->isChecked());
+    QTest::mouseClick(m_window->SbnAddAll, Qt::LeftButton);
+    MessageBoxAnswer failure; // answers "Echec de la conversion." rather than hang on it
+    QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
+    QVERIFY2(!failure.shown, qPrintable(failure.text));
+
+    QFile pdf(m_work->filePath(QStringLiteral("final.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("final.eps"))));
+    QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p1.eps"))));
+    QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p2.eps"))));
+    QVERIFY(!m_window->BtnOk->isVisible());
 }
 
 int main(int argc, char **argv)
