@@ -4,7 +4,7 @@
 # Two joined inputs are built in a temporary folder: (A) 200 EPS files of 5 MB (mostly comment
 # lines, as large embedded data would be) and (B) 20,000 EPS files of 4 KB. For each it prints
 # the median of 3 runs of:
-#   - plan: the converter with a stand-in Ghostscript that only drains its input, i.e. the time
+#   - plan: the converter with a stand-in Ghostscript that reads nothing, i.e. the time
 #     spent finding the pieces and writing the page program;
 #   - convert: the real conversion;
 #   - gs whole: Ghostscript on the same input given whole (the wrong pages, but the floor);
@@ -20,7 +20,7 @@ tool_dir=${1:-$(dirname "$0")/../../build/dev/bin}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/fakebin"
-printf '#!/bin/sh\ncat >/dev/null\nprintf "%%%%PDF-1.7\\n"\n' >"$scratch/fakebin/gs"
+printf '#!/bin/sh\nprintf "%%%%PDF-1.7\\n"\n' >"$scratch/fakebin/gs"
 chmod 755 "$scratch/fakebin/gs"
 
 # make_input OUT COUNT BYTES: COUNT EPS files of about BYTES each, joined; every third file has no
