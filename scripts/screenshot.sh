@@ -7,13 +7,27 @@
 # opens right on them (its fallback is the program's own folder).
 # Usage: scripts/screenshot.sh [path/to/brakwen]   (default: build/release/bin/brakwen)
 set -eu
+
+# Where allowed (root), run in a private, empty /tmp: the chooser's folder tree then shows no
+# other program's files.
+if [ -z "${BRAKWEN_PRIVATE_TMP:-}" ] && unshare --mount --propagation private true 2>/dev/null; then
+    export BRAKWEN_PRIVATE_TMP=1
+    script=$(realpath "$0")
+    exec unshare --mount --propagation private sh -c 'mount -t tmpfs tmpfs /tmp && exec "$0" "$@"' \
+        "$script" "$@"
+fi
+
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/release/bin/brakwen}")
 docs=$(realpath docs)
 mkdir -p "$docs"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+if [ -n "${BRAKWEN_PRIVATE_TMP:-}" ]; then
+    scratch=/tmp
+else
+    scratch=$(mktemp -d)
+    trap 'rm -rf "$scratch"' EXIT
+fi
 sandbox="$scratch/Exemples"
 mkdir "$sandbox"
 cp "$program" "$sandbox/brakwen"
