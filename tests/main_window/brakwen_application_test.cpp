@@ -1,7 +1,6 @@
 // The application object: errors leaving event handlers end in the default error box, and
 // Qt's own texts are French.
 #include "brakwen_application.h"
-#include "default_error_box.h"
 #include "message_box_answer.h"
 
 #include <QEvent>
@@ -38,8 +37,6 @@ class BrakwenApplicationTest : public QObject
 private slots:
     void errorLeavingHandlerShowsDefaultBox();
     void eventLoopGoesOnAfterError();
-    void finalPeriodRule_data();
-    void finalPeriodRule();
     void qtTextsAreFrench();
     void windowsCarryTheDesktopIdentity();
 };
@@ -69,29 +66,6 @@ void BrakwenApplicationTest::eventLoopGoesOnAfterError()
     QTRY_VERIFY(laterEventRan);
     QVERIFY(answer.shown);
     QCOMPARE(answer.text, QStringLiteral("Accès au fichier refusé."));
-}
-
-void BrakwenApplicationTest::finalPeriodRule_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("digit") << "Erreur E/S 112"
-                           << "Erreur E/S 112.";
-    QTest::newRow("accented letter")
-        << QStringLiteral("Accès refusé") << QStringLiteral("Accès refusé.");
-    QTest::newRow("comma") << "Fin,"
-                           << "Fin,";
-    QTest::newRow("parenthesis") << "Fin (x)"
-                                 << "Fin (x)";
-    QTest::newRow("quote") << "chemin : \"/x\""
-                           << "chemin : \"/x\"";
-}
-
-void BrakwenApplicationTest::finalPeriodRule()
-{
-    QFETCH(QString, message);
-    QFETCH(QString, shown);
-    QCOMPARE(DefaultErrorBox::textFor(std::runtime_error(message.toStdString())), shown);
 }
 
 void BrakwenApplicationTest::qtTextsAreFrench()
