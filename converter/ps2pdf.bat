@@ -66,9 +66,10 @@ magic=$(printf '\305\320\323\306')
 
 # One pass over the input lists, with their byte offsets, the lines that matter: headers, the
 # borders of embedded documents, bounding boxes and page counts. Carriage returns count as line
-# ends too; turning them into line feeds keeps every offset where it was.
+# ends too, and so does Control-D, the end of a job that printer drivers write before and after
+# their files; turning them into line feeds keeps every offset where it was.
 marks="^(%!PS-Adobe-|%%BeginDocument|%%EndDocument|%%BoundingBox:.*|%%Pages:.*|$magic)"
-tr '\r' '\n' <"$eps" | grep -a -b -o -E "$marks|%%EOF(%!PS-Adobe-|$magic)" >"$work/lines"
+tr '\r\004' '\n\n' <"$eps" | grep -a -b -o -E "$marks|%%EOF(%!PS-Adobe-|$magic)" >"$work/lines"
 [ "$?" -le 1 ] || fail "lecture impossible : $eps"
 
 # A file after a DOS EPS starts right where the DOS file ends, not necessarily at a line start,
@@ -202,9 +203,10 @@ while read -r start length a b x y; do
         continue
     fi
     if [ "$a" = loose ]; then
-        # Blank lines before the first header, or padding after a DOS EPS, make no page.
+        # Blank lines or a Control-D before the first header, or padding after a DOS EPS, make
+        # no page.
         if [ "$length" -le 4096 ] &&
-            [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000')" ]; then
+            [ -z "$(tail -c +"$((start + 1))" <"$eps" | head -c "$length" | tr -d ' \t\r\n\f\v\000\004')" ]; then
             continue
         fi
         a=doc

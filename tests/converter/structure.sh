@@ -25,6 +25,17 @@ check "files with CR and CRLF line ends convert" to_pdf "$work/lineends.eps" "$w
 check "each is a page of its own" has_sizes "$work/lineends.pdf" "120x80 90x90 200x100"
 check "the CR file's page holds only its text" text_is "$work/lineends.pdf" 1 CRONLY
 
+# Files wrapped in Control-D, as printer drivers write them.
+{
+    printf '\004'
+    cat "$work/a.eps"
+    printf '\004'
+    cat "$work/c.eps"
+    printf '\004'
+} >"$work/ctrl-d.eps"
+check "files wrapped in Control-D convert" to_pdf "$work/ctrl-d.eps" "$work/ctrl-d.pdf"
+check "one page each, none for the Control-D" has_sizes "$work/ctrl-d.pdf" "200x100 100x200"
+
 # A file ending in %%EOF without a line end, right before the next header.
 eps "$work/noeol.eps" 0 0 110 70 NOEOL noeol
 cat "$work/noeol.eps" "$work/a.eps" >"$work/noeol-joined.eps"
