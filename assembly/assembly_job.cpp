@@ -121,7 +121,8 @@ JobReport AssemblyJob::assemble()
         // An older PDF must not pass for this run's result.
         if (fileExists(report.pdfPath))
             deleteFile(report.pdfPath);
-        report.converted = convertToPdf(m_toolDirectory, report.epsPath, report.pdfPath, durable);
+        report.converted = convertToPdf(m_toolDirectory, report.epsPath, report.pdfPath, durable,
+                                        [this] { m_window.waitingForConverter(); });
     }
 
     if (m_inputs.deleteSources) {

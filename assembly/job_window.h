@@ -24,6 +24,10 @@ public:
     // Modal box captioned "Erreur" with the stop icon and one OK button; returns once closed.
     virtual void showErrorBox(const std::string &message) = 0;
 
+    // Called every few hundredths of a second while the converter runs, which can take a while
+    // on large inputs; the window repaints here so it never looks frozen. Input still waits.
+    virtual void waitingForConverter() {}
+
     virtual void clearLists() = 0;
     virtual void applyControlRules() = 0;
 };

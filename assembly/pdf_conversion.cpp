@@ -22,9 +22,10 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
 }
 
 bool convertToPdf(const std::string &toolDirectory, const std::string &epsPath,
-                  const std::string &pdfPath, bool durable)
+                  const std::string &pdfPath, bool durable, const WhileWaiting &whileWaiting)
 {
-    const ProcessResult run = runProcess(conversionArguments(toolDirectory, epsPath, pdfPath));
+    const ProcessResult run =
+        runProcess(conversionArguments(toolDirectory, epsPath, pdfPath), whileWaiting);
     // The exit status is what tells: a failing converter may still leave a partial PDF.
     if (!run.succeeded() || !fileExists(pdfPath)) {
         deleteFile(pdfPath);

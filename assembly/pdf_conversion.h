@@ -3,6 +3,8 @@
 // The hand-over of the assembled EPS to the external converter: the shell script ps2pdf.bat and
 // its response file pdfwrite.rsp, both in the Tool directory.
 
+#include "assembly/process_runner.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,6 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
 // since a failed run leaves an unusable PDF. Returns whether it succeeded; throws EInOutError
 // only when the PDF cannot be made durable.
 bool convertToPdf(const std::string &toolDirectory, const std::string &epsPath,
-                  const std::string &pdfPath, bool durable);
+                  const std::string &pdfPath, bool durable, const WhileWaiting &whileWaiting = {});
 
 } // namespace assembly

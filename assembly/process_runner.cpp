@@ -4,6 +4,7 @@
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 
 extern char **environ;
 
@@ -42,7 +43,29 @@ private:
 
 } // namespace
 
-ProcessResult runProcess(const std::vector<std::string> &arguments)
+namespace {
+
+// Blocks until the child ends; with whileWaiting, polls instead, often enough that a window
+// calling it repaints smoothly and notices the end within a frame or two.
+pid_t waitForChild(pid_t child, int &status, const WhileWaiting &whileWaiting)
+{
+    const int flags = whileWaiting ? WNOHANG : 0;
+    for (;;) {
+        const pid_t waited = ::waitpid(child, &status, flags);
+        if (waited < 0 && errno == EINTR)
+            continue;
+        if (waited != 0)
+            return waited;
+        whileWaiting();
+        const timespec pause{0, 20'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+} // namespace
+
+ProcessResult runProcess(const std::vector<std::string> &arguments,
+                         const WhileWaiting &whileWaiting)
 {
     ProcessResult result;
     if (arguments.empty())
@@ -61,11 +84,7 @@ ProcessResult runProcess(const std::vector<std::string> &arguments)
     result.started = true;
 
     int status = 0;
-    pid_t waited = 0;
-    do {
-        waited = ::waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    if (waited != child)
+    if (waitForChild(child, status, whileWaiting) != child)
         return result; // reaped elsewhere (SIGCHLD ignored): how it ended is unknown
 
     if (WIFEXITED(status)) {

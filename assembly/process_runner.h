@@ -4,6 +4,7 @@
 // and waits for it to end without a time limit. The child inherits the environment and the
 // current folder; the program's own files are close-on-exec and do not leak into it.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,12 @@ struct ProcessResult
     bool succeeded() const { return started && exited && exitStatus == 0; }
 };
 
-// arguments[0] is the program's path (not searched in PATH) and also its argv[0].
-ProcessResult runProcess(const std::vector<std::string> &arguments);
+// Called now and then while the child runs, so a window can repaint during a long conversion.
+using WhileWaiting = std::function<void()>;
+
+// arguments[0] is the program's path (not searched in PATH) and also its argv[0]. Without
+// whileWaiting the caller simply blocks until the child ends.
+ProcessResult runProcess(const std::vector<std::string> &arguments,
+                         const WhileWaiting &whileWaiting = {});
 
 } // namespace assembly

@@ -30,3 +30,16 @@ TEST(ProcessRunner, MissingProgramIsNotStarted)
     EXPECT_FALSE(runProcess({"/nonexistent/program"}).started);
     EXPECT_FALSE(runProcess({}).started);
 }
+
+TEST(ProcessRunner, WaitingCallerIsCalledBackUntilTheChildEnds)
+{
+    int callbacks = 0;
+    const auto slow = runProcess({"/bin/sh", "-c", "sleep 0.3; exit 4"}, [&] { ++callbacks; });
+    EXPECT_TRUE(slow.started);
+    EXPECT_EQ(slow.exitStatus, 4);
+    EXPECT_GT(callbacks, 1);
+
+    // A child that is already gone at the first look is reaped all the same.
+    const auto quick = runProcess({"/bin/true"}, [] {});
+    EXPECT_TRUE(quick.succeeded());
+}

@@ -389,6 +389,11 @@ void TFPrincipale::setProgressPosition(int position)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void TFPrincipale::waitingForConverter()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void TFPrincipale::setProgressVisible(bool visible)
 {
     PrbRunning->setVisible(visible);

@@ -81,6 +81,7 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
+    void waitingForConverter() override;
     void showErrorBox(const std::string &message) override;
     void clearLists() override;
     void applyControlRules() override;
