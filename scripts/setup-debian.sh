@@ -27,4 +27,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $as_root apt-get update -qq
 # shellcheck disable=SC2086
-$as_root apt-get install -y -qq --no-install-recommends $missing
+$as_root apt-get install -y -qq $missing
