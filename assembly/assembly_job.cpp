@@ -35,11 +35,27 @@ struct SourceStamp
     }
 };
 
-std::uint64_t appendSource(const std::string &path, FileCopier &copier, int output,
-                           const std::string &outputPath, std::vector<SourceStamp> *stamps)
+// A FIFO would hold the job forever at opening, a device such as /dev/zero would feed it until
+// the disk is full: only regular files (links followed) are assembled. A folder is left to fail
+// at opening like any file that cannot be read.
+bool isSpecialFile(const struct stat &status)
 {
-    // Read-only: a source the user may read but not write is still assembled.
-    UniqueFd source(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+JobError specialFileRefused(const std::string &name)
+{
+    return JobError("Le fichier « " + name +
+                    " » n'est pas un fichier ordinaire : il ne peut pas être assemblé");
+}
+
+std::uint64_t appendSource(const std::string &name, const std::string &path, FileCopier &copier,
+                           int output, const std::string &outputPath,
+                           std::vector<SourceStamp> *stamps)
+{
+    // Read-only: a source the user may read but not write is still assembled. Non-blocking, so
+    // that a FIFO put in a source's place since the job checked it cannot hold the open.
+    UniqueFd source(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!source.valid())
         throw EInOutError::fromErrno(errno, path);
     struct stat status = {};
@@ -47,6 +63,12 @@ std::uint64_t appendSource(const std::string &path, FileCopier &copier, int outp
         throw EInOutError::fromErrno(errno, path);
     if (S_ISDIR(status.st_mode))
         throw EInOutError::fromErrno(EISDIR, path);
+    if (isSpecialFile(status))
+        throw specialFileRefused(name);
+    // Some network and FUSE file systems honour the flag on regular files too.
+    const int flags = ::fcntl(source.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(source.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw EInOutError::fromErrno(errno, path);
 
     const std::uint64_t copied = copier.append(source.get(), output, path, outputPath,
                                                static_cast<std::uint64_t>(status.st_size));
@@ -91,7 +113,7 @@ JobReport AssemblyJob::assemble()
     report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
     report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
     report.conversionAsked = m_inputs.convertToPdf;
-    refuseResultAsSource(report.epsPath);
+    refuseUnusableSources(report.epsPath);
 
     const auto &files = m_inputs.selectedFiles;
     m_window.setProgressRange(0, static_cast<int>(files.size()));
@@ -109,8 +131,9 @@ JobReport AssemblyJob::assemble()
         std::uint64_t total = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
             m_window.setProgressPosition(static_cast<int>(i + 1));
-            total += appendSource(joinPath(m_inputs.directory, files[i]), copier, output.fd(),
-                                  report.epsPath, m_inputs.deleteSources ? &stamps : nullptr);
+            total +=
+                appendSource(files[i], joinPath(m_inputs.directory, files[i]), copier, output.fd(),
+                             report.epsPath, m_inputs.deleteSources ? &stamps : nullptr);
         }
         // The older result, if any, is replaced here and only here.
         output.commit(total, durable && !m_inputs.convertToPdf);
@@ -147,7 +170,7 @@ JobReport AssemblyJob::assemble()
     return report;
 }
 
-void AssemblyJob::refuseResultAsSource(const std::string &epsPath) const
+void AssemblyJob::refuseUnusableSources(const std::string &epsPath) const
 {
     struct stat result = {};
     const bool resultExists = ::stat(epsPath.c_str(), &result) == 0;
@@ -155,9 +178,13 @@ void AssemblyJob::refuseResultAsSource(const std::string &epsPath) const
     for (const std::string &name : m_inputs.selectedFiles) {
         bool same = name == resultName;
         struct stat source = {};
-        if (!same && resultExists &&
-            ::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0)
-            same = source.st_dev == result.st_dev && source.st_ino == result.st_ino;
+        // A source that cannot be looked at fails later, at opening, with the system's reason.
+        if (::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0) {
+            if (isSpecialFile(source))
+                throw specialFileRefused(name);
+            same = same || (resultExists && source.st_dev == result.st_dev &&
+                            source.st_ino == result.st_ino);
+        }
         if (same)
             throw JobError("Le fichier « " + name +
                            " » est le fichier résultat : il ne peut pas être assemblé dans "

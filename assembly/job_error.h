@@ -1,6 +1,7 @@
 #pragma once
 
-// A job refused before it touched anything; what() is the French text the error box shows.
+// A job refused for a reason of its own rather than the system's (a source that is the result, or
+// no regular file); what() is the French text the error box shows.
 
 #include <stdexcept>
 

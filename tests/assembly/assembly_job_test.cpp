@@ -6,8 +6,12 @@
 #include "assembly/job_error.h"
 #include "test_support.h"
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -236,4 +240,106 @@ TEST(AssemblyJob, TheResultItselfIsRefusedAsASourceBeforeAnythingIsTouched)
         EXPECT_EQ(window.calls,
                   (Calls{"busy 1", "ok 0", "quit 0", "progress 0", "rules", "quit 1", "busy 0"}));
     }
+}
+
+namespace {
+
+// Stands in for a writer on a FIFO that comes late: after a second, if anything still holds the
+// FIFO open for reading, it connects and hangs up, so a job blocked in open() is freed (and the
+// test then fails instead of hanging).
+class FifoWriter
+{
+public:
+    explicit FifoWriter(std::string path) : m_path(std::move(path)), m_thread([this] { run(); }) {}
+    ~FifoWriter()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool hadToFreeAReader() const { return m_freed; }
+
+private:
+    void run()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        while (!m_stop) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+                const int fd = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    m_freed = true;
+                    ::close(fd);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    std::string m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_freed{false};
+    std::thread m_thread;
+};
+
+// Puts a FIFO in a source's place once the job has checked its sources and is about to open it.
+class SwappingWindow : public RecordingWindow
+{
+public:
+    SwappingWindow(std::string path, int position) : m_path(std::move(path)), m_position(position)
+    {}
+    void setProgressPosition(int position) override
+    {
+        RecordingWindow::setProgressPosition(position);
+        if (position == m_position) {
+            ::unlink(m_path.c_str());
+            ::mkfifo(m_path.c_str(), 0644);
+        }
+    }
+
+private:
+    std::string m_path;
+    int m_position;
+};
+
+} // namespace
+
+TEST(AssemblyJob, FifosAndDevicesAreRefusedWithoutBlockingOrReadingThem)
+{
+    TempDir dir;
+    writeFile(dir.file("final.eps"), "older result");
+    writeFile(dir.file("a.eps"), "A");
+    ASSERT_EQ(::mkfifo(dir.file("fifo.eps").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/null", dir.file("null.eps").c_str()), 0);
+    const Calls before = listNames(dir.path());
+
+    for (const char *special : {"fifo.eps", "null.eps"}) {
+        FifoWriter writer(dir.file("fifo.eps"));
+        JobInputs inputs = inputsFor(dir, {"a.eps", special});
+        inputs.deleteSources = true;
+        RecordingWindow window;
+        try {
+            runJob(inputs, window);
+            ADD_FAILURE() << special << " was assembled";
+        } catch (const assembly::JobError &error) {
+            EXPECT_NE(std::string(error.what()).find(special), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("fichier ordinaire"), std::string::npos);
+        }
+        EXPECT_FALSE(writer.hadToFreeAReader()) << special << " held the job";
+        EXPECT_EQ(listNames(dir.path()), before);
+        EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+        EXPECT_EQ(window.calls,
+                  (Calls{"busy 1", "ok 0", "quit 0", "progress 0", "rules", "quit 1", "busy 0"}));
+    }
+
+    // A FIFO that takes a checked source's place just before it is opened is refused as well,
+    // without the open waiting for a writer.
+    writeFile(dir.file("b.eps"), "B");
+    FifoWriter writer(dir.file("b.eps"));
+    SwappingWindow window(dir.file("b.eps"), 2);
+    JobInputs inputs = inputsFor(dir, {"a.eps", "b.eps"});
+    inputs.deleteSources = true;
+    EXPECT_THROW(AssemblyJob(inputs, "/", window).run(), assembly::JobError);
+    EXPECT_FALSE(writer.hadToFreeAReader());
+    EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+    EXPECT_EQ(readFile(dir.file("a.eps")), "A");
+    expectRestoredAfterFailure(window.calls);
 }
