@@ -37,6 +37,10 @@ case $pdf in
 *) pdf_dir=. ;;
 esac
 [ -n "$pdf_dir" ] || pdf_dir=/
+# mktemp would take a folder starting with a dash for an option.
+case $pdf_dir in
+-*) pdf_dir=./$pdf_dir ;;
+esac
 
 rsp=$tool_dir/pdfwrite.rsp
 [ -f "$rsp" ] && [ -r "$rsp" ] || fail "fichier d'options introuvable : $rsp"

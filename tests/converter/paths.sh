@@ -33,6 +33,11 @@ cp "$work/a.eps" "$work/-a.eps"
 check "relative names starting with a dash convert" \
     sh -c 'cd "$1" && /bin/sh "$2/ps2pdf.bat" -a.eps -a.pdf' - "$work" "$tool" 2>"$scratch/err"
 check "the PDF has the dashed name" has_sizes "$work/-a.pdf" "200x100"
+mkdir "$work/-dir"
+cp "$work/a.eps" "$work/-dir/a.eps"
+check "a relative folder starting with a dash converts" \
+    sh -c 'cd "$1" && /bin/sh "$2/ps2pdf.bat" -dir/a.eps -dir/a.pdf' - "$work" "$tool" 2>"$scratch/err"
+check "the PDF is in that folder, alone beside its input" only_files "$work/-dir" a.eps a.pdf
 
 check "no name was run as a command, in any of these" test ! -e "$scratch/pwned"
 finish
