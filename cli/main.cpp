@@ -38,12 +38,13 @@ std::string describe(const CLI::ParseError &error)
     return "ligne de commande incorrecte";
 }
 
+// The formatter puts a colon right after a label or a group name; French wants a blank before it.
 void frenchLabels(CLI::App &app)
 {
     auto formatter = std::make_shared<CLI::Formatter>();
-    formatter->label("Usage", "Utilisation");
+    formatter->label("Usage", "Utilisation ");
     formatter->label("OPTIONS", "OPTIONS");
-    formatter->label("Positionals", "Arguments");
+    formatter->label("Positionals", "Arguments ");
     formatter->label("REQUIRED", "OBLIGATOIRE");
     formatter->label("TEXT", "TEXTE");
     app.formatter(formatter);
@@ -53,13 +54,13 @@ void frenchLabels(CLI::App &app)
 
 int main(int argc, char **argv)
 {
-    CLI::App app{"Assemble, octet par octet et dans l'ordre donné, des fichiers d'un même "
-                 "répertoire en un fichier BASE.eps dans ce répertoire, le convertit en PDF sur "
-                 "demande et supprime les fichiers sources sur demande.",
+    CLI::App app{"Assemble des fichiers d'un même répertoire, octet par octet et dans l'ordre "
+                 "donné,\nen un fichier BASE.eps dans ce répertoire ; sur demande, le convertit en "
+                 "PDF\net supprime les fichiers sources.",
                  "brakwen-cli"};
     frenchLabels(app);
+    app.option_defaults()->group("Options ");
     app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-    app.option_defaults()->group("Options");
 
     assembly::JobInputs inputs;
     inputs.baseName = "final";
@@ -71,15 +72,14 @@ int main(int argc, char **argv)
     app.add_option("--name", inputs.baseName,
                    "Nom du fichier final, sans extension (par défaut « final », peut être vide)")
         ->type_name("BASE");
-    app.add_option("DIRECTORY", inputs.directory, "Répertoire des fichiers à assembler")
+    app.add_option("REPERTOIRE", inputs.directory, "Répertoire des fichiers à assembler")
         ->required()
-        ->type_name("")
-        ->group("Arguments");
-    app.add_option("FILE", inputs.selectedFiles,
-                   "Noms des fichiers du répertoire, dans l'ordre d'assemblage")
+        ->type_name("");
+    app.add_option("FICHIER", inputs.selectedFiles,
+                   "Noms des fichiers du répertoire, dans l'ordre d'assemblage ; un nom qui "
+                   "commence par « - » se donne après « -- »")
         ->required()
-        ->type_name("")
-        ->group("Arguments");
+        ->type_name("");
     app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion, "
                "2 erreur d'utilisation.");
 
@@ -88,8 +88,19 @@ int main(int argc, char **argv)
     } catch (const CLI::Success &success) {
         return app.exit(success);
     } catch (const CLI::ParseError &error) {
+        // A file name starting with a dash is taken for an unknown option; say how to give it.
+        for (const std::string &extra : app.remaining()) {
+            if (!extra.empty() && extra.front() == '-')
+                return usageError("option inconnue « " + extra +
+                                  " » (un nom de fichier qui "
+                                  "commence par « - » se donne après « -- »)");
+        }
         return usageError(describe(error));
     }
+
+    // An empty directory would put the result at the root of the file system.
+    if (inputs.directory.empty())
+        return usageError("le nom du répertoire est vide");
 
     for (const std::string &name : inputs.selectedFiles) {
         if (name.empty() || name.find('/') != std::string::npos)

@@ -44,7 +44,9 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
 {
     const ProgramRun help = cli({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_NE(help.out.find("Utilisation"), std::string::npos) << help.out;
+    // French puts a blank before a colon.
+    EXPECT_NE(help.out.find("Utilisation : brakwen-cli"), std::string::npos) << help.out;
+    EXPECT_EQ(help.out.find("Usage"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("--delete-sources"), std::string::npos);
     EXPECT_NE(help.out.find("Nom du fichier final"), std::string::npos);
 
@@ -52,11 +54,19 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
     writeFile(dir.file("a.eps"), "A");
     for (const Names &arguments :
          {Names{}, Names{dir.path()}, Names{"--bogus", dir.path(), "a.eps"},
-          Names{dir.path(), "../a.eps"}, Names{"--name"}}) {
+          Names{dir.path(), "../a.eps"}, Names{"--name"}, Names{"", "a.eps"},
+          Names{"--", "", "a.eps"}}) {
         const ProgramRun run = cli(arguments);
         EXPECT_EQ(run.exitStatus, 2) << run.err;
         EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
     }
+    // A file name starting with a dash, given before "--", is said to be taken for an option.
+    const ProgramRun dashed = cli({dir.path(), "-a.eps"});
+    EXPECT_EQ(dashed.exitStatus, 2);
+    EXPECT_NE(dashed.err.find("« -a.eps »"), std::string::npos) << dashed.err;
+    EXPECT_NE(dashed.err.find("« -- »"), std::string::npos) << dashed.err;
+    EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+
     // No converter beside this executable: --pdf is refused before anything is written.
     ToolCopy withoutConverter;
     const ProgramRun pdf =
