@@ -14,6 +14,8 @@ namespace assembly {
 
 namespace {
 
+constexpr int nameAttempts = 100;
+
 std::string randomSuffix()
 {
     static constexpr char digits[] = "0123456789abcdef";
@@ -25,13 +27,44 @@ std::string randomSuffix()
     return suffix;
 }
 
+std::string hiddenName(const std::string &folder)
+{
+    return joinPath(folder, ".brakwen-" + randomSuffix() + ".tmp");
+}
+
+std::string descriptorPath(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// The file systems that cannot make unnamed files say so in one of these ways.
+bool unnamedUnsupported(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
 } // namespace
 
 TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::move(resultPath))
 {
     const std::string folder = parentFolder(m_resultPath);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = joinPath(folder, ".brakwen-" + randomSuffix() + ".tmp");
+    // Naming the file later goes through /proc; without it, it is named from the start.
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = UniqueFd(fd);
+            return;
+        }
+        if (!unnamedUnsupported(errno))
+            throw EInOutError::fromErrno(errno, m_resultPath);
+    }
+    createNamed(folder);
+}
+
+void TemporaryOutput::createNamed(const std::string &folder)
+{
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        std::string candidate = hiddenName(folder);
         const int fd =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
@@ -45,12 +78,27 @@ TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::mov
     throw EInOutError::fromErrno(EEXIST, m_resultPath);
 }
 
+void TemporaryOutput::linkUnnamed(const std::string &folder)
+{
+    const std::string source = descriptorPath(m_fd.get());
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        std::string candidate = hiddenName(folder);
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            m_temporaryPath = std::move(candidate);
+            return;
+        }
+        if (errno != EEXIST)
+            throw EInOutError::fromErrno(errno, m_resultPath);
+    }
+    throw EInOutError::fromErrno(EEXIST, m_resultPath);
+}
+
 TemporaryOutput::~TemporaryOutput()
 {
-    if (!m_committed && !m_temporaryPath.empty()) {
-        m_fd.reset();
+    m_fd.reset();
+    if (!m_committed && !m_temporaryPath.empty())
         ::unlink(m_temporaryPath.c_str());
-    }
 }
 
 void TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
@@ -64,6 +112,9 @@ void TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
         throw EInOutError::fromErrno(EIO, m_resultPath);
     if (durable && ::fsync(m_fd.get()) != 0)
         throw EInOutError::fromErrno(errno, m_resultPath);
+    // rename() needs a name to move; the unnamed file gets one only now that it is complete.
+    if (m_temporaryPath.empty())
+        linkUnnamed(parentFolder(m_resultPath));
     // Some file systems only report a failed write-back at close.
     if (m_fd.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, m_resultPath);

@@ -1,8 +1,10 @@
 #pragma once
 
-// The result being written: a new file in the result's folder, under a hidden name ending in
-// ".tmp" that the EPS listing never shows, renamed over the result only once it is complete.
-// Until then an older result stays as it was; a temporary that is not committed is removed.
+// The result being written: a file in the result's folder that has no name while it is written
+// (O_TMPFILE), so a job killed at any point leaves nothing behind; it gets a hidden name ending in
+// ".tmp", which the EPS listing never shows, only to be renamed over the result once complete.
+// Where the file system cannot make unnamed files, the file carries that hidden name from the
+// start. Until the rename an older result stays as it was; a file not committed is removed.
 
 #include "assembly/unique_fd.h"
 
@@ -22,15 +24,17 @@ public:
     ~TemporaryOutput();
 
     int fd() const { return m_fd.get(); }
-    const std::string &temporaryPath() const { return m_temporaryPath; }
 
     // Checks that the file holds expectedSize bytes, optionally flushes it to disk, closes it
     // and renames it over the result (and, when durable, flushes the folder as well).
     void commit(std::uint64_t expectedSize, bool durable);
 
 private:
+    void createNamed(const std::string &folder);
+    void linkUnnamed(const std::string &folder);
+
     std::string m_resultPath;
-    std::string m_temporaryPath;
+    std::string m_temporaryPath; // empty while the file has no name
     UniqueFd m_fd;
     bool m_committed = false;
 };

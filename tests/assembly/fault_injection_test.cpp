@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,6 +126,35 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
         EXPECT_EQ(run.err, fault.message) << fault.setting;
         sources.expectUntouched();
     }
+}
+
+TEST_P(FaultInjection, AJobKilledWhileCopyingLeavesNothingBehind)
+{
+    Sources sources;
+    // The temporary output has no name while it is written only where the file system can make
+    // unnamed files; elsewhere a kill leaves it, hidden, as any crash would.
+    const int probe = ::open(sources.dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "no O_TMPFILE in " << sources.dir.path();
+    ::close(probe);
+    const ProgramRun run = sources.assemble(withCopyPath({"BRAKWEN_FAULT_KILL_AFTER=800000"}));
+    EXPECT_EQ(run.exitStatus, -1) << "the job was not killed: " << run.err;
+    sources.expectUntouched();
+}
+
+TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
+{
+    Sources full;
+    const ProgramRun failed =
+        full.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=800000"}));
+    EXPECT_EQ(failed.err, "Erreur E/S 112.\n");
+    full.expectUntouched();
+
+    Sources fine;
+    const ProgramRun run = fine.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(fine.dir.file("final.eps")), fine.a + fine.b + fine.c);
+    EXPECT_EQ(listNames(fine.dir.path()), Names{"final.eps"});
 }
 
 INSTANTIATE_TEST_SUITE_P(CopyPaths, FaultInjection, ::testing::Bool(),

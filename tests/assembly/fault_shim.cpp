@@ -1,15 +1,20 @@
 // Preloaded into brakwen-cli by the fault-injection tests. It acts only on the job's temporary
-// output (a file named .brakwen-*.tmp), leaving the terminal and every other file alone:
+// output (a file without a name yet, or one named .brakwen-*.tmp), leaving the terminal and every
+// other file alone:
 //   BRAKWEN_FAULT_LIMIT=N       the disk fills after N bytes: the write that reaches the limit is
 //                               short, every later one fails with ENOSPC
 //   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
 //   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
+//   BRAKWEN_FAULT_KILL_AFTER=N  the process is killed (SIGKILL) once N bytes are written
+//   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
+//                               cannot make unnamed files
 // and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +41,13 @@ bool isTemporaryOutput(int fd)
     if (length <= 0)
         return false;
     target[length] = '\0';
-    return std::strstr(target, "/.brakwen-") != nullptr;
+    // A file made with O_TMPFILE reads as "/folder/#<inode> (deleted)".
+    static constexpr char deleted[] = " (deleted)";
+    const std::size_t suffix = sizeof deleted - 1;
+    const bool unnamed = std::strstr(target, "/#") != nullptr &&
+                         static_cast<std::size_t>(length) > suffix &&
+                         std::strcmp(target + length - suffix, deleted) == 0;
+    return unnamed || std::strstr(target, "/.brakwen-") != nullptr;
 }
 
 bool endsWithFaultySource(const char *path)
@@ -74,6 +85,16 @@ bool injected(const char *setting)
 
 long long written = 0;
 
+void recordWritten(ssize_t result)
+{
+    if (result <= 0)
+        return;
+    written += result;
+    const long long killAfter = setting("BRAKWEN_FAULT_KILL_AFTER", -1);
+    if (killAfter >= 0 && written >= killAfter)
+        std::raise(SIGKILL);
+}
+
 // How many of count bytes this call may store; -1 with errno set when the disk is full.
 long long allowance(size_t count)
 {
@@ -108,6 +129,10 @@ extern "C" int open(const char *path, int flags, ...)
     }
     if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_OPEN_ERRNO"))
         return -1;
+    if ((flags & O_TMPFILE) == O_TMPFILE && setting("BRAKWEN_FAULT_NO_TMPFILE", 0) != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
     return real(path, flags, mode);
 }
 
@@ -130,8 +155,7 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
     if (allowed < 0)
         return -1;
     const ssize_t result = real(fd, buffer, static_cast<size_t>(allowed));
-    if (result > 0)
-        written += result;
+    recordWritten(result);
     return result;
 }
 
@@ -152,7 +176,6 @@ extern "C" ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *
     if (allowed < 0)
         return -1;
     const ssize_t result = real(in, inOffset, out, outOffset, static_cast<size_t>(allowed), flags);
-    if (result > 0)
-        written += result;
+    recordWritten(result);
     return result;
 }
