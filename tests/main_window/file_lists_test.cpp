@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -62,13 +63,19 @@ void FileListsTest::fill(FileLists &lists, std::initializer_list<const char *> n
 
 void FileListsTest::alphabeticalOrderIgnoresCaseAndFollowsLocale()
 {
-    FileLists lists;
-    fill(lists,
-         {"b.eps", "Zeta.eps", "\xc3\xa9t\xc3\xa9.eps", "A.eps", "f.eps", "a2.eps", "e.eps"});
-    // Byte order would put "A" before "b" but "Zeta" before "b" too, and "été" last.
-    QCOMPARE(texts(*lists.available()),
-             QStringList({"A.eps", "a2.eps", "b.eps", "e.eps", QStringLiteral("été.eps"), "f.eps",
-                          "Zeta.eps"}));
+    // A session in the C locale, usual on bare systems, must not fall back to byte order.
+    const QLocale french(QLocale::French, QLocale::France);
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(french); });
+    for (const QLocale &locale : {french, QLocale::c()}) {
+        QLocale::setDefault(locale);
+        FileLists lists;
+        fill(lists,
+             {"b.eps", "Zeta.eps", "\xc3\xa9t\xc3\xa9.eps", "A.eps", "f.eps", "a2.eps", "e.eps"});
+        // Byte order would put "A" before "b" but "Zeta" before "b" too, and "été" last.
+        QCOMPARE(texts(*lists.available()),
+                 QStringList({"A.eps", "a2.eps", "b.eps", "e.eps", QStringLiteral("été.eps"),
+                              "f.eps", "Zeta.eps"}));
+    }
 }
 
 void FileListsTest::addSelectionAppendsInListOrderAndParksCaret()

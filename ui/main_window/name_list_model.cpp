@@ -5,6 +5,10 @@
 NameListModel::NameListModel(Order order, QObject *parent)
     : QAbstractListModel(parent), m_order(order)
 {
+    // The C locale collates by code point and ignores the case setting, which would put "Z"
+    // before "a"; such a session still gets a case-insensitive order, in the window's language.
+    if (m_collator.locale().language() == QLocale::C)
+        m_collator.setLocale(QLocale(QLocale::French, QLocale::France));
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
