@@ -35,9 +35,9 @@ struct SourceStamp
     }
 };
 
-// A FIFO would hold the job forever at opening, a device such as /dev/zero would feed it until
-// the disk is full: only regular files (links followed) are assembled. A folder is left to fail
-// at opening like any file that cannot be read.
+// A FIFO would hold the job forever, a device such as /dev/zero would feed it until the disk is
+// full: only regular files (links followed) are assembled. A folder fails like any file that
+// cannot be read. Checked on the open file, which costs no extra call per source.
 bool isSpecialFile(const struct stat &status)
 {
     return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
@@ -54,7 +54,8 @@ std::uint64_t appendSource(const std::string &name, const std::string &path, Fil
                            std::vector<SourceStamp> *stamps)
 {
     // Read-only: a source the user may read but not write is still assembled. Non-blocking, so
-    // that a FIFO put in a source's place since the job checked it cannot hold the open.
+    // that opening a FIFO returns at once, to be refused; on a regular file the flag changes
+    // nothing.
     UniqueFd source(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!source.valid())
         throw EInOutError::fromErrno(errno, path);
@@ -65,10 +66,6 @@ std::uint64_t appendSource(const std::string &name, const std::string &path, Fil
         throw EInOutError::fromErrno(EISDIR, path);
     if (isSpecialFile(status))
         throw specialFileRefused(name);
-    // Some network and FUSE file systems honour the flag on regular files too.
-    const int flags = ::fcntl(source.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(source.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        throw EInOutError::fromErrno(errno, path);
 
     const std::uint64_t copied = copier.append(source.get(), output, path, outputPath,
                                                static_cast<std::uint64_t>(status.st_size));
@@ -113,7 +110,7 @@ JobReport AssemblyJob::assemble()
     report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
     report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
     report.conversionAsked = m_inputs.convertToPdf;
-    refuseUnusableSources(report.epsPath);
+    refuseResultAsSource(report.epsPath);
 
     const auto &files = m_inputs.selectedFiles;
     m_window.setProgressRange(0, static_cast<int>(files.size()));
@@ -170,7 +167,7 @@ JobReport AssemblyJob::assemble()
     return report;
 }
 
-void AssemblyJob::refuseUnusableSources(const std::string &epsPath) const
+void AssemblyJob::refuseResultAsSource(const std::string &epsPath) const
 {
     struct stat result = {};
     const bool resultExists = ::stat(epsPath.c_str(), &result) == 0;
@@ -178,13 +175,9 @@ void AssemblyJob::refuseUnusableSources(const std::string &epsPath) const
     for (const std::string &name : m_inputs.selectedFiles) {
         bool same = name == resultName;
         struct stat source = {};
-        // A source that cannot be looked at fails later, at opening, with the system's reason.
-        if (::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0) {
-            if (isSpecialFile(source))
-                throw specialFileRefused(name);
-            same = same || (resultExists && source.st_dev == result.st_dev &&
-                            source.st_ino == result.st_ino);
-        }
+        if (!same && resultExists &&
+            ::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0)
+            same = source.st_dev == result.st_dev && source.st_ino == result.st_ino;
         if (same)
             throw JobError("Le fichier « " + name +
                            " » est le fichier résultat : il ne peut pas être assemblé dans "

@@ -37,7 +37,7 @@ public:
 
 private:
     JobReport assemble();
-    void refuseUnusableSources(const std::string &epsPath) const;
+    void refuseResultAsSource(const std::string &epsPath) const;
     void restoreWindowAfterFailure() noexcept;
 
     const JobInputs &m_inputs;
