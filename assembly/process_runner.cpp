@@ -41,10 +41,6 @@ private:
     posix_spawnattr_t m_attributes;
 };
 
-} // namespace
-
-namespace {
-
 // Blocks until the child ends; with whileWaiting, polls instead, often enough that a window
 // calling it repaints smoothly and notices the end within a frame or two.
 pid_t waitForChild(pid_t child, int &status, const WhileWaiting &whileWaiting)

@@ -27,9 +27,20 @@ std::string randomSuffix()
     return suffix;
 }
 
-std::string hiddenName(const std::string &folder)
+// Calls create with fresh hidden names in folder until one is free, and returns it. create
+// returns false with errno set on failure; any failure but a name already taken is final.
+template <typename Create>
+std::string createUnderHiddenName(const std::string &folder, const std::string &resultPath,
+                                  Create create)
 {
-    return joinPath(folder, ".brakwen-" + randomSuffix() + ".tmp");
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        std::string candidate = joinPath(folder, ".brakwen-" + randomSuffix() + ".tmp");
+        if (create(candidate))
+            return candidate;
+        if (errno != EEXIST)
+            throw EInOutError::fromErrno(errno, resultPath);
+    }
+    throw EInOutError::fromErrno(EEXIST, resultPath);
 }
 
 std::string descriptorPath(int fd)
@@ -63,35 +74,20 @@ TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::mov
 
 void TemporaryOutput::createNamed(const std::string &folder)
 {
-    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
-        std::string candidate = hiddenName(folder);
-        const int fd =
-            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0) {
-            m_fd = UniqueFd(fd);
-            m_temporaryPath = std::move(candidate);
-            return;
-        }
-        if (errno != EEXIST)
-            throw EInOutError::fromErrno(errno, m_resultPath);
-    }
-    throw EInOutError::fromErrno(EEXIST, m_resultPath);
+    int fd = -1;
+    m_temporaryPath = createUnderHiddenName(folder, m_resultPath, [&](const std::string &path) {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        return fd >= 0;
+    });
+    m_fd = UniqueFd(fd);
 }
 
 void TemporaryOutput::linkUnnamed(const std::string &folder)
 {
     const std::string source = descriptorPath(m_fd.get());
-    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
-        std::string candidate = hiddenName(folder);
-        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
-            0) {
-            m_temporaryPath = std::move(candidate);
-            return;
-        }
-        if (errno != EEXIST)
-            throw EInOutError::fromErrno(errno, m_resultPath);
-    }
-    throw EInOutError::fromErrno(EEXIST, m_resultPath);
+    m_temporaryPath = createUnderHiddenName(folder, m_resultPath, [&](const std::string &path) {
+        return ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
 }
 
 TemporaryOutput::~TemporaryOutput()
