@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unordered_set>
 #include <vector>
 
 namespace assembly {
@@ -150,7 +151,11 @@ JobReport AssemblyJob::assemble()
                                       ? report.converted && fileExists(report.pdfPath)
                                       : fileExists(report.epsPath);
         if (resultExists) {
+            // A file listed twice is deleted once, not counted as kept the second time.
+            std::unordered_set<std::string> handled;
             for (const SourceStamp &stamp : stamps) {
+                if (!handled.insert(stamp.path).second)
+                    continue;
                 if (stamp.stillMatches()) {
                     deleteFile(stamp.path);
                     ++report.sourcesDeleted;

@@ -119,6 +119,16 @@ int main(int argc, char **argv)
             assembly::AssemblyJob(inputs, toolDirectory, window).run();
         if (report.errorBoxShown)
             return exitFailure;
+        // The result is sound, but a script asked for these files to go and must learn why they
+        // are still there.
+        if (report.sourcesKept == 1)
+            std::fprintf(stderr,
+                         "Un fichier source a changé depuis sa lecture : il est conservé.\n");
+        else if (report.sourcesKept > 1)
+            std::fprintf(
+                stderr,
+                "%d fichiers sources ont changé depuis leur lecture : ils sont conservés.\n",
+                report.sourcesKept);
         // The window says nothing of a failed conversion without the delete option; a script
         // must still learn that it has no PDF.
         if (report.conversionAsked && !report.converted) {

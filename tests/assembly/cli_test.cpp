@@ -129,6 +129,27 @@ TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
     EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
 }
 
+TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
+{
+    // The converter stands for anything that writes to the sources while the job runs.
+    ToolCopy touching("cp \"$1\" \"$2\"; printf late >> \"$(dirname \"$1\")/a.eps\"");
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    const ProgramRun run =
+        cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps", "b.eps"}, touching.program);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "Un fichier source a changé depuis sa lecture : il est conservé.\n");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
+
+    writeFile(dir.file("b.eps"), "B");
+    const ProgramRun twice = cli({"--delete-sources", dir.path(), "b.eps", "b.eps"});
+    EXPECT_EQ(twice.exitStatus, 0) << twice.err;
+    EXPECT_EQ(twice.err, "");
+    EXPECT_EQ(readFile(dir.file("final.eps")), "BB");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps", "final.pdf"}));
+}
+
 TEST(CommandLine, AFailedConversionNeverPassesSilently)
 {
     ToolCopy failing("cp \"$1\" \"$2\"; exit 1");
