@@ -172,7 +172,9 @@ END {
             ps = pos + dosPs[pos]; psLen = dosPsLen[pos]
             if (dosPs[pos] < 30 || psLen == 0 || ps + psLen > size || pos + dosEnd[pos] > size) {
                 printf "error fichier %d : en-tête EPS DOS incohérent", piece
-                print " (partie PostScript hors du fichier)"
+                # A header alone (the rest of the file lost) is the likely case of an empty one.
+                if (psLen == 0 && dosPs[pos] >= 30) print " (partie PostScript vide)"
+                else print " (partie PostScript hors du fichier)"
                 exit
             }
             emit(ps, psLen)

@@ -108,4 +108,20 @@ check "and no PDF" test ! -e "$work/dos-bad.pdf"
 } >"$work/dos-cut.eps"
 check "a DOS header cut short is refused" not to_pdf "$work/dos-cut.eps" "$work/dos-cut.pdf"
 
+# A file that is nothing but a DOS header, its sections lost.
+{
+    cat "$work/a.eps"
+    printf '\305\320\323\306'
+    le32 30
+    le32 0
+    le32 0
+    le32 0
+    le32 0
+    le32 0
+    printf '\377\377'
+} >"$work/dos-only.eps"
+check "a file that is only a DOS header is refused" not to_pdf "$work/dos-only.eps" "$work/dos-only.pdf"
+check "saying that its PostScript section is empty" err_has "partie PostScript vide"
+check "and no PDF" test ! -e "$work/dos-only.pdf"
+
 finish
