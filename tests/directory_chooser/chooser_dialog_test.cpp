@@ -158,7 +158,10 @@ private slots:
     {
         QString directory = path(QStringLiteral("work"));
         bool stillOpen = false;
+        bool aButtonLooksDefault = true;
         QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            // No button may look as if Enter in the views pressed it.
+            aButtonLooksDefault = d->BtnOk->isDefault() || d->BtnCancel->isDefault();
             QTest::keyClick(d, Qt::Key_Escape);
             QTest::keyClick(d->ShellTreeView, Qt::Key_Escape);
             selectListRow(QStringLiteral("b"));
@@ -168,6 +171,12 @@ private slots:
             QTest::keyClick(d->BtnOk, Qt::Key_Return); // the focused button takes Enter
         }));
         QVERIFY(stillOpen);
+        QVERIFY(!aButtonLooksDefault);
+        QCOMPARE(directory, path(QStringLiteral("work/b")));
+        QVERIFY(!choose(directory, [](TFrmChooseDirectory *d) {
+            d->BtnCancel->setFocus();
+            QTest::keyClick(d->BtnCancel, Qt::Key_Enter);
+        }));
         QCOMPARE(directory, path(QStringLiteral("work/b")));
     }
 

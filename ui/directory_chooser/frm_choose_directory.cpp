@@ -34,9 +34,13 @@ TFrmChooseDirectory::TFrmChooseDirectory(std::unique_ptr<shell::ShellNamespace> 
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     BtnCancel->setGeometry(384, 392, 75, 25);
     // Neither button is the default: Enter presses a button only when that button has the focus.
+    // Auto-default buttons would do that too, but a dialog shown with one makes it its default,
+    // drawn as such while the focus is in the views, as if Enter there confirmed: the buttons
+    // take Enter through the filter instead.
     for (QPushButton *b : {BtnOk, BtnCancel}) {
         b->setDefault(false);
-        b->setAutoDefault(true);
+        b->setAutoDefault(false);
+        b->installEventFilter(this);
     }
     connect(BtnOk, &QPushButton::clicked, this, [this] { done(ResultOk); });
     connect(BtnCancel, &QPushButton::clicked, this, [this] { done(ResultCancel); });
@@ -79,6 +83,18 @@ int TFrmChooseDirectory::showModal()
 void TFrmChooseDirectory::reject()
 {
     done(ResultCancel);
+}
+
+bool TFrmChooseDirectory::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == BtnOk || watched == BtnCancel)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            static_cast<QPushButton *>(watched)->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFrmChooseDirectory::keyPressEvent(QKeyEvent *event)

@@ -35,6 +35,7 @@ public slots:
     void reject() override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
