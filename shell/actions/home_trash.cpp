@@ -42,19 +42,22 @@ QByteArray HomeTrash::location()
            "/Trash";
 }
 
+bool HomeTrash::prepare()
+{
+    const QByteArray trash = location();
+    return QDir().mkpath(QFile::decodeName(trash.left(trash.lastIndexOf('/')))) &&
+           makeFolder(trash) && makeFolder(trash + "/files") && makeFolder(trash + "/info");
+}
+
 bool HomeTrash::moveToTrash(const QByteArray &path)
 {
     if (!path.startsWith('/'))
         return false;
     const QByteArray trash = location();
-    const qsizetype slash = trash.lastIndexOf('/');
     struct stat entry = {};
     struct stat home = {};
-    if (::lstat(path.constData(), &entry) != 0 ||
-        !QDir().mkpath(QFile::decodeName(trash.left(slash))) ||
-        ::stat(trash.left(slash).constData(), &home) != 0 || entry.st_dev != home.st_dev)
-        return false;
-    if (!makeFolder(trash) || !makeFolder(trash + "/files") || !makeFolder(trash + "/info"))
+    if (::lstat(path.constData(), &entry) != 0 || !prepare() ||
+        ::stat(trash.constData(), &home) != 0 || entry.st_dev != home.st_dev)
         return false;
 
     const QByteArray base = path.mid(path.lastIndexOf('/') + 1);

@@ -13,6 +13,8 @@ class HomeTrash
 public:
     // The trash folder: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash.
     static QByteArray location();
+    // Makes the trash folder and its two halves where they are missing; false when it cannot.
+    static bool prepare();
     // True once the entry at the absolute `path` is in the trash with its restore information.
     static bool moveToTrash(const QByteArray &path);
 };

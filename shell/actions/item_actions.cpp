@@ -43,7 +43,10 @@ VerbResult deleteToTrash(const QByteArray &path)
     // Qt's trash takes text paths: a name that is not UTF-8 would reach it as another name, so
     // such names go through our own trash code, which keeps the bytes.
     const bool qtCanName = QFile::encodeName(text) == path;
-    const bool trashed = qtCanName ? QFile(text).moveToTrash() : HomeTrash::moveToTrash(path);
+    // Qt falls back to the working directory, calling that the trash, when it cannot set up the
+    // home trash (a new account has no ~/.local/share yet): the home trash is made beforehand.
+    const bool trashed = HomeTrash::prepare() &&
+                         (qtCanName ? QFile(text).moveToTrash() : HomeTrash::moveToTrash(path));
     if (!trashed)
         return failure(QStringLiteral("« %1 » n'a pu être mis à la corbeille").arg(text));
     return {true, {}};

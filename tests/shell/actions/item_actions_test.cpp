@@ -303,6 +303,23 @@ TEST_F(VerbTest, DeleteMovesToTheTrashRecoverably)
     EXPECT_TRUE(tree.exists("home"));
 }
 
+TEST_F(VerbTest, ANewAccountGetsItsTrashMadeInsteadOfFilesInTheWorkingFolder)
+{
+    ASSERT_TRUE(tree.makeFolder("work"));
+    qputenv("XDG_DATA_HOME", tree.path("home/new/share"));
+    const QString savedCurrent = QDir::currentPath();
+    QDir::setCurrent(QFile::decodeName(tree.path("work")));
+    DirectoryFolder folder(tree.path("dossier"));
+    const VerbResult deleted = invokeVerb(QStringLiteral("delete"), folder, "brouillon.eps");
+    QDir::setCurrent(savedCurrent);
+    ASSERT_TRUE(deleted.succeeded) << qPrintable(deleted.message);
+    EXPECT_EQ(contentOf(tree.path("home/new/share/Trash/files/brouillon.eps")),
+              QByteArray("%!PS-Adobe"));
+    EXPECT_TRUE(tree.exists("home/new/share/Trash/info/brouillon.eps.trashinfo"));
+    EXPECT_FALSE(tree.exists("work/files"));
+    EXPECT_FALSE(tree.exists("work/info"));
+}
+
 TEST_F(VerbTest, FactsAndIcons)
 {
     DirectoryFolder folder(tree.path("dossier"));
