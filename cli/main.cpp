@@ -5,112 +5,26 @@
 #include "assembly/assembly_job.h"
 #include "assembly/error_message.h"
 #include "assembly/pdf_conversion.h"
+#include "cli/command_line.h"
 #include "cli/executable_directory.h"
 #include "cli/terminal_window.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <unistd.h>
-#include <vector>
-
-namespace {
-
-constexpr int exitSuccess = 0;
-constexpr int exitFailure = 1;
-constexpr int exitUsage = 2;
-
-int usageError(const std::string &message)
-{
-    std::fprintf(stderr, "brakwen-cli : %s\nEssayez « brakwen-cli --help ».\n", message.c_str());
-    return exitUsage;
-}
-
-std::string describe(const CLI::ParseError &error)
-{
-    if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr)
-        return "il faut un répertoire et au moins un fichier à assembler";
-    if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr)
-        return "option ou argument inattendu";
-    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error) != nullptr)
-        return "une option n'a pas reçu la valeur attendue";
-    return "ligne de commande incorrecte";
-}
-
-// The formatter puts a colon right after a label or a group name; French wants a blank before it.
-void frenchLabels(CLI::App &app)
-{
-    auto formatter = std::make_shared<CLI::Formatter>();
-    formatter->label("Usage", "Utilisation ");
-    formatter->label("OPTIONS", "OPTIONS");
-    formatter->label("Positionals", "Arguments ");
-    formatter->label("REQUIRED", "OBLIGATOIRE");
-    formatter->label("TEXT", "TEXTE");
-    app.formatter(formatter);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
-    CLI::App app{"Assemble des fichiers d'un même répertoire, octet par octet et dans l'ordre "
-                 "donné,\nen un fichier BASE.eps dans ce répertoire ; sur demande, le convertit en "
-                 "PDF\net supprime les fichiers sources.",
-                 "brakwen-cli"};
-    frenchLabels(app);
-    app.option_defaults()->group("Options ");
-    app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-
-    assembly::JobInputs inputs;
-    inputs.baseName = "final";
-    app.add_flag("--pdf", inputs.convertToPdf,
-                 "Convertit le résultat en BASE.pdf avec le convertisseur (ps2pdf.bat et "
-                 "pdfwrite.rsp) placé à côté de brakwen-cli");
-    app.add_flag("--delete-sources", inputs.deleteSources,
-                 "Supprime les fichiers sources une fois le résultat écrit sur le disque");
-    app.add_option("--name", inputs.baseName,
-                   "Nom du fichier final, sans extension (par défaut « final », peut être vide)")
-        ->type_name("BASE");
-    app.add_option("REPERTOIRE", inputs.directory, "Répertoire des fichiers à assembler")
-        ->required()
-        ->type_name("");
-    app.add_option("FICHIER", inputs.selectedFiles,
-                   "Noms des fichiers du répertoire, dans l'ordre d'assemblage ; un nom qui "
-                   "commence par « - » se donne après « -- »")
-        ->required()
-        ->type_name("");
-    app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion, "
-               "2 erreur d'utilisation.");
-
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::Success &success) {
-        return app.exit(success);
-    } catch (const CLI::ParseError &error) {
-        // A file name starting with a dash is taken for an unknown option; say how to give it.
-        for (const std::string &extra : app.remaining()) {
-            if (!extra.empty() && extra.front() == '-')
-                return usageError("option inconnue « " + extra +
-                                  " » (un nom de fichier qui "
-                                  "commence par « - » se donne après « -- »)");
-        }
-        return usageError(describe(error));
-    }
-
-    // An empty directory would put the result at the root of the file system.
-    if (inputs.directory.empty())
-        return usageError("le nom du répertoire est vide");
-
-    for (const std::string &name : inputs.selectedFiles) {
-        if (name.empty() || name.find('/') != std::string::npos)
-            return usageError("« " + name + " » n'est pas un nom de fichier du répertoire");
-    }
+    const cli::CommandLine commandLine = cli::parseCommandLine(argc, argv);
+    if (commandLine.exitNow)
+        return *commandLine.exitNow;
+    const assembly::JobInputs &inputs = commandLine.inputs;
 
     const std::string toolDirectory = cli::executableDirectory(argc > 0 ? argv[0] : nullptr);
     if (inputs.convertToPdf && !assembly::converterAvailable(toolDirectory)) {
-        return usageError("--pdf demande le convertisseur ps2pdf.bat et pdfwrite.rsp dans " +
-                          toolDirectory + ", qui n'y est pas");
+        return cli::usageError("--pdf demande le convertisseur ps2pdf.bat et pdfwrite.rsp dans " +
+                               toolDirectory + ", qui n'y est pas");
     }
 
     cli::TerminalWindow window(stderr, ::isatty(STDERR_FILENO) == 1);
@@ -118,7 +32,7 @@ int main(int argc, char **argv)
         const assembly::JobReport report =
             assembly::AssemblyJob(inputs, toolDirectory, window).run();
         if (report.errorBoxShown)
-            return exitFailure;
+            return cli::exitFailure;
         // The result is sound, but a script asked for these files to go and must learn why they
         // are still there.
         if (report.sourcesKept == 1)
@@ -133,11 +47,11 @@ int main(int argc, char **argv)
         // must still learn that it has no PDF.
         if (report.conversionAsked && !report.converted) {
             window.showErrorBox("Echec de la conversion.");
-            return exitFailure;
+            return cli::exitFailure;
         }
-        return exitSuccess;
+        return cli::exitSuccess;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s\n", assembly::withFinalPeriod(error.what()).c_str());
-        return exitFailure;
+        return cli::exitFailure;
     }
 }
