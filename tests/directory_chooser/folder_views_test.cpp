@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -133,6 +134,18 @@ private slots:
         QCOMPARE(v.tree->model()->rowCount(v.treeIndex(QStringLiteral("/a"))), 3);
         QCOMPARE(v.treeIndex(QStringLiteral("/a")).model()->index(1, 0, v.treeIndex("/a")).data(),
                  QVariant(QStringLiteral("c"))); // in its sorted place
+    }
+
+    void longNamesScrollSidewaysInsteadOfBeingCut()
+    {
+        Views v;
+        const QString name = QStringLiteral("rapport annuel de la commission des finances 2024");
+        v.ns.makePath(QStringLiteral("/a/b/c/") + name);
+        v.tree->setFolderPath(QStringLiteral("/a/b/c/") + name);
+        const QModelIndex node = v.tree->currentIndex();
+        QCOMPARE(node.data().toString(), name);
+        QVERIFY(v.tree->visualRect(node).width() > v.tree->fontMetrics().horizontalAdvance(name));
+        QVERIFY(v.tree->horizontalScrollBar()->maximum() > 0);
     }
 
     void anUnknownPathChangesNothing()

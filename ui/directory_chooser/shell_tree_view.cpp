@@ -10,6 +10,7 @@
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
@@ -20,6 +21,11 @@ TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
 {
     setModel(m_model);
     setHeaderHidden(true);
+    // Deep folders and long names would otherwise be cut short with an ellipsis, and sibling
+    // folders that differ only at their end could not be told apart: the column is as wide as
+    // the names shown and the tree scrolls sideways.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setRootIsDecorated(false);
     setIndentation(19);
     setSelectionMode(QAbstractItemView::SingleSelection);
