@@ -58,6 +58,10 @@ bool unnamedUnsupported(int error)
 
 TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::move(resultPath))
 {
+    // A folder in the result's place could only fail the rename, after all the copying.
+    struct stat status = {};
+    if (::lstat(m_resultPath.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        throw EInOutError::fromErrno(EISDIR, m_resultPath);
     const std::string folder = parentFolder(m_resultPath);
     // Naming the file later goes through /proc; without it, it is named from the start.
     if (::access("/proc/self/fd", X_OK) == 0) {

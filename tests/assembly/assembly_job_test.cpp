@@ -192,6 +192,28 @@ TEST(AssemblyJob, MissingDirectoryFailsAtCreationAfterTheWindowWasPrepared)
     EXPECT_FALSE(exists(dir.file("absent")));
 }
 
+TEST(AssemblyJob, AFolderInTheResultsPlaceFailsBeforeAnythingIsCopied)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("final.eps").c_str(), 0755), 0);
+    writeFile(dir.file("final.eps/inside"), "kept");
+    writeFile(dir.file("a.eps"), patternBytes(300000, 5));
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    inputs.deleteSources = true;
+    RecordingWindow window;
+    try {
+        runJob(inputs, window);
+        FAIL() << "a folder was taken for the result";
+    } catch (const EInOutError &error) {
+        EXPECT_STREQ(error.what(), "Accès au fichier refusé");
+        EXPECT_EQ(error.path(), dir.file("final.eps"));
+    }
+    EXPECT_EQ(window.calls, (Calls{"busy 1", "ok 0", "quit 0", "range 0 1", "progress 1",
+                                   "progress 0", "rules", "quit 1", "busy 0"}));
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
+    EXPECT_EQ(readFile(dir.file("final.eps/inside")), "kept");
+}
+
 TEST(AssemblyJob, VanishedSourceStopsTheJobAndLeavesTheOlderResultAndTheSources)
 {
     TempDir dir;
