@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 
@@ -274,17 +275,38 @@ private slots:
         Views v;
         v.tree->setFolderPath(QStringLiteral("/a"));
         v.ns.find(QStringLiteral("/a/z.txt"))->refuseRename = true;
-        QString shown;
-        answerNextModal([&shown](QWidget *modal) {
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                shown = box->windowTitle() + QLatin1Char('|') + box->text();
-                box->accept();
-            }
-        });
-        const QModelIndex row = v.list->model()->index(v.listRow("z.txt"), 0);
-        QVERIFY(!v.list->model()->setData(row, QStringLiteral("y.txt")));
-        QCOMPARE(shown, QStringLiteral("Brakwen|Le changement de nom en y.txt a échoué."));
+        v.ns.find(QStringLiteral("/a/d"))->refuseRename = true;
+        // Through the label editor, in both views: the message comes once the editor has gone,
+        // over the old name.
+        const auto refused = [](QTreeView *view, const QModelIndex &index) {
+            view->setCurrentIndex(index);
+            view->edit(index);
+            QPointer<QLineEdit> editor = view->findChild<QLineEdit *>();
+            if (!editor)
+                return QStringLiteral("no editor");
+            editor->setText(QStringLiteral("y"));
+            QString shown;
+            answerNextModal([&](QWidget *modal) {
+                if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                    const bool editing = editor && editor->isVisible();
+                    shown = box->windowTitle() + QLatin1Char('|') + box->text() +
+                            (editing ? QStringLiteral(" (editor open)") : QString()) +
+                            QLatin1Char('|') + index.data().toString();
+                    box->accept();
+                }
+            });
+            QTest::keyClick(editor, Qt::Key_Return);
+            return QTest::qWaitFor([&shown] { return !shown.isEmpty(); })
+                       ? shown
+                       : QStringLiteral("no message");
+        };
+        QCOMPARE(refused(v.list, v.list->model()->index(v.listRow("z.txt"), 0)),
+                 QStringLiteral("Brakwen|Le changement de nom en y a échoué.|z.txt"));
         QCOMPARE(v.listNames(), (QStringList{"b", "d", "note.txt", "z.txt"}));
+        v.tree->expandNode(v.treeIndex(QStringLiteral("/a")));
+        QCOMPARE(refused(v.tree, v.treeIndex(QStringLiteral("/a/d"))),
+                 QStringLiteral("Brakwen|Le changement de nom en y a échoué.|d"));
+        v.tree->setFolderPath(QStringLiteral("/a"));
 
         QVERIFY(v.list->model()->setData(v.list->model()->index(v.listRow("note.txt"), 0),
                                          QStringLiteral("memo.txt")));

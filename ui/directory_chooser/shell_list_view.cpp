@@ -32,7 +32,10 @@ TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
 
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { activateRow(index.row()); });
-    connect(m_model, &FolderListModel::renameFailed, this, &TShellListView::showError);
+    // The message waits until the label editor has closed: while it shows, the row reads its old
+    // name, not the one just refused.
+    connect(m_model, &FolderListModel::renameFailed, this, &TShellListView::showError,
+            Qt::QueuedConnection);
     // Each folder brings its own columns; filling the same folder again keeps the user's widths.
     connect(m_model, &FolderListModel::folderChanged, this, &TShellListView::applyColumnWidths);
     // Cells are fetched while painting: the message waits until the painting is over.

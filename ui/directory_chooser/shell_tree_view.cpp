@@ -33,7 +33,9 @@ TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TShellTreeView::onSelectionChanged);
     connect(this, &QTreeView::expanded, this, &TShellTreeView::expandNode);
-    connect(m_model, &FolderTreeModel::renameFailed, this, &TShellTreeView::showError);
+    // Shown once the label editor has closed, over the node's old name.
+    connect(m_model, &FolderTreeModel::renameFailed, this, &TShellTreeView::showError,
+            Qt::QueuedConnection);
 
     const QModelIndex top = m_model->topIndex();
     expandNode(top);
