@@ -144,17 +144,25 @@ TEST_P(FaultInjection, AJobKilledWhileCopyingLeavesNothingBehind)
 
 TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
 {
+    Sources fine;
+    const ProgramRun run = fine.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(fine.dir.file("final.eps")), fine.a + fine.b + fine.c);
+    EXPECT_EQ(listNames(fine.dir.path()), Names{"final.eps"});
+
     Sources full;
     const ProgramRun failed =
         full.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=800000"}));
     EXPECT_EQ(failed.err, "Erreur E/S 112.\n");
     full.expectUntouched();
 
-    Sources fine;
-    const ProgramRun run = fine.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1"}));
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(readFile(fine.dir.file("final.eps")), fine.a + fine.b + fine.c);
-    EXPECT_EQ(listNames(fine.dir.path()), Names{"final.eps"});
+    // An unnamed result that cannot be given a name fails the job like any other write.
+    Sources unlinkable;
+    const ProgramRun refused =
+        unlinkable.assemble(withCopyPath({"BRAKWEN_FAULT_LINKAT_ERRNO=" + std::to_string(EPERM)}));
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.err, "Accès au fichier refusé.\n");
+    unlinkable.expectUntouched();
 }
 
 INSTANTIATE_TEST_SUITE_P(CopyPaths, FaultInjection, ::testing::Bool(),

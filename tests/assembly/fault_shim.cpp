@@ -8,6 +8,7 @@
 //   BRAKWEN_FAULT_KILL_AFTER=N  the process is killed (SIGKILL) once N bytes are written
 //   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
 //                               cannot make unnamed files
+//   BRAKWEN_FAULT_LINKAT_ERRNO=E  linkat fails with errno E, as in a sandbox
 // and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
@@ -178,4 +179,13 @@ extern "C" ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *
     const ssize_t result = real(in, inOffset, out, outOffset, static_cast<size_t>(allowed), flags);
     recordWritten(result);
     return result;
+}
+
+extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags)
+{
+    using Link = int (*)(int, const char *, int, const char *, int);
+    static const auto real = reinterpret_cast<Link>(dlsym(RTLD_NEXT, "linkat"));
+    if (injected("BRAKWEN_FAULT_LINKAT_ERRNO"))
+        return -1;
+    return real(fromFolder, from, toFolder, to, flags);
 }
