@@ -58,6 +58,9 @@ std::uint64_t appendSource(const std::string &name, const std::string &path, Fil
     // that opening a FIFO returns at once, to be refused; on a regular file the flag changes
     // nothing.
     UniqueFd source(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // A socket cannot be opened at all, and says so with ENXIO.
+    if (!source.valid() && errno == ENXIO)
+        throw specialFileRefused(name);
     if (!source.valid())
         throw EInOutError::fromErrno(errno, path);
     struct stat status = {};

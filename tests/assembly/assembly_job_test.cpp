@@ -10,7 +10,9 @@
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -304,7 +306,7 @@ private:
 
 } // namespace
 
-TEST(AssemblyJob, FifosAndDevicesAreRefusedWithoutBlockingOrReadingThem)
+TEST(AssemblyJob, FifosDevicesAndSocketsAreRefusedWithoutBlockingOrReadingThem)
 {
     TempDir dir;
     writeFile(dir.file("final.eps"), "older result");
@@ -312,9 +314,17 @@ TEST(AssemblyJob, FifosAndDevicesAreRefusedWithoutBlockingOrReadingThem)
     writeFile(dir.file("c.eps"), "C");
     ASSERT_EQ(::mkfifo(dir.file("fifo.eps").c_str(), 0644), 0);
     ASSERT_EQ(::symlink("/dev/null", dir.file("null.eps").c_str()), 0);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(socket, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir.file("socket.eps");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     const Calls before = listNames(dir.path());
 
-    for (const char *special : {"fifo.eps", "null.eps"}) {
+    for (const char *special : {"fifo.eps", "null.eps", "socket.eps"}) {
         FifoWriter writer(dir.file("fifo.eps"));
         JobInputs inputs = inputsFor(dir, {"a.eps", special, "c.eps"});
         inputs.deleteSources = true;
@@ -332,4 +342,5 @@ TEST(AssemblyJob, FifosAndDevicesAreRefusedWithoutBlockingOrReadingThem)
         expectRestoredAfterFailure(window.calls);
         EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "position 3"), 0);
     }
+    ::close(socket);
 }
