@@ -137,6 +137,20 @@ private slots:
                  QVariant(QStringLiteral("c"))); // in its sorted place
     }
 
+    void collapsingAboveTheSelectionSelectsTheCollapsedNode()
+    {
+        Views v;
+        v.tree->setFolderPath(QStringLiteral("/a/b"));
+        v.tree->collapse(v.treeIndex(QStringLiteral("/e")).parent()); // "/", above "/a/b"
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/"));
+        QCOMPARE(v.listNames(), (QStringList{"a", "e"}));
+        v.tree->setFolderPath(QStringLiteral("/a/b"));
+        v.tree->collapse(v.treeIndex(QStringLiteral("/a/b"))); // the selected node itself
+        v.tree->collapse(v.treeIndex(QStringLiteral("/e")));   // a node beside it
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a/b"));
+        QCOMPARE(v.listNames(), QStringList{"c"});
+    }
+
     void longNamesScrollSidewaysInsteadOfBeingCut()
     {
         Views v;
@@ -171,7 +185,7 @@ private slots:
         v.tree->setFolderPath(QStringLiteral("/a"));
         v.tree->expandNode(v.treeIndex(QStringLiteral("/a")));
         v.tree->expandNode(v.treeIndex(QStringLiteral("/a/b")));
-        v.tree->collapse(v.treeIndex(QStringLiteral("/")));
+        v.tree->collapse(v.treeIndex(QStringLiteral("/a"))); // b stays open inside it
         v.selectRow(v.listRow(QStringLiteral("z.txt")));
         const int listings = v.ns.enumerations.value(QStringLiteral("/a"));
 
@@ -179,7 +193,7 @@ private slots:
         QCOMPARE(v.ns.enumerations.value(QStringLiteral("/a")), listings); // list not refilled
         QCOMPARE(v.list->currentIndex().data().toString(), QStringLiteral("z.txt"));
         QVERIFY(v.tree->isExpanded(v.treeIndex(QStringLiteral("/a/b"))));
-        QVERIFY(!v.tree->isExpanded(v.treeIndex(QStringLiteral("/")))); // left as the user had it
+        QVERIFY(!v.tree->isExpanded(v.treeIndex(QStringLiteral("/a")))); // left as the user had it
 
         // Another folder moves both, and coming back does not fold up what was open.
         v.tree->setFolderPath(QStringLiteral("/e"));

@@ -33,6 +33,7 @@ TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TShellTreeView::onSelectionChanged);
     connect(this, &QTreeView::expanded, this, &TShellTreeView::expandNode);
+    connect(this, &QTreeView::collapsed, this, &TShellTreeView::onCollapsed);
     // Shown once the label editor has closed, over the node's old name.
     connect(m_model, &FolderTreeModel::renameFailed, this, &TShellTreeView::showError,
             Qt::QueuedConnection);
@@ -202,6 +203,22 @@ void TShellTreeView::onSelectionChanged()
     if (chooser::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
         return;
     m_list->showFolder(node->ids());
+}
+
+void TShellTreeView::onCollapsed(const QModelIndex &index)
+{
+    // A selection hidden inside a closed node would still be the chosen folder, which the user
+    // can no longer see: it moves up to the node that closed, and the list follows.
+    const FolderNode *collapsed = m_model->nodeFor(index);
+    const FolderNode *selected = selectedNode();
+    if (!selected || selected == collapsed)
+        return;
+    for (const FolderNode *n = selected->parent(); n; n = n->parent()) {
+        if (n == collapsed) {
+            setCurrentIndex(index);
+            return;
+        }
+    }
 }
 
 void TShellTreeView::contextMenuEvent(QContextMenuEvent *event)

@@ -46,6 +46,7 @@ private:
     FolderNode *findBelow(FolderNode *current, const shell::IdList &ids);
     void selectNode(FolderNode *node);
     void onSelectionChanged();
+    void onCollapsed(const QModelIndex &index);
     void runVerb(const QString &verb, FolderNode *node);
     void rebuildSubtree(FolderNode *node);
     void showError(const QString &message);
