@@ -85,6 +85,7 @@ private slots:
     void converterOffer();
     void noHandlerOrRuleAtStart();
     void quitButtonClosesWindow();
+    void keyboardPressesButtons();
 
     void choosingListsFolderAndAppliesRules();
     void cancelClearsSelectionAndListsAgain();
@@ -342,6 +343,47 @@ void MainWindowTest::quitButtonClosesWindow()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QTest::mouseClick(m_window->BtnCancel, Qt::LeftButton);
     QVERIFY(!m_window->isVisible());
+}
+
+void MainWindowTest::keyboardPressesButtons()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    // Access keys; the button shows itself pressed for a moment before it acts.
+    w.SbnAddAll->click();
+    QTest::keyClick(&w, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(readFile(work("final.eps")), QByteArray("ab"));
+
+    // Enter on the focused button, like Space.
+    choose(m_work->path());
+    selectRow(w.LbxEnable, 1);
+    w.SbnAdd->click();
+    w.BtnOk->setFocus();
+    QTest::keyClick(w.BtnOk, Qt::Key_Return);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("b"));
+    choose(m_work->path());
+    selectRow(w.LbxEnable, 0);
+    w.SbnAdd->click();
+    w.BtnOk->setFocus();
+    QTest::keyClick(w.BtnOk, Qt::Key_Space);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+
+    w.BtnCancel->setFocus();
+    QTest::keyClick(w.BtnCancel, Qt::Key_Enter);
+    QVERIFY(!w.isVisible());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Q, Qt::AltModifier);
+    QTRY_VERIFY(!w.isVisible());
 }
 
 void MainWindowTest::choosingListsFolderAndAppliesRules()

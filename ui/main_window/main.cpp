@@ -109,6 +109,9 @@ QPushButton *pushButton(QWidget *parent, const QRect &geometry, const QString &t
 {
     auto *button = new QPushButton(text, parent);
     button->setGeometry(geometry);
+    // Outside a dialog Qt buttons ignore Enter; here Enter presses the focused button, as Space
+    // does.
+    button->setAutoDefault(true);
     return button;
 }
 
