@@ -29,10 +29,13 @@ ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
     if (::stat(path->constData(), &st) != 0 && ::lstat(path->constData(), &st) != 0)
         return facts;
     if (!S_ISDIR(st.st_mode)) {
-        const QLocale french(QLocale::French, QLocale::France);
-        facts.size = QStringLiteral("%1 (%2 octets)")
-                         .arg(ItemDetails::formatSize(qint64(st.st_size)),
-                              french.toString(qint64(st.st_size)));
+        const qint64 bytes = qint64(st.st_size);
+        facts.size = ItemDetails::formatSize(bytes);
+        // The exact count is worth adding only once the size is rounded to Ko, Mo, ...
+        if (bytes >= 1024) {
+            const QLocale french(QLocale::French, QLocale::France);
+            facts.size += QStringLiteral(" (%1 octets)").arg(french.toString(bytes));
+        }
     }
     facts.modified = ItemDetails::formatTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
     return facts;

@@ -326,7 +326,12 @@ TEST_F(VerbTest, FactsAndIcons)
     const ItemFacts facts = ItemFacts::of(folder, "brouillon.eps");
     EXPECT_EQ(facts.name, QStringLiteral("brouillon.eps"));
     EXPECT_EQ(facts.location, QString::fromUtf8(tree.path("dossier")));
-    EXPECT_EQ(facts.size, QStringLiteral("10 octets (10 octets)"));
+    EXPECT_EQ(facts.size, QStringLiteral("10 octets"));
+    ASSERT_TRUE(tree.makeFile("dossier/grand.eps", QByteArray(1536, 'x')));
+    ASSERT_TRUE(tree.makeFile("dossier/vide.eps"));
+    EXPECT_EQ(ItemFacts::of(folder, "grand.eps").size,
+              QStringLiteral("1,5 Ko (1\u202F536 octets)"));
+    EXPECT_EQ(ItemFacts::of(folder, "vide.eps").size, QStringLiteral("0 octet"));
     EXPECT_FALSE(facts.type.isEmpty());
     EXPECT_FALSE(facts.modified.isEmpty());
 
