@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
@@ -80,6 +82,7 @@ private slots:
     void cleanup();
 
     void initialState();
+    void captionsKeepToTheirBoxes();
     void tabOrder();
     void converterOffer_data();
     void converterOffer();
@@ -273,6 +276,25 @@ void MainWindowTest::initialState()
     const QModelIndex second = w.LbxEnable->model()->index(1, 0);
     QCOMPARE(w.LbxEnable->visualRect(first).height(), 13);
     QCOMPARE(w.LbxEnable->visualRect(second).top() - w.LbxEnable->visualRect(first).top(), 13);
+}
+
+void MainWindowTest::captionsKeepToTheirBoxes()
+{
+    // Faces with about the widths of the one the layout was drawn for; the converter's
+    // Ghostscript brings one of them.
+    const QStringList narrow = {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans",
+                                "Nimbus Sans"};
+    if (std::none_of(narrow.begin(), narrow.end(), &QFontDatabase::hasFamily))
+        QSKIP("No face of the layout's widths is installed");
+    TFPrincipale &w = *m_window;
+    const std::pair<QWidget *, int> captions[] = {
+        {w.LblDirectory, 135},  {w.LblFileList, 201},    {w.LblFileSelected, 193},
+        {w.CbxPDFConvert, 177}, {w.CbxDeleteFiles, 185}, {w.LbEdtFinalName->editLabel(), 265},
+    };
+    for (const auto &[widget, width] : captions) {
+        QVERIFY2(widget->sizeHint().width() <= width, qPrintable(widget->objectName()));
+        QVERIFY2(widget->width() <= width, qPrintable(widget->objectName()));
+    }
 }
 
 void MainWindowTest::tabOrder()

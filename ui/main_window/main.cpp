@@ -38,16 +38,23 @@ constexpr int ListRowHeight = 13;
 
 QFont windowFont()
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    if (!QFontDatabase::hasFamily(font.family())) {
-        font = QFont(QStringLiteral("sans-serif"));
-        font.setStyleHint(QFont::SansSerif);
+    QFont font;
+    // The layout was drawn for "MS Sans Serif"; the faces after it have about its widths, so the
+    // captions keep to their boxes. The generic face, often much wider, comes last.
+    QStringList families;
+    for (const char *family :
+         {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans"}) {
+        if (QFontDatabase::hasFamily(QLatin1String(family)))
+            families << QLatin1String(family);
     }
+    families << QStringLiteral("sans-serif");
+    font.setFamilies(families);
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(10);
     return font;
 }
 
-// The fallback face is wider than the one the layout was drawn for: a caption that would be cut
+// A generic face is wider than the one the layout was drawn for: a caption that would be cut
 // grows to the right, never past the window's edge.
 void widenToFitText(QWidget *widget)
 {
