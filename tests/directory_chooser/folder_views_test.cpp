@@ -218,6 +218,18 @@ private slots:
         QCOMPARE(v.tree->FolderPath(), QStringLiteral("/a/b"));
         QVERIFY(v.tree->isExpanded(v.treeIndex(QStringLiteral("/a"))));
         QCOMPARE(v.listNames(), QStringList{"c"});
+
+        // A folder whose node was drawn without sub-folders gets one (pasted, made elsewhere):
+        // entering it from the list still moves the tree there.
+        v.tree->setFolderPath(QStringLiteral("/e"));
+        QVERIFY(!v.tree->model()->hasChildren(v.treeIndex(QStringLiteral("/e"))));
+        v.ns.makePath(QStringLiteral("/e/nouveau"));
+        QTest::keyClick(v.list, Qt::Key_F5);
+        v.selectRow(v.listRow("nouveau"));
+        QTest::keyClick(v.list, Qt::Key_Return);
+        QCOMPARE(v.list->folderIds().last(), QByteArray("nouveau"));
+        QCOMPARE(v.tree->FolderPath(), QStringLiteral("/e/nouveau"));
+        QVERIFY(v.tree->isExpanded(v.treeIndex(QStringLiteral("/e"))));
     }
 
     void backspaceGoesUpAndStopsAtTheDesktop()

@@ -158,9 +158,18 @@ FolderNode *TShellTreeView::findBelow(FolderNode *current, const shell::IdList &
     // node's folder is read again for it, and only then.
     const shell::IdList &here = current->ids();
     const bool isChild = ids.size() == here.size() + 1 && ids.first(here.size()) == here;
-    if (isChild && current->populated() && m_model->addNewChildren(m_model->indexFor(current)))
-        return findFrom(current, ids);
-    return nullptr;
+    if (!isChild)
+        return nullptr;
+    const QModelIndex index = m_model->indexFor(current);
+    if (current->populated()) {
+        if (m_model->addNewChildren(index))
+            return findFrom(current, ids);
+        return nullptr;
+    }
+    // Never opened because it had no sub-folders when first drawn: what it holds now is read.
+    m_model->refetch(index);
+    expandNode(index);
+    return findFrom(current, ids);
 }
 
 bool TShellTreeView::followFolder(const shell::IdList &ids)
