@@ -2,6 +2,7 @@
 
 #include "builtin_details.h"
 #include "column_set.h"
+#include "rename_failure.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -90,7 +91,7 @@ std::optional<QString> FolderContents::rename(int r, const QString &newName)
     Row &row = m_rows[static_cast<size_t>(r)];
     const std::optional<shell::ItemId> newId = m_folder->setNameOf(row.id, newName);
     if (!newId)
-        return QStringLiteral("Le changement de nom en %1 a échoué").arg(newName);
+        return renameFailureMessage(newName);
     row.id = *newId;
     row.cache.reset();
     return std::nullopt;

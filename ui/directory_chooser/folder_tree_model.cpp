@@ -1,6 +1,7 @@
 #include "folder_tree_model.h"
 
 #include "busy_cursor.h"
+#include "rename_failure.h"
 #include "shell/actions/item_actions.h"
 #include "shell/id_list.h"
 
@@ -169,7 +170,7 @@ bool FolderTreeModel::setData(const QModelIndex &index, const QVariant &value, i
         return false;
     const std::optional<shell::ItemId> newId = p->setNameOf(node->id(), newName);
     if (!newId) {
-        emit renameFailed(QStringLiteral("Le changement de nom en %1 a échoué").arg(newName));
+        emit renameFailed(renameFailureMessage(newName));
         return false;
     }
     const shell::IdList before = node->ids();
