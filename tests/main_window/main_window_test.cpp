@@ -254,6 +254,25 @@ void MainWindowTest::initialState()
         QCOMPARE(picture.size(), QSize(16, 16));
         QVERIFY(picture.hasAlphaChannel());
         QCOMPARE(picture.toImage().pixelColor(0, 0).alpha(), 0);
+        // Disabled, the picture is greyed: transparent where it was, and no dark pixel left
+        // that would make the button look usable.
+        const QImage greyed = button->icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        QCOMPARE(greyed.size(), QSize(16, 16));
+        QCOMPARE(greyed.pixelColor(0, 0).alpha(), 0);
+        int darkest = 255;
+        int opaque = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QColor colour = greyed.pixelColor(x, y);
+                QCOMPARE(colour.alpha() > 0, picture.toImage().pixelColor(x, y).alpha() > 0);
+                if (colour.alpha() > 0) {
+                    ++opaque;
+                    darkest = std::min(darkest, colour.lightness());
+                }
+            }
+        }
+        QVERIFY(opaque > 0);
+        QVERIFY2(darkest >= 144, QByteArray::number(darkest));
     }
 
     for (QListView *list : {w.LbxEnable, w.LbxSelected}) {

@@ -5,6 +5,7 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "glyph_picture.h"
 #include "labeled_edit.h"
 #include "name_row_delegate.h"
 #include "tool_directory.h"
@@ -68,7 +69,7 @@ QToolButton *glyphButton(QWidget *parent, const QRect &geometry, const QString &
 {
     auto *button = new QToolButton(parent);
     button->setGeometry(geometry);
-    button->setIcon(QIcon(QStringLiteral(":/main_window/") + picture));
+    button->setIcon(GlyphPicture::icon(QStringLiteral(":/main_window/") + picture));
     button->setIconSize(QSize(16, 16));
     // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
     // tests, and is never shown as a tooltip.
