@@ -160,6 +160,29 @@ private slots:
         QVERIFY(m_tree->isExpanded(childNamed(m_tree->model(), rebuilt, QStringLiteral("inner"))));
     }
 
+    void aNodePastedIntoShowsWhatItHoldsNow()
+    {
+        m_list->setCurrentIndex(row(QStringLiteral("src")));
+        QVERIFY(chooseInNextMenu(QStringLiteral("copy"),
+                                 [&] { rightClick(m_list, row(QStringLiteral("src"))); }));
+        // Pasted into from beside the selected node: "keep" was opened empty, "gone" never.
+        const QPersistentModelIndex keep = node(QStringLiteral("keep"));
+        const QPersistentModelIndex gone = node(QStringLiteral("gone"));
+        m_tree->expandNode(keep);
+        QVERIFY(!m_tree->model()->hasChildren(keep));
+        QVERIFY(!m_tree->model()->hasChildren(gone));
+        m_tree->setCurrentIndex(node(QStringLiteral("dst")));
+        for (const QPersistentModelIndex &target : {keep, gone}) {
+            QVERIFY(chooseInNextMenu(QStringLiteral("paste"), [&] { rightClick(m_tree, target); }));
+            const QString name = target.data().toString();
+            QVERIFY(QFileInfo(path(QStringLiteral("work/%1/src").arg(name))).isDir());
+            QVERIFY2(m_tree->model()->hasChildren(target), qPrintable(name));
+            QVERIFY2(childNamed(m_tree->model(), target, QStringLiteral("src")).isValid(),
+                     qPrintable(name));
+        }
+        QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work/dst")));
+    }
+
     void aFileIsOpenedFromItsOwnFolder()
     {
         OpenRecorder recorder;

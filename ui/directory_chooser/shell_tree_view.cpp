@@ -273,9 +273,22 @@ void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
         if (!regularFile)
             m_model->removeNode(m_model->indexFor(node));
     } else if (ItemVerbs::is(verb, shell::actions::PasteVerb)) {
+        const shell::IdList target = node->ids();
         if (FolderNode *selected = selectedNode())
             rebuildSubtree(selected);
+        // The node pasted into may lie outside the rebuilt subtree, still drawn as it was.
+        if (FolderNode *pastedInto = findFrom(m_model->nodeFor(m_model->topIndex()), target))
+            showNewChildren(pastedInto);
     }
+}
+
+void TShellTreeView::showNewChildren(FolderNode *node)
+{
+    const QModelIndex index = m_model->indexFor(node);
+    if (node->populated())
+        m_model->addNewChildren(index);
+    else
+        m_model->refetch(index); // its expand button followed what it held before
 }
 
 void TShellTreeView::rebuildSubtree(FolderNode *node)

@@ -49,6 +49,7 @@ private:
     void onCollapsed(const QModelIndex &index);
     void runVerb(const QString &verb, FolderNode *node);
     void rebuildSubtree(FolderNode *node);
+    void showNewChildren(FolderNode *node);
     void showError(const QString &message);
 
     const shell::ShellNamespace &m_ns;
