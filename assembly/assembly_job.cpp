@@ -2,89 +2,16 @@
 
 #include "assembly/file_copier.h"
 #include "assembly/file_system.h"
-#include "assembly/io_error.h"
 #include "assembly/job_error.h"
 #include "assembly/pdf_conversion.h"
+#include "assembly/source_file.h"
 #include "assembly/temporary_output.h"
-#include "assembly/unique_fd.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unordered_set>
 #include <vector>
 
 namespace assembly {
-
-namespace {
-
-// A source as it was when read; it is deleted later only if it still is that file, unchanged.
-struct SourceStamp
-{
-    std::string path;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    struct timespec modified = {};
-
-    bool stillMatches() const
-    {
-        struct stat now = {};
-        return ::stat(path.c_str(), &now) == 0 && now.st_dev == device && now.st_ino == inode &&
-               now.st_size == size && now.st_mtim.tv_sec == modified.tv_sec &&
-               now.st_mtim.tv_nsec == modified.tv_nsec;
-    }
-};
-
-// A FIFO would hold the job forever, a device such as /dev/zero would feed it until the disk is
-// full: only regular files (links followed) are assembled. A folder fails like any file that
-// cannot be read. Checked on the open file, which costs no extra call per source.
-bool isSpecialFile(const struct stat &status)
-{
-    return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
-}
-
-JobError specialFileRefused(const std::string &name)
-{
-    return JobError("Le fichier « " + name +
-                    " » n'est pas un fichier ordinaire : il ne peut pas être assemblé");
-}
-
-std::uint64_t appendSource(const std::string &name, const std::string &path, FileCopier &copier,
-                           int output, const std::string &outputPath,
-                           std::vector<SourceStamp> *stamps)
-{
-    // Read-only: a source the user may read but not write is still assembled. Non-blocking, so
-    // that opening a FIFO returns at once, to be refused; on a regular file the flag changes
-    // nothing.
-    UniqueFd source(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    // A socket cannot be opened at all, and says so with ENXIO.
-    if (!source.valid() && errno == ENXIO)
-        throw specialFileRefused(name);
-    if (!source.valid())
-        throw EInOutError::fromErrno(errno, path);
-    struct stat status = {};
-    if (::fstat(source.get(), &status) != 0)
-        throw EInOutError::fromErrno(errno, path);
-    if (S_ISDIR(status.st_mode))
-        throw EInOutError::fromErrno(EISDIR, path);
-    if (isSpecialFile(status))
-        throw specialFileRefused(name);
-
-    const std::uint64_t copied = copier.append(source.get(), output, path, outputPath,
-                                               static_cast<std::uint64_t>(status.st_size));
-    if (source.close() != 0 && errno != EINTR)
-        throw EInOutError::fromErrno(errno, path);
-
-    // The time seen before reading, with the bytes actually read: a source written to while it
-    // was read, or since, no longer matches at deletion and is kept.
-    if (stamps != nullptr)
-        stamps->push_back(
-            {path, status.st_dev, status.st_ino, static_cast<off_t>(copied), status.st_mtim});
-    return copied;
-}
-
-} // namespace
 
 AssemblyJob::AssemblyJob(const JobInputs &inputs, std::string toolDirectory, JobWindow &window)
     : m_inputs(inputs), m_toolDirectory(std::move(toolDirectory)), m_window(window)
@@ -123,9 +50,8 @@ JobReport AssemblyJob::assemble()
     // Without the delete option the sources remain, so the result can always be rebuilt and
     // need not be flushed to disk; with it, whatever the sources go into must be durable.
     const bool durable = m_inputs.deleteSources;
-    std::vector<SourceStamp> stamps;
-    if (m_inputs.deleteSources)
-        stamps.reserve(files.size());
+    // Stamps are needed only to decide deletions.
+    std::vector<SourceStamp> stamps(m_inputs.deleteSources ? files.size() : 0);
     {
         TemporaryOutput output(report.epsPath);
         FileCopier copier;
@@ -134,7 +60,7 @@ JobReport AssemblyJob::assemble()
             m_window.setProgressPosition(static_cast<int>(i + 1));
             total +=
                 appendSource(files[i], joinPath(m_inputs.directory, files[i]), copier, output.fd(),
-                             report.epsPath, m_inputs.deleteSources ? &stamps : nullptr);
+                             report.epsPath, stamps.empty() ? nullptr : &stamps[i]);
         }
         // The older result, if any, is replaced here and only here.
         output.commit(total, durable && !m_inputs.convertToPdf);
