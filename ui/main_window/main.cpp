@@ -2,31 +2,29 @@
 
 #include "assembly/assembly_job.h"
 #include "assembly/pdf_conversion.h"
+#include "control_factory.h"
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
-#include "glyph_picture.h"
 #include "labeled_edit.h"
-#include "name_row_delegate.h"
 #include "tool_directory.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
-#include <QFontDatabase>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QToolButton>
-#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 TFPrincipale *FPrincipale = nullptr;
@@ -35,93 +33,6 @@ namespace {
 
 constexpr int ClientWidth = 515;
 constexpr int ClientHeight = 476;
-constexpr int ListRowHeight = 13;
-
-QFont windowFont()
-{
-    QFont font;
-    // The layout was drawn for "MS Sans Serif"; the faces after it have about its widths, so the
-    // captions keep to their boxes. The generic face, often much wider, comes last.
-    QStringList families;
-    for (const char *family :
-         {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans"}) {
-        if (QFontDatabase::hasFamily(QLatin1String(family)))
-            families << QLatin1String(family);
-    }
-    families << QStringLiteral("sans-serif");
-    font.setFamilies(families);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(10);
-    return font;
-}
-
-// A generic face is wider than the one the layout was drawn for: a caption that would be cut
-// grows to the right, never past the window's edge.
-void widenToFitText(QWidget *widget)
-{
-    const int wanted = std::min(widget->sizeHint().width(), ClientWidth - widget->x());
-    if (wanted > widget->width())
-        widget->resize(wanted, widget->height());
-}
-
-QToolButton *glyphButton(QWidget *parent, const QRect &geometry, const QString &picture,
-                         const QString &hint)
-{
-    auto *button = new QToolButton(parent);
-    button->setGeometry(geometry);
-    button->setIcon(GlyphPicture::icon(QStringLiteral(":/main_window/") + picture));
-    button->setIconSize(QSize(16, 16));
-    // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
-    // tests, and is never shown as a tooltip.
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setAccessibleName(hint);
-    return button;
-}
-
-QLabel *label(QWidget *parent, const QRect &geometry, const QString &text)
-{
-    auto *widget = new QLabel(text, parent);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
-                   QItemSelectionModel *selection)
-{
-    auto *view = new QListView(parent);
-    view->setGeometry(geometry);
-    view->setModel(model);
-    view->setSelectionModel(selection);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setItemDelegate(new NameRowDelegate(ListRowHeight, view));
-    // Every row is as wide as the widest name, which the list keeps up to date: the view then
-    // lays out tens of thousands of rows without measuring each one.
-    view->setUniformItemSizes(true);
-    model->setTextMeasure([metrics = view->fontMetrics()](const QString &text) {
-        return metrics.horizontalAdvance(text);
-    });
-    view->setEnabled(false);
-    return view;
-}
-
-QCheckBox *checkBox(QWidget *parent, const QRect &geometry, const QString &text)
-{
-    auto *box = new QCheckBox(text, parent);
-    box->setGeometry(geometry);
-    box->setChecked(true);
-    return box;
-}
-
-QPushButton *pushButton(QWidget *parent, const QRect &geometry, const QString &text)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setGeometry(geometry);
-    // Outside a dialog Qt buttons ignore Enter; here Enter presses the focused button, as Space
-    // does.
-    button->setAutoDefault(true);
-    return button;
-}
 
 } // namespace
 
@@ -133,7 +44,7 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
 {
     setObjectName(QStringLiteral("FPrincipale"));
     setWindowTitle(QStringLiteral("Brakwen"));
-    setFont(windowFont());
+    setFont(ControlFactory::windowFont());
     setFixedSize(ClientWidth, ClientHeight);
     createControls();
     setUpTabOrder();
@@ -152,31 +63,35 @@ TFPrincipale::~TFPrincipale()
 
 void TFPrincipale::createControls()
 {
-    LblDirectory =
-        label(this, QRect(13, 13, 135, 13), QStringLiteral("Répertoire des fichiers EPS: "));
-    SbnLocalDir =
-        glyphButton(this, QRect(288, 40, 23, 22), QStringLiteral("open_folder.xpm"), QString());
-    SbnAddAll = glyphButton(this, QRect(240, 168, 23, 22), QStringLiteral("double_arrow_right.xpm"),
-                            QStringLiteral("Ajoute tout"));
-    SbnAdd = glyphButton(this, QRect(240, 208, 23, 22), QStringLiteral("arrow_right.xpm"),
-                         QStringLiteral("Ajoute la sélection"));
-    SbnRemove = glyphButton(this, QRect(240, 304, 23, 22), QStringLiteral("arrow_left.xpm"),
-                            QStringLiteral("Enléve la sélection"));
-    SbnRemoveAll =
-        glyphButton(this, QRect(240, 344, 23, 22), QStringLiteral("double_arrow_left.xpm"),
-                    QStringLiteral("Enléve tout"));
+    LblDirectory = ControlFactory::label(this, QRect(13, 13, 135, 13),
+                                         QStringLiteral("Répertoire des fichiers EPS: "));
+    SbnLocalDir = ControlFactory::glyphButton(this, QRect(288, 40, 23, 22),
+                                              QStringLiteral("open_folder.xpm"), QString());
+    SbnAddAll = ControlFactory::glyphButton(this, QRect(240, 168, 23, 22),
+                                            QStringLiteral("double_arrow_right.xpm"),
+                                            QStringLiteral("Ajoute tout"));
+    SbnAdd = ControlFactory::glyphButton(this, QRect(240, 208, 23, 22),
+                                         QStringLiteral("arrow_right.xpm"),
+                                         QStringLiteral("Ajoute la sélection"));
+    SbnRemove =
+        ControlFactory::glyphButton(this, QRect(240, 304, 23, 22), QStringLiteral("arrow_left.xpm"),
+                                    QStringLiteral("Enléve la sélection"));
+    SbnRemoveAll = ControlFactory::glyphButton(this, QRect(240, 344, 23, 22),
+                                               QStringLiteral("double_arrow_left.xpm"),
+                                               QStringLiteral("Enléve tout"));
     for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
         button->setEnabled(false);
-    LblFileList =
-        label(this, QRect(16, 128, 201, 13), QStringLiteral("Liste des fichiers disponibles :"));
-    LblFileSelected =
-        label(this, QRect(304, 128, 193, 13), QStringLiteral("Liste des fichiers sélectionnés :"));
+    LblFileList = ControlFactory::label(this, QRect(16, 128, 201, 13),
+                                        QStringLiteral("Liste des fichiers disponibles :"));
+    LblFileSelected = ControlFactory::label(this, QRect(304, 128, 193, 13),
+                                            QStringLiteral("Liste des fichiers sélectionnés :"));
 
     EdtDirectory = new QLineEdit(this);
     EdtDirectory->setGeometry(13, 39, 267, 21);
     EdtDirectory->setEnabled(false);
 
-    BtnCancel = pushButton(this, QRect(397, 437, 60, 20), QStringLiteral("&Quitter"));
+    BtnCancel =
+        ControlFactory::pushButton(this, QRect(397, 437, 60, 20), QStringLiteral("&Quitter"));
 
     PrbRunning = new QProgressBar(this);
     PrbRunning->setGeometry(13, 398, 484, 20);
@@ -185,13 +100,13 @@ void TFPrincipale::createControls()
     PrbRunning->setTextVisible(false);
     PrbRunning->hide();
 
-    BtnOk = pushButton(this, QRect(46, 437, 60, 20), QStringLiteral("&OK"));
+    BtnOk = ControlFactory::pushButton(this, QRect(46, 437, 60, 20), QStringLiteral("&OK"));
     BtnOk->hide();
 
-    LbxEnable =
-        listBox(this, QRect(16, 152, 201, 233), m_lists.available(), m_lists.availableSelection());
-    LbxSelected =
-        listBox(this, QRect(304, 152, 193, 233), m_lists.selected(), m_lists.selectedSelection());
+    LbxEnable = ControlFactory::listBox(this, QRect(16, 152, 201, 233), m_lists.available(),
+                                        m_lists.availableSelection());
+    LbxSelected = ControlFactory::listBox(this, QRect(304, 152, 193, 233), m_lists.selected(),
+                                          m_lists.selectedSelection());
 
     LbEdtFinalName = new LabeledEdit(this);
     LbEdtFinalName->setGeometry(16, 88, 265, 21);
@@ -199,13 +114,14 @@ void TFPrincipale::createControls()
     LbEdtFinalName->setLabelText(QStringLiteral("Nom du fichier final (sans extension) :"));
     LbEdtFinalName->setEnabled(false);
 
-    CbxPDFConvert = checkBox(this, QRect(320, 64, 177, 17), QStringLiteral("Création fichier PDF"));
-    CbxDeleteFiles = checkBox(this, QRect(320, 96, 185, 17),
-                              QStringLiteral("Suppression des fichiers convertis"));
+    CbxPDFConvert = ControlFactory::checkBox(this, QRect(320, 64, 177, 17),
+                                             QStringLiteral("Création fichier PDF"));
+    CbxDeleteFiles = ControlFactory::checkBox(this, QRect(320, 96, 185, 17),
+                                              QStringLiteral("Suppression des fichiers convertis"));
 
     for (QWidget *widget :
          std::initializer_list<QWidget *>{LblDirectory, CbxPDFConvert, CbxDeleteFiles})
-        widenToFitText(widget);
+        ControlFactory::widenToFitText(widget, ClientWidth);
 
     const std::pair<QObject *, const char *> names[] = {
         {LblDirectory, "LblDirectory"},     {SbnLocalDir, "SbnLocalDir"},
@@ -340,25 +256,11 @@ void TFPrincipale::BtnOkClick()
     inputs.convertToPdf = CbxPDFConvert->isChecked();
     inputs.deleteSources = CbxDeleteFiles->isChecked();
 
+    // The job itself gives the window back (OK and quit shown, bar hidden, normal cursor) when
+    // it fails, before the error box shows.
     m_jobRunning = true;
-    try {
-        assembly::runJob(inputs, QFile::encodeName(DefaultDirectory).toStdString(), *this);
-    } catch (...) {
-        m_jobRunning = false;
-        // Give the user a working window back before the error box shows: lists intact, OK
-        // and quit back, bar hidden, normal cursor.
-        restoreAfterFailedJob();
-        throw;
-    }
-    m_jobRunning = false;
-}
-
-void TFPrincipale::restoreAfterFailedJob()
-{
-    setProgressVisible(false);
-    ApplyControlRules();
-    setQuitButtonVisible(true);
-    setBusyCursor(false);
+    const auto jobOver = qScopeGuard([this] { m_jobRunning = false; });
+    assembly::runJob(inputs, QFile::encodeName(DefaultDirectory).toStdString(), *this);
 }
 
 void TFPrincipale::BtnCancelClick()

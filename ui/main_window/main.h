@@ -94,7 +94,6 @@ private:
     void createControls();
     void setUpTabOrder();
     void connectHandlers();
-    void restoreAfterFailedJob();
 
     QString m_executablePath;
     FileLists m_lists;

@@ -1,0 +1,104 @@
+#include "control_factory.h"
+
+#include "glyph_picture.h"
+#include "name_list_model.h"
+#include "name_row_delegate.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStringList>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+
+constexpr int ListRowHeight = 13;
+
+} // namespace
+
+QFont ControlFactory::windowFont()
+{
+    QFont font;
+    // The layout was drawn for "MS Sans Serif"; the faces after it have about its widths, so the
+    // captions keep to their boxes. The generic face, often much wider, comes last.
+    QStringList families;
+    for (const char *family :
+         {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans"}) {
+        if (QFontDatabase::hasFamily(QLatin1String(family)))
+            families << QLatin1String(family);
+    }
+    families << QStringLiteral("sans-serif");
+    font.setFamilies(families);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(10);
+    return font;
+}
+
+QLabel *ControlFactory::label(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *widget = new QLabel(text, parent);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QToolButton *ControlFactory::glyphButton(QWidget *parent, const QRect &geometry,
+                                         const QString &picture, const QString &hint)
+{
+    auto *button = new QToolButton(parent);
+    button->setGeometry(geometry);
+    button->setIcon(GlyphPicture::icon(QStringLiteral(":/main_window/") + picture));
+    button->setIconSize(QSize(16, 16));
+    // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
+    // tests, and is never shown as a tooltip.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(hint);
+    return button;
+}
+
+QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
+                                   QItemSelectionModel *selection)
+{
+    auto *view = new QListView(parent);
+    view->setGeometry(geometry);
+    view->setModel(model);
+    view->setSelectionModel(selection);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setItemDelegate(new NameRowDelegate(ListRowHeight, view));
+    // Every row is as wide as the widest name, which the list keeps up to date: the view then
+    // lays out tens of thousands of rows without measuring each one.
+    view->setUniformItemSizes(true);
+    model->setTextMeasure([metrics = view->fontMetrics()](const QString &text) {
+        return metrics.horizontalAdvance(text);
+    });
+    view->setEnabled(false);
+    return view;
+}
+
+QCheckBox *ControlFactory::checkBox(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *box = new QCheckBox(text, parent);
+    box->setGeometry(geometry);
+    box->setChecked(true);
+    return box;
+}
+
+QPushButton *ControlFactory::pushButton(QWidget *parent, const QRect &geometry, const QString &text)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    // Outside a dialog Qt buttons ignore Enter; here Enter presses the focused button, as Space
+    // does.
+    button->setAutoDefault(true);
+    return button;
+}
+
+void ControlFactory::widenToFitText(QWidget *widget, int rightEdge)
+{
+    const int wanted = std::min(widget->sizeHint().width(), rightEdge - widget->x());
+    if (wanted > widget->width())
+        widget->resize(wanted, widget->height());
+}
