@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -181,6 +182,33 @@ private slots:
                      qPrintable(name));
         }
         QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work/dst")));
+    }
+
+    void theNodeOfAnOpenMenuIsDrawnHighlighted()
+    {
+        const QModelIndex keep = node(QStringLiteral("keep"));
+        m_tree->scrollTo(keep);
+        const QRect rect = m_tree->visualRect(keep);
+        const QPoint probe(m_tree->viewport()->width() - 2, rect.center().y()); // past the name
+        const QColor highlight = m_tree->palette().color(QPalette::Active, QPalette::Highlight);
+        const auto colourAtProbe = [&] {
+            return m_tree->viewport()->grab().toImage().pixelColor(probe);
+        };
+        QVERIFY(colourAtProbe() != highlight);
+        QColor during;
+        QTimer whileOpen;
+        connect(&whileOpen, &QTimer::timeout, [&] {
+            if (QWidget *menu = QApplication::activePopupWidget()) {
+                whileOpen.stop();
+                during = colourAtProbe();
+                menu->close();
+            }
+        });
+        whileOpen.start(0);
+        rightClick(m_tree, keep);
+        QCOMPARE(during, highlight);
+        QVERIFY(colourAtProbe() != highlight);
+        QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work")));
     }
 
     void aFileIsOpenedFromItsOwnFolder()

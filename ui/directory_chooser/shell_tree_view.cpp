@@ -245,9 +245,27 @@ void TShellTreeView::contextMenuEvent(QContextMenuEvent *event)
     shell::ShellFolder *parent = node->parentFolder();
     if (!parent)
         return;
+    // While its menu is open, the node it acts on is drawn highlighted: otherwise nothing tells
+    // it from the selected node, whose highlight stays where it was.
+    m_menuTarget = index;
+    viewport()->update();
     const QString verb = ItemVerbs::chooseVerb(*parent, node->id(), event->globalPos(), this);
+    m_menuTarget = QPersistentModelIndex();
+    viewport()->update();
     if (!verb.isEmpty())
         runVerb(verb, node);
+}
+
+void TShellTreeView::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
+{
+    if (index != m_menuTarget) {
+        QTreeView::drawRow(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem highlighted = option;
+    highlighted.state |= QStyle::State_Selected;
+    QTreeView::drawRow(painter, highlighted, index);
 }
 
 void TShellTreeView::runVerb(const QString &verb, FolderNode *node)

@@ -5,6 +5,7 @@
 
 #include "shell/shell_namespace.h"
 
+#include <QPersistentModelIndex>
 #include <QTreeView>
 
 class FolderNode;
@@ -39,6 +40,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                 const QModelIndex &index) const override;
 
 private:
     FolderNode *selectedNode() const;
@@ -56,4 +59,5 @@ private:
     FolderTreeModel *m_model;
     TShellListView *m_list = nullptr;
     bool m_followingSuspended = false;
+    QPersistentModelIndex m_menuTarget; // the node whose context menu is open
 };
