@@ -216,6 +216,27 @@ TEST(AssemblyJob, AFolderInTheResultsPlaceFailsBeforeAnythingIsCopied)
     EXPECT_EQ(readFile(dir.file("final.eps/inside")), "kept");
 }
 
+TEST(AssemblyJob, ALinkAtTheResultsNameIsReplacedAndWhatItPointsToIsLeftAlone)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("elsewhere").c_str(), 0755), 0);
+    writeFile(dir.file("elsewhere/precious"), "precious");
+    ASSERT_EQ(::symlink("elsewhere/precious", dir.file("final.eps").c_str()), 0);
+    ASSERT_EQ(::symlink("elsewhere", dir.file("folder.eps").c_str()), 0);
+    writeFile(dir.file("a.eps"), "A");
+    for (const char *base : {"final", "folder"}) {
+        RecordingWindow window;
+        runJob(inputsFor(dir, {"a.eps"}, base), window);
+        struct stat status = {};
+        const std::string result = dir.file(std::string(base) + ".eps");
+        ASSERT_EQ(::lstat(result.c_str(), &status), 0);
+        EXPECT_TRUE(S_ISREG(status.st_mode)) << base;
+        EXPECT_EQ(readFile(result), "A");
+    }
+    EXPECT_EQ(listNames(dir.file("elsewhere")), Calls{"precious"});
+    EXPECT_EQ(readFile(dir.file("elsewhere/precious")), "precious");
+}
+
 TEST(AssemblyJob, VanishedSourceStopsTheJobAndLeavesTheOlderResultAndTheSources)
 {
     TempDir dir;
