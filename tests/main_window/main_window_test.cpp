@@ -100,6 +100,7 @@ private slots:
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
     void ioErrorLeavesWindowUsable();
+    void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
 
@@ -677,6 +678,34 @@ void MainWindowTest::ioErrorLeavesWindowUsable()
     writeFile(work("a.eps"), "a");
     w.BtnOk->click();
     QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
+{
+    const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
+    writeFile(tool + "ps2pdf.bat", "exit 1\n");
+    writeFile(tool + "pdfwrite.rsp", "");
+    m_window = makeWindow();
+    writeFile(work("a.eps"), "a");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    QVERIFY(w.CbxPDFConvert->isChecked() && w.CbxDeleteFiles->isChecked());
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    MessageBoxAnswer answer;
+    answer.answerWithEscape = true;
+    w.BtnOk->click();
+
+    QVERIFY(answer.shown);
+    QVERIFY(answer.closedByEscape);
+    QCOMPARE(answer.title, QStringLiteral("Erreur"));
+    QCOMPARE(answer.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QCOMPARE(answer.buttons, QStringList({"OK"}));
+    QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
 }
 
 void MainWindowTest::closeDuringFailedJobWaitsForErrorBox()

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -18,6 +19,10 @@ public:
     QStringList buttons;
     // Called while the box is up, before it is answered.
     std::function<void()> whileShown;
+    // Answer with Esc instead of clicking OK; whether that closed the box is recorded, and OK
+    // is clicked when it did not.
+    bool answerWithEscape = false;
+    bool closedByEscape = false;
 
     MessageBoxAnswer()
     {
@@ -43,6 +48,12 @@ private:
             buttons << button->text();
         if (whileShown)
             whileShown();
+        if (answerWithEscape) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            closedByEscape = !box->isVisible();
+            if (closedByEscape)
+                return;
+        }
         box->button(QMessageBox::Ok)->click();
     }
 
