@@ -85,8 +85,7 @@ JobReport AssemblyJob::assemble()
             for (const SourceStamp &stamp : stamps) {
                 if (!handled.insert(stamp.path).second)
                     continue;
-                if (stamp.stillMatches()) {
-                    deleteFile(stamp.path);
+                if (stamp.stillMatches() && deleteFile(stamp.path)) {
                     ++report.sourcesDeleted;
                 } else {
                     ++report.sourcesKept;

@@ -21,7 +21,7 @@ struct JobReport
     bool converted = false;     // the PDF replaced the EPS
     bool errorBoxShown = false; // "Echec de la conversion." or "Echec de la l'assemblage."
     int sourcesDeleted = 0;
-    int sourcesKept = 0; // changed since they were read, so not deleted
+    int sourcesKept = 0; // changed since they were read, or the system refused to delete them
 };
 
 class AssemblyJob

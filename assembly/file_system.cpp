@@ -31,9 +31,9 @@ bool fileExists(const std::string &path)
     return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-void deleteFile(const std::string &path)
+bool deleteFile(const std::string &path)
 {
-    ::unlink(path.c_str());
+    return ::unlink(path.c_str()) == 0;
 }
 
 namespace {

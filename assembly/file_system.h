@@ -16,8 +16,9 @@ std::string parentFolder(const std::string &path);
 // True when something that is not a folder exists at path (links followed).
 bool fileExists(const std::string &path);
 
-// Removes the file at path; whether that succeeds is not reported.
-void deleteFile(const std::string &path);
+// Removes the file at path and returns whether it did; the window reports no failure, the
+// command line does.
+bool deleteFile(const std::string &path);
 
 // Flushes the file at path and its folder to disk so that a rename or a new file survives a
 // crash. Throws EInOutError when the system reports a failure.

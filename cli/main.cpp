@@ -36,13 +36,13 @@ int main(int argc, char **argv)
         // The result is sound, but a script asked for these files to go and must learn why they
         // are still there.
         if (report.sourcesKept == 1)
-            std::fprintf(stderr,
-                         "Un fichier source a changé depuis sa lecture : il est conservé.\n");
+            std::fprintf(stderr, "Un fichier source est conservé : il a changé depuis sa lecture, "
+                                 "ou sa suppression a été refusée.\n");
         else if (report.sourcesKept > 1)
-            std::fprintf(
-                stderr,
-                "%d fichiers sources ont changé depuis leur lecture : ils sont conservés.\n",
-                report.sourcesKept);
+            std::fprintf(stderr,
+                         "%d fichiers sources sont conservés : ils ont changé depuis leur "
+                         "lecture, ou leur suppression a été refusée.\n",
+                         report.sourcesKept);
         // The window says nothing of a failed conversion without the delete option; a script
         // must still learn that it has no PDF.
         if (report.conversionAsked && !report.converted) {

@@ -139,7 +139,8 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
     const ProgramRun run =
         cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps", "b.eps"}, touching.program);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err, "Un fichier source a changé depuis sa lecture : il est conservé.\n");
+    EXPECT_EQ(run.err, "Un fichier source est conservé : il a changé depuis sa lecture, ou sa "
+                       "suppression a été refusée.\n");
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
 
     writeFile(dir.file("b.eps"), "B");

@@ -128,6 +128,17 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
     }
 }
 
+TEST_P(FaultInjection, ASourceTheSystemWillNotDeleteIsReportedAsKept)
+{
+    Sources sources;
+    const ProgramRun run = sources.assemble(withCopyPath(
+        {"BRAKWEN_FAULT_SOURCE=b.eps", "BRAKWEN_FAULT_UNLINK_ERRNO=" + std::to_string(EPERM)}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("Un fichier source est conservé"), std::string::npos) << run.err;
+    EXPECT_EQ(listNames(sources.dir.path()), (Names{"b.eps", "final.eps"}));
+    EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c);
+}
+
 TEST_P(FaultInjection, AJobKilledWhileCopyingLeavesNothingBehind)
 {
     Sources sources;

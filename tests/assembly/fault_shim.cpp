@@ -12,6 +12,7 @@
 // and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
+//   BRAKWEN_FAULT_UNLINK_ERRNO=E  deleting it fails with errno E
 
 #include <cerrno>
 #include <climits>
@@ -188,4 +189,13 @@ extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char
     if (injected("BRAKWEN_FAULT_LINKAT_ERRNO"))
         return -1;
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int unlink(const char *path)
+{
+    using Unlink = int (*)(const char *);
+    static const auto real = reinterpret_cast<Unlink>(dlsym(RTLD_NEXT, "unlink"));
+    if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_UNLINK_ERRNO"))
+        return -1;
+    return real(path);
 }
