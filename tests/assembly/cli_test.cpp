@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -28,9 +27,7 @@ struct ToolCopy
 
     explicit ToolCopy(const std::string &converterBody = {})
     {
-        program = tool.file("brakwen-cli");
-        writeFile(program, readFile(cliPath));
-        ::chmod(program.c_str(), 0755);
+        program = copyExecutable(cliPath, tool);
         if (!converterBody.empty()) {
             writeScript(tool.file("ps2pdf.bat"), converterBody);
             writeFile(tool.file("pdfwrite.rsp"), "");

@@ -197,10 +197,7 @@ TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
     }
     // The build tree may lie where that user cannot go (a home folder): run a copy.
     TempDir programFolder;
-    ASSERT_EQ(::chmod(programFolder.path().c_str(), 0755), 0);
-    const std::string program = programFolder.file("brakwen-cli");
-    writeFile(program, readFile(cliPath));
-    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    const std::string program = copyExecutable(cliPath, programFolder);
     auto as = [&](std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), program);
         arguments.insert(arguments.begin(), prefix.begin(), prefix.end());

@@ -91,6 +91,15 @@ void writeScript(const std::string &path, const std::string &body)
     ::chmod(path.c_str(), 0755);
 }
 
+std::string copyExecutable(const std::string &program, const TempDir &folder)
+{
+    const std::string copy = folder.file(program.substr(program.find_last_of('/') + 1));
+    writeFile(copy, readFile(program));
+    if (::chmod(copy.c_str(), 0755) != 0 || ::chmod(folder.path().c_str(), 0755) != 0)
+        throw std::runtime_error("cannot make " + copy + " executable");
+    return copy;
+}
+
 ProgramRun runProgram(const std::vector<std::string> &argv,
                       const std::vector<std::string> &extraEnvironment,
                       const std::string &workingFolder)

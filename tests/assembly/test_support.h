@@ -37,6 +37,10 @@ std::string patternBytes(std::size_t size, unsigned seed);
 // Writes an executable /bin/sh script.
 void writeScript(const std::string &path, const std::string &body);
 
+// Copies the executable at program into folder, under the same name, where any user may run it;
+// returns the copy's path.
+std::string copyExecutable(const std::string &program, const TempDir &folder);
+
 // Records every call as one line, e.g. "busy 1", "range 0 3", "position 2", "box <text>".
 class RecordingWindow : public assembly::JobWindow
 {
