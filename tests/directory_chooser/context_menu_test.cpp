@@ -129,6 +129,20 @@ private slots:
         QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work")));
     }
 
+    void deletingANodeAboveTheSelectionMovesTheSelectionBeside()
+    {
+        m_tree->expandNode(node(QStringLiteral("dst")));
+        const QModelIndex inner = node(QStringLiteral("dst/inner"));
+        const QModelIndex dst = node(QStringLiteral("dst"));
+        m_tree->setCurrentIndex(inner);
+        QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work/dst/inner")));
+        QVERIFY(chooseInNextMenu(QStringLiteral("delete"), [&] { rightClick(m_tree, dst); }));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("work/dst"))));
+        // Like the deleted node itself, the selection inside it goes to the node that follows.
+        QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work/gone")));
+        QCOMPARE(m_list->folderIds(), *m_tree->selectedIds());
+    }
+
     void deletingARowRefillsTheList()
     {
         QVERIFY(row(QStringLiteral("page.eps")).isValid());

@@ -16,6 +16,20 @@
 #include <QScopedValueRollback>
 #include <sys/stat.h>
 
+namespace {
+
+// Whether `node` lies somewhere below `ancestor` (not `ancestor` itself).
+bool isInside(const FolderNode *node, const FolderNode *ancestor)
+{
+    for (const FolderNode *n = node ? node->parent() : nullptr; n; n = n->parent()) {
+        if (n == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
     : QTreeView(parent), m_ns(ns), m_model(new FolderTreeModel(ns, this))
 {
@@ -218,16 +232,8 @@ void TShellTreeView::onCollapsed(const QModelIndex &index)
 {
     // A selection hidden inside a closed node would still be the chosen folder, which the user
     // can no longer see: it moves up to the node that closed, and the list follows.
-    const FolderNode *collapsed = m_model->nodeFor(index);
-    const FolderNode *selected = selectedNode();
-    if (!selected || selected == collapsed)
-        return;
-    for (const FolderNode *n = selected->parent(); n; n = n->parent()) {
-        if (n == collapsed) {
-            setCurrentIndex(index);
-            return;
-        }
-    }
+    if (isInside(selectedNode(), m_model->nodeFor(index)))
+        setCurrentIndex(index);
 }
 
 void TShellTreeView::contextMenuEvent(QContextMenuEvent *event)
@@ -289,7 +295,7 @@ void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
         };
         const bool regularFile = path && ::stat(path->constData(), &st) == 0 && S_ISREG(st.st_mode);
         if (!regularFile)
-            m_model->removeNode(m_model->indexFor(node));
+            removeNode(node);
     } else if (ItemVerbs::is(verb, shell::actions::PasteVerb)) {
         const shell::IdList target = node->ids();
         if (FolderNode *selected = selectedNode())
@@ -298,6 +304,18 @@ void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
         if (FolderNode *pastedInto = findFrom(m_model->nodeFor(m_model->topIndex()), target))
             showNewChildren(pastedInto);
     }
+}
+
+void TShellTreeView::removeNode(FolderNode *node)
+{
+    // The view moves a selection off a removed node to the one that follows, but a selection
+    // deeper inside it would simply vanish, leaving the list on a folder that is gone: it is
+    // first brought up to the node itself, quietly, since the list moves once the node goes.
+    if (isInside(selectedNode(), node)) {
+        QScopedValueRollback<bool> suspended(m_followingSuspended, true);
+        setCurrentIndex(m_model->indexFor(node));
+    }
+    m_model->removeNode(m_model->indexFor(node));
 }
 
 void TShellTreeView::showNewChildren(FolderNode *node)

@@ -53,6 +53,7 @@ private:
     void runVerb(const QString &verb, FolderNode *node);
     void rebuildSubtree(FolderNode *node);
     void showNewChildren(FolderNode *node);
+    void removeNode(FolderNode *node);
     void showError(const QString &message);
 
     const shell::ShellNamespace &m_ns;
