@@ -203,7 +203,8 @@ private slots:
         const QModelIndex keep = node(QStringLiteral("keep"));
         m_tree->scrollTo(keep);
         const QRect rect = m_tree->visualRect(keep);
-        const QPoint probe(m_tree->viewport()->width() - 2, rect.center().y()); // past the name
+        // Past the end of the name, inside the row's highlight.
+        const QPoint probe(qMin(rect.right(), m_tree->viewport()->width()) - 2, rect.center().y());
         const QColor highlight = m_tree->palette().color(QPalette::Active, QPalette::Highlight);
         const auto colourAtProbe = [&] {
             return m_tree->viewport()->grab().toImage().pixelColor(probe);
