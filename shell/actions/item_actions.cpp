@@ -48,7 +48,7 @@ VerbResult deleteToTrash(const QByteArray &path)
     const bool trashed = HomeTrash::prepare() &&
                          (qtCanName ? QFile(text).moveToTrash() : HomeTrash::moveToTrash(path));
     if (!trashed)
-        return failure(QStringLiteral("« %1 » n'a pu être mis à la corbeille").arg(text));
+        return failure(QStringLiteral("«\u00A0%1\u00A0» n'a pu être mis à la corbeille").arg(text));
     return {true, {}};
 }
 
@@ -110,9 +110,10 @@ VerbResult invokeVerb(const QString &verb, const ShellFolder &folder, const Item
     if (!path)
         return failure(QStringLiteral("Cet élément n'est pas dans le système de fichiers"));
     if (is(OpenVerb))
-        return openItem(folder, child) ? VerbResult{true, {}}
-                                       : failure(QStringLiteral("Impossible d'ouvrir « %1 »")
-                                                     .arg(QFile::decodeName(*path)));
+        return openItem(folder, child)
+                   ? VerbResult{true, {}}
+                   : failure(QStringLiteral("Impossible d'ouvrir «\u00A0%1\u00A0»")
+                                 .arg(QFile::decodeName(*path)));
     if (is(CutVerb) || is(CopyVerb)) {
         FileClipboard::put({*path}, is(CutVerb));
         return {true, {}};

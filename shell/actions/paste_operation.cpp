@@ -207,15 +207,16 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
     for (const QByteArray &source : sources) {
         struct stat st = {};
         if (::lstat(source.constData(), &st) != 0) {
-            result.errors.append(QStringLiteral("« %1 » n'existe plus").arg(shown(source)));
+            result.errors.append(
+                QStringLiteral("«\u00A0%1\u00A0» n'existe plus").arg(shown(source)));
             continue;
         }
         const bool isFolder = S_ISDIR(st.st_mode);
         const QByteArray realSource = canonical(source);
         const QByteArray realFolder = canonical(folder);
         if (isFolder && (realFolder == realSource || realFolder.startsWith(realSource + '/'))) {
-            result.errors.append(
-                QStringLiteral("« %1 » ne peut être collé dans lui-même").arg(shown(source)));
+            result.errors.append(QStringLiteral("«\u00A0%1\u00A0» ne peut être collé dans lui-même")
+                                     .arg(shown(source)));
             continue;
         }
         if (move && parentOf(source) == folder)
@@ -231,7 +232,8 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
             done = copyTree(source, target);
             if (done && move && !removeTree(source))
                 result.errors.append(
-                    QStringLiteral("« %1 » a été copié mais n'a pu être retiré de son dossier")
+                    QStringLiteral(
+                        "«\u00A0%1\u00A0» a été copié mais n'a pu être retiré de son dossier")
                         .arg(shown(source)));
         }
         const int error = errno;
@@ -243,7 +245,7 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
             result.created.append(target);
         else
             result.errors.append(
-                QStringLiteral("« %1 » n'a pu être %2 : %3")
+                QStringLiteral("«\u00A0%1\u00A0» n'a pu être %2 : %3")
                     .arg(shown(source), move ? QStringLiteral("déplacé") : QStringLiteral("copié"),
                          QString::fromLocal8Bit(std::strerror(errno))));
     }

@@ -147,6 +147,8 @@ TEST_F(PasteTest, RefusesPastingAFolderIntoItselfAndReportsMissingSources)
     result = PasteOperation::run({tree.path("src/absent"), tree.path("src/lettre.txt")},
                                  tree.path("dest"), false);
     EXPECT_EQ(result.errors.size(), 1);
+    // The name stays with its guillemets when the message box wraps the line.
+    EXPECT_EQ(result.errors.value(0), QStringLiteral("«\u00A0absent\u00A0» n'existe plus"));
     EXPECT_EQ(result.created.size(), 1); // the others still arrive
     // Moving into the folder it is already in changes nothing.
     result = PasteOperation::run({tree.path("dest/lettre.txt")}, tree.path("dest"), true);
