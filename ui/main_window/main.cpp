@@ -188,8 +188,7 @@ void TFPrincipale::SbnLocalDirClick()
     if (m_chooseDirectory(FrmChooseDirectory, QStringLiteral("Choix du répertoire"),
                           QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory))
         EdtDirectory->setText(directory);
-    // Confirmed or not, the lists start afresh from the directory as it now stands.
-    m_lists.clear();
+    // Confirmed or not, both lists start afresh from the directory as it now stands.
     ListEpsFiles(EdtDirectory->text() + QLatin1Char('/'));
     ApplyControlRules();
 }
