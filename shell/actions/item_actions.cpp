@@ -4,6 +4,7 @@
 #include "home_trash.h"
 #include "paste_operation.h"
 #include "properties_dialog.h"
+#include "raw_path.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -22,14 +23,6 @@ std::optional<QByteArray> pathOf(const ShellFolder &folder, const ItemId &child)
     if (path && path->isEmpty())
         return std::nullopt;
     return path;
-}
-
-QByteArray parentOf(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
 VerbResult failure(const QString &message)

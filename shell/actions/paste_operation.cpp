@@ -1,5 +1,7 @@
 #include "paste_operation.h"
 
+#include "raw_path.h"
+
 #include <QString>
 #include <cerrno>
 #include <climits>
@@ -14,26 +16,6 @@
 namespace shell::actions {
 
 namespace {
-
-QByteArray join(const QByteArray &folder, const QByteArray &name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-QByteArray baseName(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
-QByteArray parentOf(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
 
 // The path with its links resolved, so that no link hides a folder inside the one pasted.
 QByteArray canonical(const QByteArray &path)
@@ -117,7 +99,7 @@ bool removeTree(const QByteArray &path)
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
-        ok = removeTree(join(path, name)) && ok;
+        ok = removeTree(joinPath(path, name)) && ok;
     }
     ::closedir(dir);
     return ::rmdir(path.constData()) == 0 && ok;
@@ -140,7 +122,7 @@ bool copyTree(const QByteArray &from, const QByteArray &to)
     }
     if (S_ISREG(st.st_mode)) {
         // A hidden, unique temporary name beside the target: nothing else is ever written over.
-        QByteArray temporary = join(parentOf(to), "." + baseName(to) + ".XXXXXX");
+        QByteArray temporary = joinPath(parentOf(to), "." + baseNameOf(to) + ".XXXXXX");
         const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (out < 0)
             return false;
@@ -170,7 +152,7 @@ bool copyTree(const QByteArray &from, const QByteArray &to)
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..")
             continue;
-        ok = copyTree(join(from, name), join(to, name)) && ok;
+        ok = copyTree(joinPath(from, name), joinPath(to, name)) && ok;
     }
     ::closedir(dir);
     ::chmod(to.constData(), st.st_mode & 07777);
@@ -179,14 +161,14 @@ bool copyTree(const QByteArray &from, const QByteArray &to)
 
 QString shown(const QByteArray &path)
 {
-    return QString::fromUtf8(baseName(path));
+    return QString::fromUtf8(baseNameOf(path));
 }
 
 } // namespace
 
 QByteArray PasteOperation::freeName(const QByteArray &folder, const QByteArray &name, bool isFolder)
 {
-    if (!exists(join(folder, name)))
+    if (!exists(joinPath(folder, name)))
         return name;
     // The extension stays last so the copy keeps its type; a leading dot is no extension.
     const qsizetype dot = isFolder ? -1 : name.lastIndexOf('.');
@@ -195,7 +177,7 @@ QByteArray PasteOperation::freeName(const QByteArray &folder, const QByteArray &
     for (int n = 1;; ++n) {
         const QByteArray suffix = n == 1 ? " (copie)" : " (copie " + QByteArray::number(n) + ')';
         const QByteArray candidate = stem + suffix + extension;
-        if (!exists(join(folder, candidate)))
+        if (!exists(joinPath(folder, candidate)))
             return candidate;
     }
 }
@@ -221,7 +203,7 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
         }
         if (move && parentOf(source) == folder)
             continue; // already there
-        const QByteArray target = join(folder, freeName(folder, baseName(source), isFolder));
+        const QByteArray target = joinPath(folder, freeName(folder, baseNameOf(source), isFolder));
         bool done = false;
         bool copying = !move;
         if (move) {
