@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -285,6 +286,81 @@ private slots:
         QVERIFY(!entered.isEmpty());
         QCOMPARE(entered.last(), QByteArray("caf\xe9"));
         QCOMPARE(nodeText, QStringLiteral("caf\uFFFD"));
+    }
+
+    void folderBytesThatAreNotTextGoInAndComeOut()
+    {
+        // A folder below the one whose name is not text: the bytes past it must all be kept.
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("rawchoice")));
+        const QByteArray odd = QFile::encodeName(path(QStringLiteral("rawchoice"))) + "/\xfe";
+        const QByteArray sub = odd + "/sub";
+        QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+        QVERIFY(::mkdir(sub.constData(), 0755) == 0);
+        const auto removeFolders = qScopeGuard([&] {
+            ::rmdir(sub.constData());
+            ::rmdir(odd.constData());
+        });
+        const auto chooseWithBytes = [this](QString &directory, QByteArray &raw,
+                                            std::function<void(TFrmChooseDirectory *)> action) {
+            answerNextModal(
+                [action](QWidget *modal) { action(static_cast<TFrmChooseDirectory *>(modal)); });
+            return ChooseDirectory(m_dialog, QStringLiteral("Choix du répertoire"),
+                                   QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory,
+                                   raw);
+        };
+
+        // The bytes open the dialog on their folder and come back on OK.
+        QString directory = QFile::decodeName(sub);
+        QByteArray raw = sub;
+        shell::IdList listed;
+        QVERIFY(chooseWithBytes(directory, raw, [&](TFrmChooseDirectory *d) {
+            listed = d->ShellListView->folderIds();
+            ok(d);
+        }));
+        QCOMPARE(raw, sub);
+        QCOMPARE(directory, QFile::decodeName(sub));
+        QCOMPARE(listed.size() >= 2 ? listed.last(2) : listed, shell::IdList({"\xfe", "sub"}));
+
+        // Chosen from a folder whose name is text, by entering the odd one in the list.
+        directory = path(QStringLiteral("rawchoice"));
+        raw.clear();
+        QVERIFY(chooseWithBytes(directory, raw, [this](TFrmChooseDirectory *d) {
+            selectListRow(QStringLiteral("\uFFFD"));
+            QTest::keyClick(d->ShellListView, Qt::Key_Return);
+            ok(d);
+        }));
+        QCOMPARE(raw, odd);
+        QCOMPARE(directory, QFile::decodeName(odd));
+
+        // Bytes that no longer decode to the text are another folder's: the text decides, and a
+        // cancel leaves both as they were.
+        directory = path(QStringLiteral("work/a"));
+        raw = sub;
+        QString opened;
+        QVERIFY(!chooseWithBytes(directory, raw, [&](TFrmChooseDirectory *d) {
+            opened = d->ShellTreeView->FolderPath();
+            cancel(d);
+        }));
+        QCOMPARE(opened, path(QStringLiteral("work/a")));
+        QCOMPARE(raw, sub);
+        QCOMPARE(directory, path(QStringLiteral("work/a")));
+
+        // A trailing separator is only spelling; bytes naming nothing, or naming it through
+        // "..", raise and leave the tree where it was.
+        m_dialog->ShellTreeView->setFolderFileSystemPath(sub + "/");
+        QCOMPARE(m_dialog->ShellTreeView->folderFileSystemPath(), sub);
+        for (const QByteArray &bad :
+             {sub + "/missing", QByteArray("rel\xfe"), odd + "/../\xfe/sub"}) {
+            try {
+                m_dialog->ShellTreeView->setFolderFileSystemPath(bad);
+                QFAIL(bad.constData());
+            } catch (const EInvalidPath &e) {
+                QCOMPARE(QString::fromUtf8(e.what()),
+                         QStringLiteral("Erreur de définition du chemin : \"%1\"")
+                             .arg(QFile::decodeName(bad)));
+            }
+            QCOMPARE(m_dialog->ShellTreeView->folderFileSystemPath(), sub);
+        }
     }
 
     // Last: once the application is told to end, no event loop runs again.

@@ -6,19 +6,26 @@
 #include "labeled_edit.h"
 #include "main.h"
 #include "message_box_answer.h"
+#include "shell_list_view.h"
 #include "shell_tree_view.h"
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <dirent.h>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +34,50 @@ void writeFile(const QString &path, const QByteArray &contents)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(contents), contents.size());
+}
+
+void writeRaw(const QByteArray &path, const QByteArray &contents)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, contents.constData(), size_t(contents.size())), contents.size());
+    QCOMPARE(::close(fd), 0);
+}
+
+QByteArray readRaw(const QByteArray &path)
+{
+    QByteArray contents;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return "<missing>";
+    char buffer[256];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        contents.append(buffer, got);
+    ::close(fd);
+    return contents;
+}
+
+// Qt's own removal cannot name entries that are not valid text: the folder's files go first,
+// then the folder.
+void removeRawFolder(const QByteArray &path)
+{
+    if (DIR *dir = ::opendir(path.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                ::unlink((path + '/' + name).constData());
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(path.constData());
+}
+
+QStringList texts(QListView *view)
+{
+    QStringList result;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        result << view->model()->index(row, 0).data().toString();
+    return result;
 }
 
 int rowOf(QListView *view, const QString &name)
@@ -73,6 +124,7 @@ private slots:
     void cleanup();
     void chooseMoveAndAssemble();
     void assembleIntoPdfWithTheConverter();
+    void folderNamedWithBytesThatAreNotText();
 
 private:
     void openWindow(const QString &executablePath);
@@ -180,6 +232,54 @@ void EndToEndTest::assembleIntoPdfWithTheConverter()
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p1.eps"))));
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p2.eps"))));
     QVERIFY(!m_window->BtnOk->isVisible());
+}
+
+void EndToEndTest::folderNamedWithBytesThatAreNotText()
+{
+    const QByteArray folder = QFile::encodeName(m_work->path()) + "/bad\xff";
+    QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+    const auto removeFolder = qScopeGuard([&] { removeRawFolder(folder); });
+    writeRaw(folder + "/one.eps", "%!PS one\n");
+    writeRaw(folder + "/two.eps", "%!PS two\n");
+    const QString shown = m_work->path() + QStringLiteral("/bad\uFFFD");
+
+    // Browsed to as a user does: from its parent, entering it in the contents list.
+    ChooserAnswer enter([&](TFrmChooseDirectory *dialog) {
+        dialog->ShellTreeView->setFolderPath(m_work->path());
+        QAbstractItemModel *rows = dialog->ShellListView->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            if (rows->index(row, 0).data().toString() == QStringLiteral("bad\uFFFD"))
+                dialog->ShellListView->setCurrentIndex(rows->index(row, 0));
+        }
+        QTest::keyClick(dialog->ShellListView, Qt::Key_Return);
+        dialog->BtnOk->click();
+    });
+    QTest::mouseClick(m_window->SbnLocalDir, Qt::LeftButton);
+    QVERIFY(enter.answered);
+    QCOMPARE(m_window->EdtDirectory->text(), shown);
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"one.eps", "two.eps"}));
+
+    m_window->CbxDeleteFiles->setChecked(false);
+    move(QStringLiteral("two.eps"));
+    move(QStringLiteral("one.eps"));
+    QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
+    QCOMPARE(readRaw(folder + "/final.eps"), QByteArray("%!PS two\n%!PS one\n"));
+
+    // The next opening comes back to that folder, not to the Tool directory, and a cancel
+    // lists it again, the result now with its sources.
+    QByteArray reopened;
+    QString selectedText;
+    ChooserAnswer reopen([&](TFrmChooseDirectory *dialog) {
+        reopened = dialog->ShellTreeView->folderFileSystemPath();
+        selectedText = dialog->ShellTreeView->currentIndex().data().toString();
+        dialog->BtnCancel->click();
+    });
+    QTest::mouseClick(m_window->SbnLocalDir, Qt::LeftButton);
+    QVERIFY(reopen.answered);
+    QCOMPARE(reopened, folder);
+    QCOMPARE(selectedText, QStringLiteral("bad\uFFFD"));
+    QCOMPARE(m_window->EdtDirectory->text(), shown);
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"final.eps", "one.eps", "two.eps"}));
 }
 
 int main(int argc, char **argv)

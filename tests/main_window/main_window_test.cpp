@@ -17,6 +17,7 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -103,6 +105,7 @@ private slots:
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
+    void folderBytesStandOnlyForTheirOwnText();
 
 private:
     std::unique_ptr<TFPrincipale> makeWindow();
@@ -749,6 +752,47 @@ void MainWindowTest::nonUtf8NamesAreAssembledAndDeleted()
     QCOMPARE(readFile(work("final.eps")), QByteArray("latin-1 utf-8"));
     QVERIFY(!exists(work(latin1.constData())));
     QVERIFY(!exists(work("z.eps")));
+}
+
+void MainWindowTest::folderBytesStandOnlyForTheirOwnText()
+{
+    const QByteArray odd = work("odd\xfe");
+    const QByteArray plain = work("plain");
+    QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+    QVERIFY(::mkdir(plain.constData(), 0755) == 0);
+    const auto removeOdd = qScopeGuard([&] {
+        ::unlink((odd + "/x.eps").constData());
+        ::rmdir(odd.constData());
+    });
+    writeFile(odd + "/x.eps", "x");
+    writeFile(plain + "/p.eps", "p");
+
+    QList<QByteArray> bytesIn;
+    QList<QString> textsIn;
+    const auto answer = [&](const QString &text, const QByteArray &bytes) {
+        m_window->setDirectoryChooser(TFPrincipale::RawDirectoryChooser(
+            [&, text, bytes](TFrmChooseDirectory *, const QString &, const QString &,
+                             const QString &, QString &directory, QByteArray &raw) {
+                textsIn << directory;
+                bytesIn << raw;
+                directory = text;
+                raw = bytes;
+                return true;
+            }));
+        m_window->SbnLocalDir->click();
+    };
+
+    answer(QFile::decodeName(odd), odd);
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"x.eps"}));
+    QCOMPARE(m_window->directoryBytes(), odd);
+
+    // The next choice starts from those bytes; an answer whose bytes are not its text's is
+    // taken by its text.
+    answer(QFile::decodeName(plain), odd);
+    QCOMPARE(bytesIn.last(), odd);
+    QCOMPARE(textsIn.last(), QFile::decodeName(odd));
+    QCOMPARE(texts(m_window->LbxEnable), QStringList({"p.eps"}));
+    QCOMPARE(m_window->directoryBytes(), plain);
 }
 
 int main(int argc, char **argv)

@@ -14,12 +14,12 @@ TFrmChooseDirectory *FrmChooseDirectory = nullptr;
 
 namespace {
 
-bool isExistingDirectory(const QString &path)
+bool isExistingDirectory(const QByteArray &path)
 {
     struct stat st
     {
     };
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace
@@ -27,19 +27,33 @@ bool isExistingDirectory(const QString &path)
 bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
                      const QString &cancelText, QString &directory)
 {
+    QByteArray rawDirectory;
+    return ChooseDirectory(dialog, caption, okText, cancelText, directory, rawDirectory);
+}
+
+bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
+                     const QString &cancelText, QString &directory, QByteArray &rawDirectory)
+{
     if (!dialog)
         return false;
     dialog->setWindowTitle(caption);
     dialog->BtnOk->setText(okText);
     dialog->BtnCancel->setText(cancelText);
-    // The text is taken as it stands, trailing separator or not.
-    const QString start =
-        !directory.isEmpty() && isExistingDirectory(directory) ? directory : DefaultDirectory;
-    dialog->ShellTreeView->setFolderPath(start);
+    // Bytes that no longer decode to the text belong to another folder: the text decides then.
+    const bool bytesStand = !rawDirectory.isEmpty() && QFile::decodeName(rawDirectory) == directory;
+    const QByteArray start = bytesStand ? rawDirectory : QFile::encodeName(directory);
+    // The path is taken as it stands, trailing separator or not.
+    if (directory.isEmpty() || !isExistingDirectory(start))
+        dialog->ShellTreeView->setFolderPath(DefaultDirectory);
+    else if (bytesStand)
+        dialog->ShellTreeView->setFolderFileSystemPath(start);
+    else
+        dialog->ShellTreeView->setFolderPath(directory);
     if (dialog->showModal() != TFrmChooseDirectory::ResultOk)
         return false;
     // Only the tree decides: a row picked in the list names no chosen folder.
     directory = dialog->ShellTreeView->FolderPath();
+    rawDirectory = dialog->ShellTreeView->folderFileSystemPath();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -22,3 +23,10 @@ TFrmChooseDirectory *createFrmChooseDirectory(QWidget *mainWindow);
 // false with `directory` unchanged. Throws when the start folder cannot be shown.
 bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
                      const QString &cancelText, QString &directory);
+
+// The same choice, with the folder also as the file system's own bytes: a name that is not valid
+// text survives only that way. `rawDirectory` names the start folder while `directory` is still
+// its decoded text (QFile::decodeName), else the text does. On OK it holds the chosen folder's
+// bytes, empty when the chosen node is no file-system folder; otherwise it is left unchanged.
+bool ChooseDirectory(TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
+                     const QString &cancelText, QString &directory, QByteArray &rawDirectory);

@@ -2,6 +2,7 @@
 
 #include "einvalid_path.h"
 #include "error_box.h"
+#include "file_system_path.h"
 #include "folder_list_model.h"
 #include "folder_node.h"
 #include "folder_tree_model.h"
@@ -10,6 +11,7 @@
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -141,10 +143,32 @@ void TShellTreeView::setFolderPath(const QString &path)
     const std::optional<shell::IdList> ids = m_ns.parseDisplayName(path);
     if (!ids)
         throw EInvalidPath(path);
+    showFolder(*ids);
+}
+
+void TShellTreeView::setFolderFileSystemPath(const QByteArray &path)
+{
+    const std::optional<shell::IdList> ids = chooser::parseFileSystemPath(m_ns, path);
+    if (!ids)
+        throw EInvalidPath(QFile::decodeName(path));
+    showFolder(*ids);
+}
+
+QByteArray TShellTreeView::folderFileSystemPath() const
+{
+    const FolderNode *node = selectedNode();
+    const shell::ShellFolder *parent = node ? node->parentFolder() : nullptr;
+    if (!parent)
+        return {};
+    return parent->fileSystemPath(node->id()).value_or(QByteArray());
+}
+
+void TShellTreeView::showFolder(const shell::IdList &ids)
+{
     FolderNode *node = selectedNode();
-    if (node && chooser::sameItem(node->parentFolder(), node->ids(), *ids))
+    if (node && chooser::sameItem(node->parentFolder(), node->ids(), ids))
         return;
-    if (followFolder(*ids) && m_list)
+    if (followFolder(ids) && m_list)
         m_list->showFolder(selectedNode()->ids());
 }
 

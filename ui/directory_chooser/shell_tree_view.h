@@ -23,6 +23,10 @@ public:
     void setFolderPath(const QString &path);
     // The selected folder's path; the display name of a virtual folder; empty without selection.
     QString FolderPath() const;
+    // The same two for a folder named by the file system's own bytes, which need not be valid
+    // text. Reading gives an empty array without selection or for a virtual folder.
+    void setFolderFileSystemPath(const QByteArray &path);
+    QByteArray folderFileSystemPath() const;
 
     void setShellListView(TShellListView *list);
     TShellListView *shellListView() const { return m_list; }
@@ -48,6 +52,7 @@ private:
     FolderNode *findFrom(FolderNode *current, const shell::IdList &ids) const;
     FolderNode *findBelow(FolderNode *current, const shell::IdList &ids);
     void selectNode(FolderNode *node);
+    void showFolder(const shell::IdList &ids);
     void onSelectionChanged();
     void onCollapsed(const QModelIndex &index);
     void runVerb(const QString &verb, FolderNode *node);

@@ -40,7 +40,12 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_executablePath(executablePath), m_chooseDirectory(&ChooseDirectory)
+      m_executablePath(executablePath),
+      m_chooseDirectory([](TFrmChooseDirectory *dialog, const QString &caption,
+                           const QString &okText, const QString &cancelText, QString &directory,
+                           QByteArray &rawDirectory) {
+          return ChooseDirectory(dialog, caption, okText, cancelText, directory, rawDirectory);
+      })
 {
     setObjectName(QStringLiteral("FPrincipale"));
     setWindowTitle(QStringLiteral("Brakwen"));
@@ -180,22 +185,52 @@ void TFPrincipale::FormCreate()
     CbxPDFConvert->setChecked(converter);
 }
 
+void TFPrincipale::setDirectoryChooser(DirectoryChooser chooser)
+{
+    m_chooseDirectory =
+        [chooser = std::move(chooser)](TFrmChooseDirectory *dialog, const QString &caption,
+                                       const QString &okText, const QString &cancelText,
+                                       QString &directory, QByteArray &rawDirectory) {
+            if (!chooser(dialog, caption, okText, cancelText, directory))
+                return false;
+            rawDirectory.clear();
+            return true;
+        };
+}
+
 void TFPrincipale::SbnLocalDirClick()
 {
     QString directory = EdtDirectory->text();
+    QByteArray rawDirectory = directoryBytes();
     // An error from the chooser (a start folder it cannot show) ends the handler here, with
     // the lists untouched.
     if (m_chooseDirectory(FrmChooseDirectory, QStringLiteral("Choix du répertoire"),
-                          QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory))
+                          QStringLiteral("&Ok"), QStringLiteral("&Annule"), directory,
+                          rawDirectory)) {
+        m_directoryBytes = rawDirectory;
         EdtDirectory->setText(directory);
+    }
     // Confirmed or not, both lists start afresh from the directory as it now stands.
-    ListEpsFiles(EdtDirectory->text() + QLatin1Char('/'));
+    ListEpsFiles(directoryBytes() + '/');
     ApplyControlRules();
+}
+
+QByteArray TFPrincipale::directoryBytes() const
+{
+    const QString text = EdtDirectory->text();
+    if (!m_directoryBytes.isEmpty() && QFile::decodeName(m_directoryBytes) == text)
+        return m_directoryBytes;
+    return QFile::encodeName(text);
 }
 
 void TFPrincipale::ListEpsFiles(const QString &directory)
 {
-    m_lists.list(QFile::encodeName(directory));
+    ListEpsFiles(QFile::encodeName(directory));
+}
+
+void TFPrincipale::ListEpsFiles(const QByteArray &directory)
+{
+    m_lists.list(directory);
 }
 
 void TFPrincipale::SbnAddClick()
@@ -248,7 +283,7 @@ void TFPrincipale::ApplyControlRules()
 void TFPrincipale::BtnOkClick()
 {
     assembly::JobInputs inputs;
-    inputs.directory = QFile::encodeName(EdtDirectory->text()).toStdString();
+    inputs.directory = directoryBytes().toStdString();
     inputs.baseName = QFile::encodeName(LbEdtFinalName->text()).toStdString();
     for (const QByteArray &name : m_lists.selectedNames())
         inputs.selectedFiles.push_back(name.toStdString());

@@ -5,6 +5,7 @@
 #include "assembly/job_window.h"
 #include "file_lists.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
 #include <QWidget>
@@ -35,7 +36,17 @@ public:
                           const QString &executablePath = QCoreApplication::applicationFilePath());
     ~TFPrincipale() override;
 
-    void setDirectoryChooser(DirectoryChooser chooser) { m_chooseDirectory = std::move(chooser); }
+    // The same with the folder's bytes beside its text, the shape the real chooser answers in.
+    using RawDirectoryChooser = std::function<bool(
+        TFrmChooseDirectory *dialog, const QString &caption, const QString &okText,
+        const QString &cancelText, QString &directory, QByteArray &rawDirectory)>;
+
+    // `chooser` answers with text only: the directory's bytes are then those of its text.
+    void setDirectoryChooser(DirectoryChooser chooser);
+    void setDirectoryChooser(RawDirectoryChooser chooser)
+    {
+        m_chooseDirectory = std::move(chooser);
+    }
     FileLists &fileLists() { return m_lists; }
     bool jobRunning() const { return m_jobRunning; }
 
@@ -72,6 +83,11 @@ public:
 
     // Shared by the handlers and the job.
     void ListEpsFiles(const QString &directory);
+    void ListEpsFiles(const QByteArray &directory);
+    // The directory that the lists and the job use: the chosen folder's own bytes while the
+    // directory field still shows their text, else the bytes of that text. A folder name that
+    // is not valid text shows with replacement characters, and only its bytes still name it.
+    QByteArray directoryBytes() const;
     void ApplyControlRules();
 
     // What the assembly job drives.
@@ -97,7 +113,8 @@ private:
 
     QString m_executablePath;
     FileLists m_lists;
-    DirectoryChooser m_chooseDirectory;
+    RawDirectoryChooser m_chooseDirectory;
+    QByteArray m_directoryBytes; // as the chooser last gave them
     bool m_busyCursor = false;
     bool m_jobRunning = false;
     bool m_closeAfterJob = false;
