@@ -34,15 +34,24 @@ long long setting(const char *name, long long fallback)
     return value != nullptr && *value != '\0' ? std::atoll(value) : fallback;
 }
 
-bool isTemporaryOutput(int fd)
+// The path an open descriptor stands for, as the kernel names it; false when it cannot be read.
+bool pathOfDescriptor(int fd, char (&target)[PATH_MAX], ssize_t &length)
 {
     char link[64];
-    char target[PATH_MAX];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, target, sizeof target - 1);
+    length = readlink(link, target, sizeof target - 1);
     if (length <= 0)
         return false;
     target[length] = '\0';
+    return true;
+}
+
+bool isTemporaryOutput(int fd)
+{
+    char target[PATH_MAX];
+    ssize_t length = 0;
+    if (!pathOfDescriptor(fd, target, length))
+        return false;
     // A file made with O_TMPFILE reads as "/folder/#<inode> (deleted)".
     static constexpr char deleted[] = " (deleted)";
     const std::size_t suffix = sizeof deleted - 1;
@@ -65,14 +74,9 @@ bool endsWithFaultySource(const char *path)
 
 bool isFaultySource(int fd)
 {
-    char link[64];
     char target[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, target, sizeof target - 1);
-    if (length <= 0)
-        return false;
-    target[length] = '\0';
-    return endsWithFaultySource(target);
+    ssize_t length = 0;
+    return pathOfDescriptor(fd, target, length) && endsWithFaultySource(target);
 }
 
 // Sets errno and returns true when the setting asks for a failure.
