@@ -13,6 +13,13 @@
 
 namespace assembly {
 
+namespace {
+
+const char *const conversionFailed = "Echec de la conversion.";
+const char *const assemblyFailed = "Echec de la l'assemblage.";
+
+} // namespace
+
 AssemblyJob::AssemblyJob(const JobInputs &inputs, std::string toolDirectory, JobWindow &window)
     : m_inputs(inputs), m_toolDirectory(std::move(toolDirectory)), m_window(window)
 {}
@@ -41,7 +48,10 @@ JobReport AssemblyJob::assemble()
     report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
     report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
     report.conversionAsked = m_inputs.convertToPdf;
-    refuseResultAsSource(report.epsPath);
+    refuseResultAsSource(report.epsPath, m_inputs.baseName + ".eps");
+    // The converter replaces the PDF: a source under that name would be lost with it.
+    if (m_inputs.convertToPdf)
+        refuseResultAsSource(report.pdfPath, m_inputs.baseName + ".pdf");
 
     const auto &files = m_inputs.selectedFiles;
     m_window.setProgressRange(0, static_cast<int>(files.size()));
@@ -52,70 +62,97 @@ JobReport AssemblyJob::assemble()
     const bool durable = m_inputs.deleteSources;
     // Stamps are needed only to decide deletions.
     std::vector<SourceStamp> stamps(m_inputs.deleteSources ? files.size() : 0);
+    std::vector<ManifestPart> parts;
+    FileIdentity eps;
     {
-        TemporaryOutput output(report.epsPath);
+        TemporaryOutput temporary(report.epsPath);
+        const OutputFile output{temporary.fd(), report.epsPath, temporary.identity()};
         FileCopier copier;
         std::uint64_t total = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
+            stopIfRequested();
             m_window.setProgressPosition(static_cast<int>(i + 1));
-            total +=
-                appendSource(files[i], joinPath(m_inputs.directory, files[i]), copier, output.fd(),
-                             report.epsPath, stamps.empty() ? nullptr : &stamps[i]);
+            const std::uint64_t copied =
+                appendSource(files[i], joinPath(m_inputs.directory, files[i]), copier, output,
+                             stamps.empty() ? nullptr : &stamps[i]);
+            total += copied;
+            if (m_inputs.convertToPdf)
+                parts.push_back({copied, files[i]});
         }
+        // The last moment a stop leaves the older result as it was.
+        stopIfRequested();
         // The older result, if any, is replaced here and only here.
-        output.commit(total, durable && !m_inputs.convertToPdf);
+        eps = temporary.commit(total, durable && !m_inputs.convertToPdf);
     }
     m_window.setProgressVisible(false);
 
     if (m_inputs.convertToPdf) {
-        // An older PDF must not pass for this run's result.
-        if (fileExists(report.pdfPath))
-            deleteFile(report.pdfPath);
-        report.converted = convertToPdf(m_toolDirectory, report.epsPath, report.pdfPath, durable,
-                                        [this] { m_window.waitingForConverter(); });
+        ConversionRequest conversion;
+        conversion.toolDirectory = m_toolDirectory;
+        conversion.epsPath = report.epsPath;
+        conversion.pdfPath = report.pdfPath;
+        conversion.eps = eps;
+        conversion.parts = std::move(parts);
+        conversion.durable = durable;
+        conversion.whileWaiting = [this] { m_window.waitingForConverter(); };
+        conversion.stopRequested = [this] { return m_window.stopRequested(); };
+        const ConversionResult converted = convertToPdf(conversion);
+        report.converted = converted.converted;
+        report.conversionFailure = converted.failure;
+        // The user asked for a PDF: not getting one is a failure to report, sources or not.
+        if (!report.converted) {
+            report.errorBoxShown = true;
+            m_window.showErrorBox(conversionFailed);
+            return report;
+        }
     }
 
     if (m_inputs.deleteSources) {
-        const bool resultExists = m_inputs.convertToPdf
-                                      ? report.converted && fileExists(report.pdfPath)
-                                      : fileExists(report.epsPath);
+        const bool resultExists =
+            m_inputs.convertToPdf ? fileExists(report.pdfPath) : fileExists(report.epsPath);
         if (resultExists) {
-            // A file listed twice is deleted once, not counted as kept the second time.
-            std::unordered_set<std::string> handled;
-            for (const SourceStamp &stamp : stamps) {
-                if (!handled.insert(stamp.path).second)
-                    continue;
-                if (stamp.stillMatches() && deleteFile(stamp.path)) {
-                    ++report.sourcesDeleted;
-                } else {
-                    ++report.sourcesKept;
-                }
-            }
+            deleteSources(stamps, report);
         } else {
             report.errorBoxShown = true;
-            m_window.showErrorBox(m_inputs.convertToPdf ? "Echec de la conversion."
-                                                        : "Echec de la l'assemblage.");
+            m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed);
         }
     }
     return report;
 }
 
-void AssemblyJob::refuseResultAsSource(const std::string &epsPath) const
+void AssemblyJob::deleteSources(const std::vector<SourceStamp> &stamps, JobReport &report) const
 {
-    struct stat result = {};
-    const bool resultExists = ::stat(epsPath.c_str(), &result) == 0;
-    const std::string resultName = m_inputs.baseName + ".eps";
+    // A file listed twice is deleted once, not counted as kept the second time.
+    std::unordered_set<std::string> handled;
+    for (const SourceStamp &stamp : stamps) {
+        if (!handled.insert(stamp.path).second)
+            continue;
+        if (stamp.stillMatches() && deleteFile(stamp.path))
+            ++report.sourcesDeleted;
+        else
+            ++report.sourcesKept;
+    }
+}
+
+void AssemblyJob::refuseResultAsSource(const std::string &resultPath,
+                                       const std::string &resultName) const
+{
+    const std::optional<FileIdentity> result = FileIdentity::ofPath(resultPath);
     for (const std::string &name : m_inputs.selectedFiles) {
         bool same = name == resultName;
-        struct stat source = {};
-        if (!same && resultExists &&
-            ::stat(joinPath(m_inputs.directory, name).c_str(), &source) == 0)
-            same = source.st_dev == result.st_dev && source.st_ino == result.st_ino;
+        if (!same && result) {
+            const auto source = FileIdentity::ofPath(joinPath(m_inputs.directory, name));
+            same = source && source->sameFile(*result);
+        }
         if (same)
-            throw JobError("Le fichier « " + name +
-                           " » est le fichier résultat : il ne peut pas être assemblé dans "
-                           "lui-même");
+            throw JobError(resultRefusalMessage(name));
     }
+}
+
+void AssemblyJob::stopIfRequested() const
+{
+    if (m_window.stopRequested())
+        throw JobInterrupted();
 }
 
 void AssemblyJob::restoreWindowAfterFailure() noexcept

@@ -8,6 +8,7 @@
 #include "assembly/job_window.h"
 
 #include <string>
+#include <vector>
 
 namespace assembly {
 
@@ -18,11 +19,14 @@ struct JobReport
     std::string epsPath;
     std::string pdfPath;
     bool conversionAsked = false;
-    bool converted = false;     // the PDF replaced the EPS
-    bool errorBoxShown = false; // "Echec de la conversion." or "Echec de la l'assemblage."
+    bool converted = false;        // the PDF replaced the EPS
+    std::string conversionFailure; // why not, in French, when a conversion was asked
+    bool errorBoxShown = false;    // "Echec de la conversion." or "Echec de la l'assemblage."
     int sourcesDeleted = 0;
     int sourcesKept = 0; // changed since they were read, or the system refused to delete them
 };
+
+struct SourceStamp;
 
 class AssemblyJob
 {
@@ -30,14 +34,17 @@ public:
     // toolDirectory is the Tool directory, ending in '/'.
     AssemblyJob(const JobInputs &inputs, std::string toolDirectory, JobWindow &window);
 
-    // Runs the job to its end. A failure (EInOutError, JobError) leaves no partial result and
-    // any older result as it was, restores the window (progress hidden, control rules applied,
-    // quit shown, cursor reset, lists kept for a retry) and is then rethrown for the error box.
+    // Runs the job to its end. A failure (EInOutError, JobError, JobInterrupted) leaves no
+    // partial result and any older result as it was, restores the window (progress hidden,
+    // control rules applied, quit shown, cursor reset, lists kept for a retry) and is then
+    // rethrown for the error box.
     JobReport run();
 
 private:
     JobReport assemble();
-    void refuseResultAsSource(const std::string &epsPath) const;
+    void refuseResultAsSource(const std::string &resultPath, const std::string &resultName) const;
+    void deleteSources(const std::vector<SourceStamp> &stamps, JobReport &report) const;
+    void stopIfRequested() const;
     void restoreWindowAfterFailure() noexcept;
 
     const JobInputs &m_inputs;

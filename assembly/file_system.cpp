@@ -1,7 +1,8 @@
 #include "assembly/file_system.h"
 
 #include "assembly/io_error.h"
-#include "assembly/unique_fd.h"
+#include "posix/eintr.h"
+#include "posix/unique_fd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -40,11 +41,12 @@ namespace {
 
 void syncPath(const std::string &path, int flags)
 {
-    UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY));
+    posix::UniqueFd fd(posix::retryOnInterrupt(
+        [&] { return ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY); }));
     if (!fd.valid())
         throw EInOutError::fromErrno(errno, path);
     // Some file systems cannot sync a folder (EINVAL): there is nothing more to make durable.
-    if (::fsync(fd.get()) != 0 && errno != EINVAL)
+    if (posix::retryOnInterrupt([&] { return ::fsync(fd.get()); }) != 0 && errno != EINVAL)
         throw EInOutError::fromErrno(errno, path);
     if (fd.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);

@@ -4,6 +4,7 @@
 // no regular file); what() is the French text the error box shows.
 
 #include <stdexcept>
+#include <string>
 
 namespace assembly {
 
@@ -11,6 +12,20 @@ class JobError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Why a selected file that is the job's own result, under its name or any other, is refused.
+inline std::string resultRefusalMessage(const std::string &name)
+{
+    return "Le fichier « " + name +
+           " » est le fichier résultat : il ne peut pas être assemblé dans lui-même";
+}
+
+// The job was asked to stop (the command line got a signal) and did, everything it made removed.
+class JobInterrupted : public std::runtime_error
+{
+public:
+    JobInterrupted() : std::runtime_error("Assemblage interrompu") {}
 };
 
 } // namespace assembly

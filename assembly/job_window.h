@@ -28,6 +28,11 @@ public:
     // on large inputs; the window repaints here so it never looks frozen. Input still waits.
     virtual void waitingForConverter() {}
 
+    // Asked between sources and while the converter runs; true stops the job there, its
+    // temporary files removed, the older result and every source kept. The command line answers
+    // a signal this way; the window never stops a job.
+    virtual bool stopRequested() { return false; }
+
     virtual void clearLists() = 0;
     virtual void applyControlRules() = 0;
 };

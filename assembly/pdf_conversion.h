@@ -3,6 +3,8 @@
 // The hand-over of the assembled EPS to the external converter: the shell script ps2pdf.bat and
 // its response file pdfwrite.rsp, both in the Tool directory.
 
+#include "assembly/file_identity.h"
+#include "assembly/part_manifest.h"
 #include "assembly/process_runner.h"
 
 #include <string>
@@ -20,12 +22,31 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
                                              const std::string &epsPath,
                                              const std::string &pdfPath);
 
-// Runs the converter and waits for it. It succeeded when it started, exited with status 0 and
-// left a file at pdfPath; then the PDF is flushed to disk first when durable is set, and the
-// EPS is removed. Otherwise the EPS stays and whatever the converter left at pdfPath is removed,
-// since a failed run leaves an unusable PDF. Returns whether it succeeded; throws EInOutError
-// only when the PDF cannot be made durable.
-bool convertToPdf(const std::string &toolDirectory, const std::string &epsPath,
-                  const std::string &pdfPath, bool durable, const WhileWaiting &whileWaiting = {});
+struct ConversionRequest
+{
+    std::string toolDirectory;
+    std::string epsPath;
+    std::string pdfPath;
+    FileIdentity eps;                // the EPS the job wrote, as it was once in place
+    std::vector<ManifestPart> parts; // the sources it joined, in order
+    bool durable = false;            // flush the PDF to disk: sources are deleted next
+    WhileWaiting whileWaiting;
+    StopRequested stopRequested;
+};
+
+struct ConversionResult
+{
+    bool converted = false; // the PDF is in place, complete, and the EPS is gone
+    std::string failure;    // otherwise why, in French
+};
+
+// Runs the converter and waits for it. The conversion succeeded only when the converter exited
+// with status 0, the EPS at epsPath is still the job's own, unchanged, and a PDF new since the
+// converter started is at pdfPath that qpdf reads whole, with at least one page per part (and as
+// many as the converter reports). Then the PDF is flushed to disk when durable is set, and the
+// EPS is removed. Otherwise the EPS stays, and a damaged PDF is removed; an older PDF is only
+// ever replaced by the converter's finished one. Throws JobInterrupted when stopped on request,
+// EInOutError only when the PDF cannot be made durable.
+ConversionResult convertToPdf(const ConversionRequest &request);
 
 } // namespace assembly

@@ -1,10 +1,8 @@
 #include "assembly/process_runner.h"
 
-#include <cerrno>
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
+#include "posix/child_process.h"
+
+#include <ctime>
 
 extern char **environ;
 
@@ -12,82 +10,80 @@ namespace assembly {
 
 namespace {
 
-// posix_spawn's attributes, released on every path.
-class SpawnAttributes
+// Long enough for a converter to end Ghostscript and clear its temporary files.
+constexpr int stopGraceMilliseconds = 5000;
+
+std::string nameOf(const std::string &entry)
 {
-public:
-    SpawnAttributes()
-    {
-        posix_spawnattr_init(&m_attributes);
-        // A child must not inherit a blocked or ignored SIGCHLD or SIGPIPE: a shell script
-        // waiting for its own children would never see them end.
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&m_attributes, &none);
-        sigset_t reset;
-        sigemptyset(&reset);
-        sigaddset(&reset, SIGCHLD);
-        sigaddset(&reset, SIGPIPE);
-        posix_spawnattr_setsigdefault(&m_attributes, &reset);
-        posix_spawnattr_setflags(&m_attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    }
-    SpawnAttributes(const SpawnAttributes &) = delete;
-    SpawnAttributes &operator=(const SpawnAttributes &) = delete;
-    ~SpawnAttributes() { posix_spawnattr_destroy(&m_attributes); }
-
-    const posix_spawnattr_t *get() const { return &m_attributes; }
-
-private:
-    posix_spawnattr_t m_attributes;
-};
-
-// Blocks until the child ends; with whileWaiting, polls instead, often enough that a window
-// calling it repaints smoothly and notices the end within a frame or two.
-pid_t waitForChild(pid_t child, int &status, const WhileWaiting &whileWaiting)
-{
-    const int flags = whileWaiting ? WNOHANG : 0;
-    for (;;) {
-        const pid_t waited = ::waitpid(child, &status, flags);
-        if (waited < 0 && errno == EINTR)
-            continue;
-        if (waited != 0)
-            return waited;
-        whileWaiting();
-        const timespec pause{0, 20'000'000};
-        ::nanosleep(&pause, nullptr);
-    }
+    return entry.substr(0, entry.find('='));
 }
 
 } // namespace
 
-ProcessResult runProcess(const std::vector<std::string> &arguments,
-                         const WhileWaiting &whileWaiting)
+std::vector<std::string> environmentWith(const std::vector<std::string> &entries)
+{
+    std::vector<std::string> result;
+    for (char **entry = environ; *entry != nullptr; ++entry) {
+        const std::string current(*entry);
+        bool replaced = false;
+        for (const std::string &added : entries)
+            replaced = replaced || nameOf(added) == nameOf(current);
+        if (!replaced)
+            result.push_back(current);
+    }
+    result.insert(result.end(), entries.begin(), entries.end());
+    return result;
+}
+
+ProcessResult runProcess(const ProcessRequest &request)
 {
     ProcessResult result;
-    if (arguments.empty())
-        return result;
-
-    std::vector<char *> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    SpawnAttributes attributes;
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, attributes.get(), argv.data(), environ) != 0)
+    posix::ChildSetup setup;
+    setup.arguments = request.arguments;
+    if (!request.extraEnvironment.empty())
+        setup.environment = environmentWith(request.extraEnvironment);
+    setup.descriptors = request.descriptors;
+    setup.ownProcessGroup = true;
+    setup.endsWithParent = true;
+    std::optional<posix::ChildProcess> child = posix::ChildProcess::start(setup);
+    if (!child)
         return result;
     result.started = true;
 
-    int status = 0;
-    if (waitForChild(child, status, whileWaiting) != child)
-        return result; // reaped elsewhere (SIGCHLD ignored): how it ended is unknown
-
-    if (WIFEXITED(status)) {
-        result.exited = true;
-        result.exitStatus = WEXITSTATUS(status);
+    posix::ExitStatus status;
+    if (!request.whileWaiting && !request.stopRequested) {
+        status = child->wait();
+    } else {
+        // Polled often enough that a window calling back repaints smoothly and notices the end
+        // within a frame or two.
+        for (;;) {
+            if (const auto ended = child->poll()) {
+                status = *ended;
+                break;
+            }
+            if (request.stopRequested && request.stopRequested()) {
+                status = child->stop(stopGraceMilliseconds);
+                result.stopped = true;
+                break;
+            }
+            if (request.whileWaiting)
+                request.whileWaiting();
+            const timespec pause{0, 20'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
     }
+    result.exited = status.exited;
+    result.exitStatus = status.exited ? status.code : -1;
     return result;
+}
+
+ProcessResult runProcess(const std::vector<std::string> &arguments,
+                         const WhileWaiting &whileWaiting)
+{
+    ProcessRequest request;
+    request.arguments = arguments;
+    request.whileWaiting = whileWaiting;
+    return runProcess(request);
 }
 
 } // namespace assembly

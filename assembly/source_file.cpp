@@ -2,7 +2,8 @@
 
 #include "assembly/io_error.h"
 #include "assembly/job_error.h"
-#include "assembly/unique_fd.h"
+#include "posix/eintr.h"
+#include "posix/unique_fd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,19 +30,18 @@ JobError specialFileRefused(const std::string &name)
 
 bool SourceStamp::stillMatches() const
 {
-    struct stat now = {};
-    return ::stat(path.c_str(), &now) == 0 && now.st_dev == device && now.st_ino == inode &&
-           now.st_size == size && now.st_mtim.tv_sec == modified.tv_sec &&
-           now.st_mtim.tv_nsec == modified.tv_nsec;
+    const std::optional<FileIdentity> now = FileIdentity::ofPath(path);
+    return now && now->unchangedAs(identity);
 }
 
 std::uint64_t appendSource(const std::string &name, const std::string &path, FileCopier &copier,
-                           int output, const std::string &outputPath, SourceStamp *stamp)
+                           const OutputFile &output, SourceStamp *stamp)
 {
     // Read-only: a source the user may read but not write is still assembled. Non-blocking, so
     // that opening a FIFO returns at once, to be refused; on a regular file the flag changes
     // nothing.
-    UniqueFd source(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    posix::UniqueFd source(posix::retryOnInterrupt(
+        [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
     // A socket cannot be opened at all, and says so with ENXIO.
     if (!source.valid() && errno == ENXIO)
         throw specialFileRefused(name);
@@ -54,16 +54,21 @@ std::uint64_t appendSource(const std::string &name, const std::string &path, Fil
         throw EInOutError::fromErrno(EISDIR, path);
     if (isSpecialFile(status))
         throw specialFileRefused(name);
+    // Read while it is written, the output would grow until the disk is full.
+    if (FileIdentity::of(status).sameFile(output.identity))
+        throw JobError(resultRefusalMessage(name));
 
-    const std::uint64_t copied = copier.append(source.get(), output, path, outputPath,
+    const std::uint64_t copied = copier.append(source.get(), output.fd, path, output.path,
                                                static_cast<std::uint64_t>(status.st_size));
     if (source.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);
 
     // The time seen before reading, with the bytes actually read: a source written to while it
     // was read, or since, no longer matches at deletion and is kept.
-    if (stamp != nullptr)
-        *stamp = {path, status.st_dev, status.st_ino, static_cast<off_t>(copied), status.st_mtim};
+    if (stamp != nullptr) {
+        *stamp = {path, FileIdentity::of(status)};
+        stamp->identity.size = static_cast<off_t>(copied);
+    }
     return copied;
 }
 

@@ -2,6 +2,7 @@
 
 #include "assembly/file_system.h"
 #include "assembly/io_error.h"
+#include "posix/eintr.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -67,7 +68,7 @@ TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::mov
     if (::access("/proc/self/fd", X_OK) == 0) {
         const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            m_fd = UniqueFd(fd);
+            m_fd = posix::UniqueFd(fd);
             return;
         }
         if (!unnamedUnsupported(errno))
@@ -83,7 +84,7 @@ void TemporaryOutput::createNamed(const std::string &folder)
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         return fd >= 0;
     });
-    m_fd = UniqueFd(fd);
+    m_fd = posix::UniqueFd(fd);
 }
 
 void TemporaryOutput::linkUnnamed(const std::string &folder)
@@ -101,7 +102,15 @@ TemporaryOutput::~TemporaryOutput()
         ::unlink(m_temporaryPath.c_str());
 }
 
-void TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
+FileIdentity TemporaryOutput::identity() const
+{
+    const std::optional<FileIdentity> identity = FileIdentity::ofDescriptor(m_fd.get());
+    if (!identity)
+        throw EInOutError::fromErrno(errno, m_resultPath);
+    return *identity;
+}
+
+FileIdentity TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
 {
     struct stat status = {};
     if (::fstat(m_fd.get(), &status) != 0)
@@ -110,19 +119,28 @@ void TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
     // way (another writer, a file system that dropped data).
     if (static_cast<std::uint64_t>(status.st_size) != expectedSize)
         throw EInOutError::fromErrno(EIO, m_resultPath);
-    if (durable && ::fsync(m_fd.get()) != 0)
+    if (durable && posix::retryOnInterrupt([&] { return ::fsync(m_fd.get()); }) != 0)
         throw EInOutError::fromErrno(errno, m_resultPath);
     // rename() needs a name to move; the unnamed file gets one only now that it is complete.
     if (m_temporaryPath.empty())
         linkUnnamed(parentFolder(m_resultPath));
+    // Kept open past the close below: the result's identity is read once it is in place, since
+    // renaming it changes its change time.
+    posix::UniqueFd observer(::fcntl(m_fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!observer.valid())
+        throw EInOutError::fromErrno(errno, m_resultPath);
     // Some file systems only report a failed write-back at close.
     if (m_fd.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, m_resultPath);
     if (::rename(m_temporaryPath.c_str(), m_resultPath.c_str()) != 0)
         throw EInOutError::fromErrno(errno, m_resultPath);
     m_committed = true;
+    const std::optional<FileIdentity> placed = FileIdentity::ofDescriptor(observer.get());
+    if (!placed)
+        throw EInOutError::fromErrno(errno, m_resultPath);
     if (durable)
         syncFolder(parentFolder(m_resultPath));
+    return *placed;
 }
 
 } // namespace assembly

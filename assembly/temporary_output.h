@@ -6,7 +6,8 @@
 // Where the file system cannot make unnamed files, the file carries that hidden name from the
 // start. Until the rename an older result stays as it was; a file not committed is removed.
 
-#include "assembly/unique_fd.h"
+#include "assembly/file_identity.h"
+#include "posix/unique_fd.h"
 
 #include <cstdint>
 #include <string>
@@ -24,10 +25,13 @@ public:
     ~TemporaryOutput();
 
     int fd() const { return m_fd.get(); }
+    // The file being written, as it is now.
+    FileIdentity identity() const;
 
     // Checks that the file holds expectedSize bytes, optionally flushes it to disk, closes it
-    // and renames it over the result (and, when durable, flushes the folder as well).
-    void commit(std::uint64_t expectedSize, bool durable);
+    // and renames it over the result (and, when durable, flushes the folder as well). Returns
+    // the result as it stands once in place, for later checks that it is still the same.
+    FileIdentity commit(std::uint64_t expectedSize, bool durable);
 
 private:
     void createNamed(const std::string &folder);
@@ -35,7 +39,7 @@ private:
 
     std::string m_resultPath;
     std::string m_temporaryPath; // empty while the file has no name
-    UniqueFd m_fd;
+    posix::UniqueFd m_fd;
     bool m_committed = false;
 };
 

@@ -1,5 +1,7 @@
 #include "cli/terminal_window.h"
 
+#include "posix/stop_signals.h"
+
 namespace cli {
 
 TerminalWindow::TerminalWindow(std::FILE *stream, bool showProgress)
@@ -31,6 +33,11 @@ void TerminalWindow::showErrorBox(const std::string &message)
     endProgressLine();
     std::fprintf(m_stream, "%s\n", message.c_str());
     std::fflush(m_stream);
+}
+
+bool TerminalWindow::stopRequested()
+{
+    return posix::StopSignals::received() != 0;
 }
 
 void TerminalWindow::endProgressLine()

@@ -23,6 +23,7 @@ public:
     void showErrorBox(const std::string &message) override;
     void clearLists() override {}
     void applyControlRules() override {}
+    bool stopRequested() override;
 
 private:
     void endProgressLine();

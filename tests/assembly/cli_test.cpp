@@ -31,6 +31,7 @@ struct ToolCopy
         if (!converterBody.empty()) {
             writeScript(tool.file("ps2pdf.bat"), converterBody);
             writeFile(tool.file("pdfwrite.rsp"), "");
+            writeFile(tool.file("made.pdf"), minimalPdf(10));
         }
     }
 };
@@ -118,7 +119,7 @@ TEST(CommandLine, FailuresPrintTheWindowsMessageAndExitOne)
 
 TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
 {
-    ToolCopy good("cp \"$1\" \"$2\"");
+    ToolCopy good(putMadePdf);
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
     const ProgramRun run = cli({"--pdf", "--delete-sources", dir.path(), "a.eps"}, good.program);
@@ -129,7 +130,7 @@ TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
 TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
 {
     // The converter stands for anything that writes to the sources while the job runs.
-    ToolCopy touching("cp \"$1\" \"$2\"; printf late >> \"$(dirname \"$1\")/a.eps\"");
+    ToolCopy touching(std::string(putMadePdf) + "printf late >> \"$(dirname \"$1\")/a.eps\"");
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
     writeFile(dir.file("b.eps"), "B");
@@ -150,7 +151,7 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
 
 TEST(CommandLine, AFailedConversionNeverPassesSilently)
 {
-    ToolCopy failing("cp \"$1\" \"$2\"; exit 1");
+    ToolCopy failing(std::string(putMadePdf) + "exit 1");
     for (bool deleteSources : {false, true}) {
         TempDir dir;
         writeFile(dir.file("a.eps"), "A");
@@ -159,7 +160,7 @@ TEST(CommandLine, AFailedConversionNeverPassesSilently)
             arguments.insert(arguments.begin(), "--delete-sources");
         const ProgramRun run = cli(arguments, failing.program);
         EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_EQ(run.err, "Echec de la conversion.\n");
+        EXPECT_EQ(run.err, "Echec de la conversion.\nCause : le convertisseur a échoué (code 1)\n");
         EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps"}));
     }
 }
@@ -233,7 +234,7 @@ TEST(CommandLine, SourcesAreDeletedOnlyAfterTheResultIsOnDisk)
     EXPECT_EQ(tracedCalls(cliPath, {dir.path(), "a.eps", "b.eps"}), Names{"rename"});
 
     // Converting, the PDF and its folder are flushed before the EPS and the sources go.
-    ToolCopy converter("cp \"$1\" \"$2\"");
+    ToolCopy converter(putMadePdf);
     EXPECT_EQ(
         tracedCalls(converter.program, {"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}),
         (Names{"rename", "fsync", "fsync", "unlink", "unlink", "unlink"}));

@@ -1,5 +1,6 @@
 // The conversion through the external converter, with fake converters written by the tests: a
-// /bin/sh script ps2pdf.bat and an empty pdfwrite.rsp in a temporary Tool directory.
+// /bin/sh script ps2pdf.bat and an empty pdfwrite.rsp in a temporary Tool directory, beside a
+// complete PDF (made.pdf) the script may put in place.
 
 #include "assembly/assembly_job.h"
 #include "assembly/pdf_conversion.h"
@@ -17,9 +18,10 @@ using Calls = std::vector<std::string>;
 
 namespace {
 
-// Records its arguments, one per line, in args.txt beside itself.
+// Records its arguments, one per line, in args.txt beside itself, and the EPS it got in seen.eps.
 const char *const recordArguments = "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args.txt\"\n"
-                                    "pwd > \"$(dirname \"$0\")/cwd.txt\"\n";
+                                    "pwd > \"$(dirname \"$0\")/cwd.txt\"\n"
+                                    "cp \"$1\" \"$(dirname \"$0\")/seen.eps\"\n";
 
 class Converter
 {
@@ -31,9 +33,11 @@ public:
         m_directory += "/";
         writeScript(m_directory + "ps2pdf.bat", std::string(recordArguments) + body);
         writeFile(m_directory + "pdfwrite.rsp", "");
+        writeFile(m_directory + "made.pdf", minimalPdf(2));
     }
 
     const std::string &directory() const { return m_directory; }
+    std::string seenEps() const { return readFile(m_directory + "seen.eps"); }
     std::string arguments() const { return readFile(m_directory + "args.txt"); }
     std::string workingFolder() const { return readFile(m_directory + "cwd.txt"); }
 
@@ -94,11 +98,12 @@ TEST(ConverterAvailable, NeedsBothFilesAndNoFolderPassesForOne)
 
 TEST(PdfConversion, SuccessKeepsOnlyThePdfAndDeletesSourcesWhenAsked)
 {
-    Converter converter("cp \"$1\" \"$2\"\nexit 0");
+    Converter converter(std::string(putMadePdf) + "exit 0");
     Job job(true);
     const JobReport report = job.run(converter);
     EXPECT_TRUE(report.converted);
-    EXPECT_EQ(readFile(job.dir.file("final.pdf")), "%!PS-B\n%!PS-A\n");
+    EXPECT_EQ(converter.seenEps(), "%!PS-B\n%!PS-A\n");
+    EXPECT_EQ(readFile(job.dir.file("final.pdf")), minimalPdf(2));
     EXPECT_EQ(listNames(job.dir.path()), (Calls{"final.pdf"}));
     EXPECT_TRUE(job.boxes().empty());
     EXPECT_EQ(converter.arguments(),
@@ -111,7 +116,7 @@ TEST(PdfConversion, SuccessKeepsOnlyThePdfAndDeletesSourcesWhenAsked)
 
 TEST(PdfConversion, FailingExitStatusMeansFailureEvenWithAPdfLeftBehind)
 {
-    Converter converter("cp \"$1\" \"$2\"\nexit 1");
+    Converter converter(std::string(putMadePdf) + "exit 1");
     for (bool deleteSources : {true, false}) {
         Job job(deleteSources);
         const JobReport report = job.run(converter);
@@ -119,15 +124,17 @@ TEST(PdfConversion, FailingExitStatusMeansFailureEvenWithAPdfLeftBehind)
         // The EPS result stays and is the only result; the partial PDF is not passed off as one.
         EXPECT_EQ(readFile(job.dir.file("final.eps")), "%!PS-B\n%!PS-A\n");
         EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "b.eps", "final.eps"}));
-        EXPECT_EQ(job.boxes(), deleteSources ? Calls{"Echec de la conversion."} : Calls{});
-        EXPECT_EQ(report.errorBoxShown, deleteSources);
+        // A PDF was asked for and none was made: the user is told, whether sources were to go
+        // or not.
+        EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
+        EXPECT_TRUE(report.errorBoxShown);
         // The job still ends normally.
         const Calls tail(job.window.calls.end() - 4, job.window.calls.end());
         EXPECT_EQ(tail, (Calls{"clear", "rules", "quit 1", "busy 0"}));
     }
 }
 
-TEST(PdfConversion, NoPdfWrittenLeavesTheEpsAndTheOlderPdfIsGone)
+TEST(PdfConversion, NoPdfWrittenFailsAndTheOlderPdfNeitherPassesForOneNorIsLost)
 {
     Converter converter("exit 0");
     for (bool deleteSources : {true, false}) {
@@ -135,8 +142,9 @@ TEST(PdfConversion, NoPdfWrittenLeavesTheEpsAndTheOlderPdfIsGone)
         writeFile(job.dir.file("final.pdf"), "older pdf");
         const JobReport report = job.run(converter);
         EXPECT_FALSE(report.converted);
-        EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "b.eps", "final.eps"}));
-        EXPECT_EQ(job.boxes(), deleteSources ? Calls{"Echec de la conversion."} : Calls{});
+        EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "b.eps", "final.eps", "final.pdf"}));
+        EXPECT_EQ(readFile(job.dir.file("final.pdf")), "older pdf");
+        EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
     }
     // A converter that cannot even be found fails the same way.
     ::unlink((converter.directory() + "ps2pdf.bat").c_str());
@@ -148,7 +156,7 @@ TEST(PdfConversion, NoPdfWrittenLeavesTheEpsAndTheOlderPdfIsGone)
 
 TEST(PdfConversion, OlderPdfIsLeftAloneWithoutTheConvertFlag)
 {
-    Converter converter("cp \"$1\" \"$2\"");
+    Converter converter(putMadePdf);
     Job job(false);
     job.inputs.convertToPdf = false;
     writeFile(job.dir.file("final.pdf"), "older pdf");
@@ -160,7 +168,7 @@ TEST(PdfConversion, OlderPdfIsLeftAloneWithoutTheConvertFlag)
 TEST(PdfConversion, BlanksQuotesAndShellCharactersReachTheConverterIntact)
 {
     const std::string awkward = "to ol \"q\" 'x' $HOME `id`; & | *";
-    Converter converter("cp \"$1\" \"$2\"", awkward);
+    Converter converter(putMadePdf, awkward);
     Job job(true, "fi nal \"$(touch pwned)\" ; *");
     const std::string subfolder = job.dir.file("my \"dir\" $PATH");
     ASSERT_EQ(::mkdir(subfolder.c_str(), 0755), 0);
@@ -172,7 +180,8 @@ TEST(PdfConversion, BlanksQuotesAndShellCharactersReachTheConverterIntact)
     const std::string eps = subfolder + "/fi nal \"$(touch pwned)\" ; *.eps";
     const std::string pdf = subfolder + "/fi nal \"$(touch pwned)\" ; *.pdf";
     EXPECT_EQ(converter.arguments(), eps + "\n" + pdf + "\n");
-    EXPECT_EQ(readFile(pdf), "A");
+    EXPECT_EQ(converter.seenEps(), "A");
+    EXPECT_EQ(readFile(pdf), minimalPdf(2));
     EXPECT_FALSE(exists("pwned"));
     EXPECT_EQ(listNames(subfolder), (Calls{"fi nal \"$(touch pwned)\" ; *.pdf"}));
 }
@@ -180,7 +189,7 @@ TEST(PdfConversion, BlanksQuotesAndShellCharactersReachTheConverterIntact)
 TEST(PdfConversion, SourceChangedSinceItWasReadIsKept)
 {
     // The converter stands for anything that writes to a source while the job runs.
-    Converter converter("cp \"$1\" \"$2\"\nprintf late >> \"$(dirname \"$1\")/a.eps\"");
+    Converter converter(std::string(putMadePdf) + "printf late >> \"$(dirname \"$1\")/a.eps\"");
     Job job(true);
     const JobReport report = job.run(converter);
     EXPECT_TRUE(report.converted);

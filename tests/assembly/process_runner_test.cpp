@@ -28,7 +28,7 @@ TEST(ProcessRunner, ReportsStartAndExitStatus)
 TEST(ProcessRunner, MissingProgramIsNotStarted)
 {
     EXPECT_FALSE(runProcess({"/nonexistent/program"}).started);
-    EXPECT_FALSE(runProcess({}).started);
+    EXPECT_FALSE(runProcess(std::vector<std::string>{}).started);
 }
 
 TEST(ProcessRunner, WaitingCallerIsCalledBackUntilTheChildEnds)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -53,6 +54,34 @@ std::string readFile(const std::string &path)
     if (!stream)
         throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+std::string minimalPdf(int pages)
+{
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>"};
+    std::string kids;
+    for (int page = 0; page < pages; ++page)
+        kids += std::to_string(3 + page) + " 0 R ";
+    objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) +
+                      " >>");
+    for (int page = 0; page < pages; ++page)
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        pdf += entry;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
 }
 
 bool exists(const std::string &path)

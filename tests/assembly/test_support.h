@@ -37,6 +37,12 @@ std::string patternBytes(std::size_t size, unsigned seed);
 // Writes an executable /bin/sh script.
 void writeScript(const std::string &path, const std::string &body);
 
+// A complete PDF of that many empty pages, which qpdf reads without a warning.
+std::string minimalPdf(int pages);
+// A fake converter's command that puts made.pdf, from the converter's own folder, at the PDF's
+// name ("$2"); the test writes made.pdf there.
+inline const char *const putMadePdf = "cp \"$(dirname \"$0\")/made.pdf\" \"$2\"\n";
+
 // Copies the executable at program into folder, under the same name, where any user may run it;
 // returns the copy's path.
 std::string copyExecutable(const std::string &program, const TempDir &folder);

@@ -42,7 +42,7 @@ check "and the sources are kept" only_files "$work/broken" one.eps two.eps three
 # Blanks and quotes in the program's folder (and so the converter's), the folder and the name.
 odd="l'outil \"de\" Brakwen \$x"
 mkdir -p "$scratch/$odd"
-cp "$cli" "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$scratch/$odd/"
+cp "$cli" "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/$odd/"
 folder="$work/dossier 'a' \"b\" \$HOME"
 fill "$folder"
 check "blanks and quotes in every path convert" \

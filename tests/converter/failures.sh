@@ -52,13 +52,13 @@ check "nothing was written for the wrong calls" only_files "$work" a.eps broken.
 
 # A converter without its response file.
 mkdir "$scratch/norsp"
-cp "$tool_dir/ps2pdf.bat" "$scratch/norsp/"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/brakwen-ps2pdf" "$scratch/norsp/"
 check "without pdfwrite.rsp the conversion fails" \
     not /bin/sh "$scratch/norsp/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
 
 # A folder the user may not write to (as an unprivileged user: root writes anywhere).
 mkdir "$scratch/tool" "$work/locked"
-cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$scratch/tool/"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tool/"
 chmod 755 "$scratch/tool" "$work/locked"
 chmod 644 "$work/a.eps"
 # Root writes anywhere, so the case runs as nobody; any other user is refused by the mode alone.

@@ -8,7 +8,7 @@
 cd "$scratch" || exit 1
 odd=$(printf 'a b '\''c'\'' "d" $HOME `touch pwned` $(touch pwned) %%d;&|<>*?[x] \\ é\nend')
 mkdir -p "$scratch/$odd/tool" "$work/$odd"
-cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$scratch/$odd/tool/"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/$odd/tool/"
 tool="$scratch/$odd/tool"
 
 eps "$work/a.eps" 0 0 200 100 AAA

@@ -709,6 +709,19 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
     QCOMPARE(answer.buttons, QStringList({"OK"}));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
     QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+
+    // Without the delete option the user asked for a PDF all the same and must learn there is
+    // none.
+    w.CbxDeleteFiles->setChecked(false);
+    QVERIFY(QFile::remove(QFile::decodeName(work("final.eps"))));
+    choose(m_work->path());
+    w.SbnAddAll->click();
+    MessageBoxAnswer again;
+    w.BtnOk->click();
+    QVERIFY(again.shown);
+    QCOMPARE(again.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
 }
 
 void MainWindowTest::closeDuringFailedJobWaitsForErrorBox()

@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-namespace assembly {
+namespace posix {
 
 class UniqueFd
 {
@@ -56,4 +56,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace assembly
+} // namespace posix

@@ -1,0 +1,36 @@
+#pragma once
+
+// What the job tells the converter about the file it hands over: where each source starts and
+// ends, and each source's name, so that the converter never has to guess the boundaries from the
+// content. The converter finds it, when given, on the descriptor named by the environment
+// variable BRAKWEN_PARTS_FD; it reports the pages it made on BRAKWEN_REPORT_FD.
+//
+// Text form: the line "brakwen-parts 1", then one record per source in assembly order:
+// "<size> <name length> <name bytes>\n". Names are the file system's own bytes, any bytes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace assembly {
+
+inline constexpr const char *partsVariable = "BRAKWEN_PARTS_FD";
+inline constexpr const char *reportVariable = "BRAKWEN_REPORT_FD";
+
+struct ManifestPart
+{
+    std::uint64_t size = 0;
+    std::string name;
+};
+
+std::string formatManifest(const std::vector<ManifestPart> &parts);
+// nullopt when the text is not a manifest of this form.
+std::optional<std::vector<ManifestPart>> parseManifest(std::string_view text);
+
+// The converter's report: "pages <count>\n".
+std::string formatPageReport(long pages);
+std::optional<long> parsePageReport(std::string_view text);
+
+} // namespace assembly

@@ -1,0 +1,32 @@
+#pragma once
+
+// One conversion from start to end: checks, plan, sandboxed Ghostscript run, verification, and
+// the PDF put in place. Every temporary file and folder goes with it, on success, failure or
+// signal, and is removed by a watcher even if the converter is killed outright.
+
+#include "converter/ghostscript_run.h"
+#include "converter/part.h"
+
+#include <string>
+#include <vector>
+
+namespace converter {
+
+class Conversion
+{
+public:
+    Conversion(std::string responseFile, std::string epsPath, std::string pdfPath);
+
+    // Throws ConversionFailure; ends the process by the signal received when stopped.
+    void run();
+
+private:
+    std::vector<Part> plan(int input, std::uint64_t size) const;
+    void check(const std::vector<Part> &parts, const GhostscriptResult &result) const;
+
+    std::string m_responseFile;
+    std::string m_epsPath;
+    std::string m_pdfPath;
+};
+
+} // namespace converter

@@ -1,0 +1,24 @@
+#pragma once
+
+// The binary header of a DOS EPS file (C5 D0 D3 C6, then offsets and lengths of its PostScript
+// section and of its Windows metafile and TIFF previews, little-endian).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace converter {
+
+struct DosEpsSections
+{
+    std::uint64_t postScriptOffset = 0; // from the start of the input
+    std::uint64_t postScriptLength = 0;
+    std::uint64_t fileEnd = 0; // where the DOS file, previews included, ends in the input
+};
+
+// Reads a header at offset when one is there, its sections bounded by limit. Throws
+// ConversionFailure, naming `what`, when the header is cut short or points outside.
+std::optional<DosEpsSections> readDosEpsHeader(int fd, std::uint64_t offset, std::uint64_t limit,
+                                               const std::string &what);
+
+} // namespace converter
