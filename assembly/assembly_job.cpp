@@ -67,7 +67,7 @@ JobReport AssemblyJob::assemble()
     {
         TemporaryOutput temporary(report.epsPath);
         const OutputFile output{temporary.fd(), report.epsPath, temporary.identity()};
-        FileCopier copier;
+        FileCopier copier([this] { return m_window.stopRequested(); });
         std::uint64_t total = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
             stopIfRequested();

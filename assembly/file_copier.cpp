@@ -1,6 +1,7 @@
 #include "assembly/file_copier.h"
 
 #include "assembly/io_error.h"
+#include "assembly/job_error.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -9,8 +10,9 @@ namespace assembly {
 
 namespace {
 
-// Large enough that a 5 MB source takes one call; the kernel splits it as it likes.
-constexpr std::size_t kernelChunk = std::size_t{1} << 30;
+// Large enough that a 5 MB source takes one call, small enough that a stop request waits for no
+// more than a moment; the kernel splits it as it likes.
+constexpr std::size_t kernelChunk = std::size_t{64} << 20;
 
 bool writeSideError(int error)
 {
@@ -19,7 +21,15 @@ bool writeSideError(int error)
 
 } // namespace
 
-FileCopier::FileCopier() : m_buffer(new char[bufferSize]) {}
+FileCopier::FileCopier(std::function<bool()> stopRequested)
+    : m_stopRequested(std::move(stopRequested)), m_buffer(new char[bufferSize])
+{}
+
+void FileCopier::stopIfRequested() const
+{
+    if (m_stopRequested && m_stopRequested())
+        throw JobInterrupted();
+}
 
 std::uint64_t FileCopier::append(int source, int output, const std::string &sourcePath,
                                  const std::string &outputPath, std::uint64_t expectedSize)
@@ -41,6 +51,7 @@ std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::st
     // Stopping at the expected size spares the call that would return 0; the read that follows
     // still finds out whether the source grew, and reads sources whose size says nothing.
     while (copied < expectedSize) {
+        stopIfRequested();
         const ssize_t moved = ::copy_file_range(source, nullptr, output, nullptr, kernelChunk, 0);
         if (moved > 0) {
             copied += static_cast<std::uint64_t>(moved);
@@ -68,6 +79,7 @@ std::uint64_t FileCopier::appendWithBuffer(int source, int output, const std::st
 {
     std::uint64_t copied = 0;
     for (;;) {
+        stopIfRequested();
         const ssize_t got = ::read(source, m_buffer.get(), bufferSize);
         if (got == 0)
             return copied;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,9 @@ class FileCopier
 public:
     static constexpr std::size_t bufferSize = 256 * 1024;
 
-    FileCopier();
+    // stopRequested is asked between blocks, so that even one huge source can be given up at
+    // once (the copy then throws JobInterrupted).
+    explicit FileCopier(std::function<bool()> stopRequested = {});
 
     // Copies everything from source's current position to its end onto output; returns the
     // number of bytes copied. A short write goes on with the rest; only an error the system
@@ -31,7 +34,9 @@ private:
     std::uint64_t appendWithBuffer(int source, int output, const std::string &sourcePath,
                                    const std::string &outputPath);
     void writeAll(int output, const char *data, std::size_t size, const std::string &outputPath);
+    void stopIfRequested() const;
 
+    std::function<bool()> m_stopRequested;
     std::unique_ptr<char[]> m_buffer;
     bool m_kernelCopy = true;
 };

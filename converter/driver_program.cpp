@@ -15,6 +15,17 @@ namespace {
 // cannot read, alter or undo. showpage, copypage and setpagedevice are disarmed for an EPS, which
 // gets exactly the page its box describes.
 const char *const prolog = R"PS(%!PS
+% The base fonts are loaded once, before the first part: each part's save, taken at the outermost
+% level, would otherwise drop and reload from disk every font it uses.
+[ /Times-Roman /Times-Bold /Times-Italic /Times-BoldItalic /Helvetica /Helvetica-Bold
+  /Helvetica-Oblique /Helvetica-BoldOblique /Helvetica-Narrow /Helvetica-Narrow-Bold
+  /Helvetica-Narrow-Oblique /Helvetica-Narrow-BoldOblique /Courier /Courier-Bold
+  /Courier-Oblique /Courier-BoldOblique /Symbol /ZapfDingbats /ZapfChancery-MediumItalic
+  /AvantGarde-Book /AvantGarde-BookOblique /AvantGarde-Demi /AvantGarde-DemiOblique
+  /Bookman-Light /Bookman-LightItalic /Bookman-Demi /Bookman-DemiItalic
+  /NewCenturySchlbk-Roman /NewCenturySchlbk-Italic /NewCenturySchlbk-Bold
+  /NewCenturySchlbk-BoldItalic /Palatino-Roman /Palatino-Italic /Palatino-Bold
+  /Palatino-BoldItalic ] { { findfont pop } stopped { pop } if } forall
 /BrakwenDriver 16 dict def
 BrakwenDriver begin
   /input (/dev/fd/3) def

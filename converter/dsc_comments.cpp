@@ -174,13 +174,16 @@ std::optional<long> parsePageCount(std::string_view value)
 
 PieceFacts readPartFacts(int fd, std::uint64_t begin, std::uint64_t end)
 {
-    // The header comments run to the first line that is no comment; they usually say it all.
+    // The header comments run to %%EndComments or the first line that is no structuring comment
+    // ("%%" or "%!"); they usually say it all.
     bool startsWithHeader = false;
     {
         LineReader reader(fd, begin, end);
         FactsCollector header;
         LineReader::Line line;
-        while (reader.next(line, true) && startsWith(line.prefix, "%")) {
+        while (reader.next(line, true) &&
+               (startsWith(line.prefix, "%%") || startsWith(line.prefix, "%!")) &&
+               !startsWith(line.prefix, "%%EndComments")) {
             std::string_view value;
             const Comment comment = classifyLine(line.prefix, value);
             if (line.offset == begin)

@@ -11,14 +11,34 @@ namespace {
 
 constexpr std::size_t bufferSize = std::size_t{1} << 20;
 
+// The bytes that end a line, looked up rather than compared: the scan runs over every byte.
+struct LineEnds
+{
+    bool table[256] = {};
+    constexpr LineEnds()
+    {
+        table[static_cast<unsigned char>('\n')] = true;
+        table[static_cast<unsigned char>('\r')] = true;
+        table[4] = true;
+    }
+};
+constexpr LineEnds lineEnds;
+
 bool endsLine(char c)
 {
-    return c == '\n' || c == '\r' || c == '\004';
+    return lineEnds.table[static_cast<unsigned char>(c)];
 }
 
 bool mayStartComment(char c)
 {
     return c == '%' || static_cast<unsigned char>(c) == 0xC5;
+}
+
+// Structuring comments start "%%" or "%!"; a line of plain comment ("% ...") is skipped as soon
+// as its second byte says so.
+bool plainComment(const std::string &prefix)
+{
+    return prefix.size() >= 2 && prefix[0] == '%' && prefix[1] != '%' && prefix[1] != '!';
 }
 
 } // namespace
@@ -74,15 +94,20 @@ bool LineReader::next(Line &line, bool allLines)
         m_prefix.clear();
         for (;;) {
             std::size_t i = m_start;
-            while (i < m_length && !endsLine(data[i]) && m_prefix.size() < prefixLimit)
+            while (i < m_length && !endsLine(data[i]) && m_prefix.size() < prefixLimit) {
                 m_prefix.push_back(data[i++]);
+                if (m_prefix.size() == 2 && !allLines && plainComment(m_prefix))
+                    break;
+            }
             m_start = i;
-            if (i < m_length || m_prefix.size() >= prefixLimit)
+            if (i < m_length || m_prefix.size() >= prefixLimit || plainComment(m_prefix))
                 break;
             if (!fill())
                 break;
             data = m_buffer.get();
         }
+        if (!allLines && plainComment(m_prefix))
+            continue;
         line.offset = offset;
         line.prefix = m_prefix;
         return true;

@@ -27,8 +27,14 @@ void StopSignals::install()
     sigemptyset(&action.sa_mask);
     // Interrupted system calls resume: the job notices the request at its next step.
     action.sa_flags = SA_RESTART;
-    for (int number : {SIGINT, SIGTERM, SIGHUP})
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal ignored from the start stays ignored: nohup, or a script's background job
+        // that the terminal's Ctrl+C must not reach.
+        struct sigaction current = {};
+        if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
         ::sigaction(number, &action, nullptr);
+    }
 }
 
 int StopSignals::received()

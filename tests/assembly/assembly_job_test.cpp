@@ -287,6 +287,49 @@ TEST(AssemblyJob, TheResultItselfIsRefusedAsASourceBeforeAnythingIsTouched)
     }
 }
 
+TEST(AssemblyJob, TheOutputReachedThroughProcIsRefusedInsteadOfReadWhileWritten)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    // The output takes the lowest free descriptor; a link through /proc/self/fd leads to it.
+    const int next = ::dup(0);
+    ASSERT_GE(next, 0);
+    ::close(next);
+    ASSERT_EQ(
+        ::symlink(("/proc/self/fd/" + std::to_string(next)).c_str(), dir.file("loop.eps").c_str()),
+        0);
+    RecordingWindow window;
+    try {
+        runJob(inputsFor(dir, {"a.eps", "loop.eps"}), window);
+        ADD_FAILURE() << "the job's own output was accepted as a source";
+    } catch (const assembly::JobError &error) {
+        EXPECT_NE(std::string(error.what()).find("« loop.eps » est le fichier résultat"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "loop.eps"}));
+}
+
+TEST(AssemblyJob, ThePdfResultIsRefusedAsASourceWhenConverting)
+{
+    TempDir dir;
+    writeFile(dir.file("final.pdf"), "older PDF");
+    writeFile(dir.file("a.eps"), "A");
+    ASSERT_EQ(::symlink("final.pdf", dir.file("pdf.eps").c_str()), 0);
+    for (const char *alias : {"final.pdf", "pdf.eps"}) {
+        JobInputs inputs = inputsFor(dir, {"a.eps", alias});
+        inputs.convertToPdf = true;
+        RecordingWindow window;
+        EXPECT_THROW(runJob(inputs, window), assembly::JobError) << alias;
+        EXPECT_EQ(readFile(dir.file("final.pdf")), "older PDF");
+        EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.pdf", "pdf.eps"}));
+    }
+    // Without the conversion the PDF is a file like any other.
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps", "final.pdf"}), window);
+    EXPECT_EQ(readFile(dir.file("final.eps")), "Aolder PDF");
+}
+
 namespace {
 
 // Stands in for a writer on a FIFO that comes late: after a second, if anything still holds the

@@ -214,3 +214,29 @@ TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
     EXPECT_EQ(readOnly.exitStatus, 0) << readOnly.err;
     EXPECT_EQ(readFile(dir.file("final.eps")), "readable, not writable");
 }
+
+TEST_P(FaultInjection, WritesThatStoreNothingOrAResultOfTheWrongSizeFailTheJob)
+{
+    // A write that stores nothing without an error would otherwise be retried for ever.
+    Sources stalled;
+    const ProgramRun zero = stalled.assemble(withCopyPath({"BRAKWEN_FAULT_ZERO_WRITES=1"}));
+    EXPECT_EQ(zero.exitStatus, 1);
+    EXPECT_EQ(zero.err, "Erreur E/S 112.\n");
+    stalled.expectUntouched();
+
+    // The result must hold exactly the bytes read, not a byte more or less.
+    Sources drifting;
+    const ProgramRun drift = drifting.assemble(withCopyPath({"BRAKWEN_FAULT_SIZE_DRIFT=7"}));
+    EXPECT_EQ(drift.exitStatus, 1);
+    EXPECT_EQ(drift.err, "Erreur E/S 1117.\n");
+    drifting.expectUntouched();
+}
+
+TEST_P(FaultInjection, AnInterruptedFlushIsRetriedNotTakenForAFailure)
+{
+    Sources sources;
+    const ProgramRun run = sources.assemble(withCopyPath({"BRAKWEN_FAULT_FSYNC_EINTR=1"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c);
+    EXPECT_EQ(listNames(sources.dir.path()), Names{"final.eps"});
+}

@@ -9,6 +9,9 @@
 //   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
 //                               cannot make unnamed files
 //   BRAKWEN_FAULT_LINKAT_ERRNO=E  linkat fails with errno E, as in a sandbox
+//   BRAKWEN_FAULT_ZERO_WRITES=1   every write or copy to it stores nothing and reports no error
+//   BRAKWEN_FAULT_SIZE_DRIFT=N    fstat reports it N bytes longer than it is
+//   BRAKWEN_FAULT_FSYNC_EINTR=1   the process's first fsync is interrupted by a signal (EINTR)
 // and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -120,7 +124,42 @@ long long allowance(size_t count)
     return allowed;
 }
 
+using Stat = int (*)(int, struct stat *);
+
+int driftedStat(Stat real, int fd, struct stat *status)
+{
+    const int result = real(fd, status);
+    if (result == 0 && isTemporaryOutput(fd))
+        status->st_size += setting("BRAKWEN_FAULT_SIZE_DRIFT", 0);
+    return result;
+}
+
 } // namespace
+
+extern "C" int fstat(int fd, struct stat *status)
+{
+    static const auto real = reinterpret_cast<Stat>(dlsym(RTLD_NEXT, "fstat"));
+    return driftedStat(real, fd, status);
+}
+
+extern "C" int fstat64(int fd, struct stat64 *status)
+{
+    static const auto real = reinterpret_cast<Stat>(dlsym(RTLD_NEXT, "fstat64"));
+    return driftedStat(real, fd, reinterpret_cast<struct stat *>(status));
+}
+
+extern "C" int fsync(int fd)
+{
+    using Sync = int (*)(int);
+    static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    static bool interrupted = false;
+    if (!interrupted && setting("BRAKWEN_FAULT_FSYNC_EINTR", 0) != 0) {
+        interrupted = true;
+        errno = EINTR;
+        return -1;
+    }
+    return real(fd);
+}
 
 extern "C" int open(const char *path, int flags, ...)
 {
@@ -157,6 +196,8 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
     static const auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
     if (count == 0 || !isTemporaryOutput(fd))
         return real(fd, buffer, count);
+    if (setting("BRAKWEN_FAULT_ZERO_WRITES", 0) != 0)
+        return 0;
     const long long allowed = allowance(count);
     if (allowed < 0)
         return -1;
@@ -178,6 +219,8 @@ extern "C" ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *
         errno = ENOSYS;
         return -1;
     }
+    if (setting("BRAKWEN_FAULT_ZERO_WRITES", 0) != 0)
+        return 0;
     const long long allowed = allowance(count);
     if (allowed < 0)
         return -1;

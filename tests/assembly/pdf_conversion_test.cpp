@@ -198,3 +198,73 @@ TEST(PdfConversion, SourceChangedSinceItWasReadIsKept)
     EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "final.pdf"}));
     EXPECT_EQ(readFile(job.dir.file("a.eps")), "%!PS-A\nlate");
 }
+
+TEST(PdfConversion, ASourceRewrittenInPlaceWithItsTimeSetBackIsKept)
+{
+    // Same size, modification time restored: only the change time tells.
+    Converter converter(std::string(putMadePdf) +
+                        "a=\"$(dirname \"$1\")/a.eps\"; touch -r \"$a\" \"$a.time\"\n"
+                        "printf Z | dd of=\"$a\" bs=1 count=1 conv=notrunc 2>/dev/null\n"
+                        "touch -r \"$a.time\" \"$a\"; rm \"$a.time\"");
+    Job job(true);
+    const JobReport report = job.run(converter);
+    EXPECT_TRUE(report.converted);
+    EXPECT_EQ(report.sourcesKept, 1);
+    EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "final.pdf"}));
+}
+
+TEST(PdfConversion, AnEpsReplacedDuringTheConversionIsNotConvertedForThisJob)
+{
+    // Another job with the same name puts its own EPS in place while this one converts.
+    Converter converter("printf 'other job' > \"$1.other\"; mv \"$1.other\" \"$1\"\n" +
+                        std::string(putMadePdf));
+    Job job(true);
+    const JobReport report = job.run(converter);
+    EXPECT_FALSE(report.converted);
+    EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
+    // Every source stays, and so does the other job's EPS.
+    EXPECT_EQ(readFile(job.dir.file("final.eps")), "other job");
+    EXPECT_EQ(readFile(job.dir.file("a.eps")), "%!PS-A\n");
+    EXPECT_EQ(readFile(job.dir.file("b.eps")), "%!PS-B\n");
+}
+
+TEST(PdfConversion, APdfThatIsCutShortOrMissesPagesIsRemovedAndFails)
+{
+    const std::string whole = minimalPdf(2);
+    struct Case
+    {
+        std::string made;
+        std::string report; // what the converter says it made, if anything
+    };
+    const Case cases[] = {
+        {whole.substr(0, whole.size() - 40), ""}, // a full disk: exit status 0, no end
+        {minimalPdf(1), ""},                      // fewer pages than sources
+        {whole, "pages 3\n"},                     // fewer pages than the converter made
+    };
+    for (const Case &broken : cases) {
+        std::string body = putMadePdf;
+        if (!broken.report.empty())
+            body += "printf '" + broken.report.substr(0, broken.report.size() - 1) +
+                    "\\n' >&\"$BRAKWEN_REPORT_FD\"\n";
+        Converter converter(body);
+        writeFile(converter.directory() + "made.pdf", broken.made);
+        Job job(true);
+        const JobReport report = job.run(converter);
+        EXPECT_FALSE(report.converted) << report.conversionFailure;
+        EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
+        EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "b.eps", "final.eps"}));
+    }
+}
+
+TEST(PdfConversion, TheConverterIsToldWhereEachSourceStartsAndReportsItsPages)
+{
+    // The manifest, then a report of exactly the pages made.
+    Converter converter("cat <&\"$BRAKWEN_PARTS_FD\" > \"$(dirname \"$0\")/parts.txt\"\n"
+                        "printf 'pages 2\\n' >&\"$BRAKWEN_REPORT_FD\"\n" +
+                        std::string(putMadePdf));
+    Job job(false);
+    job.inputs.selectedFiles = {"b.eps", "a.eps"};
+    EXPECT_TRUE(job.run(converter).converted);
+    EXPECT_EQ(readFile(converter.directory() + "parts.txt"),
+              "brakwen-parts 1\n7 5 b.eps\n7 5 a.eps\n");
+}

@@ -28,11 +28,14 @@ check "without Ghostscript the conversion fails" \
     not env PATH=/nonexistent /bin/sh "$tool_dir/ps2pdf.bat" "$work/a.eps" "$work/a.pdf" 2>"$scratch/err"
 check "saying that Ghostscript is missing" err_has "Ghostscript (gs)"
 
-# The PDF cannot be written whole (a file size limit stands in for a full disk).
+# The PDF cannot be written whole: a file size limit on Ghostscript stands in for a full disk.
 for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do cat "$work/a.eps"; done >"$scratch/many.eps"
-mkdir "$scratch/full"
+mkdir "$scratch/full" "$scratch/limited"
+printf '#!/bin/sh\nexec prlimit --fsize=4096 "%s" "$@"\n' "$(command -v gs)" >"$scratch/limited/gs"
+chmod 755 "$scratch/limited/gs"
 check "a PDF that cannot be written whole fails the conversion" \
-    not prlimit --fsize=4096 /bin/sh "$tool_dir/ps2pdf.bat" "$scratch/many.eps" "$scratch/full/many.pdf" 2>"$scratch/err"
+    not env PATH="$scratch/limited:$PATH" /bin/sh "$tool_dir/ps2pdf.bat" "$scratch/many.eps" \
+    "$scratch/full/many.pdf" 2>"$scratch/err"
 check "Ghostscript being what failed" err_has "Ghostscript a échoué"
 check "and leaves nothing in the folder" only_files "$scratch/full"
 

@@ -5,7 +5,7 @@ LC_ALL=C
 export LC_ALL
 
 tool_dir=${1:?tool folder expected}
-for tool in gs pdfinfo pdftotext pdftoppm; do
+for tool in gs qpdf pdfinfo pdftotext pdftoppm; do
     command -v "$tool" >/dev/null || {
         echo "$tool is missing: run scripts/setup-debian.sh" >&2
         exit 1

@@ -124,4 +124,12 @@ check "a file that is only a DOS header is refused" not to_pdf "$work/dos-only.e
 check "saying that its PostScript section is empty" err_has "partie PostScript vide"
 check "and no PDF" test ! -e "$work/dos-only.pdf"
 
+# 256 MB without a single line end: the converter reads it with a fixed buffer, and Ghostscript
+# takes NUL bytes for blanks.
+head -c 268435456 /dev/zero >"$scratch/nul.eps"
+check "a file without line ends converts" \
+    /usr/bin/time -f %M -o "$scratch/peak" /bin/sh "$tool_dir/ps2pdf.bat" "$scratch/nul.eps" "$scratch/nul.pdf"
+check "in flat memory (under 100 MB at its peak)" test "$(cat "$scratch/peak")" -lt 100000
+rm -f "$scratch/nul.eps"
+
 finish

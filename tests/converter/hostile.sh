@@ -1,0 +1,63 @@
+#!/bin/sh
+# Hostile documents between two ordinary files. Whatever one file does (stop, quit, an error,
+# reading the input, global definitions, page set-up) reaches no other file's page, and nothing
+# it does reaches outside its own job: the files beside it, the temporary folder, the converter.
+# A file that ends Ghostscript or fails fails the whole conversion, which then writes nothing.
+. "$(dirname "$0")/lib.sh"
+hostile=$(dirname "$0")/hostile
+
+# The converter runs from a copy, with its own temporary folder, so that what a document might
+# do to either shows.
+mkdir "$scratch/tool" "$scratch/tmp"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tool/"
+tool_sum=$(cat "$scratch/tool/ps2pdf.bat" "$scratch/tool/pdfwrite.rsp" | cksum)
+printf 'SECRETLINE\n' >"$scratch/tmp/secret"
+TMPDIR=$scratch/tmp
+export TMPDIR
+
+eps "$work/a.eps" 0 0 200 100 AAA
+eps "$work/b.eps" 0 0 100 300 BBB
+
+# between NAME: joins a.eps, the hostile file NAME (its placeholders filled in) and b.eps, and
+# converts them; the PDF is $work/NAME.pdf.
+between()
+{
+    sed -e "s|@SECRET@|$scratch/tmp/secret|g" -e "s|@VICTIM@|$scratch/tmp/victim|g" \
+        -e "s|@TOOL@|$scratch/tool|g" "$hostile/$1.eps" >"$scratch/$1.eps"
+    cat "$work/a.eps" "$scratch/$1.eps" "$work/b.eps" >"$scratch/$1.joined"
+    /bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/$1.joined" "$work/$1.pdf" 2>"$scratch/err"
+}
+
+# Nothing outside the job changed, and the temporary folder holds only what was put there.
+untouched()
+{
+    [ "$(cat "$scratch/tool/ps2pdf.bat" "$scratch/tool/pdfwrite.rsp" | cksum)" = "$tool_sum" ] &&
+        only_files "$scratch/tool" ps2pdf.bat pdfwrite.rsp brakwen-ps2pdf &&
+        only_files "$scratch/tmp" secret && [ "$(cat "$scratch/tmp/secret")" = SECRETLINE ]
+}
+
+for name in stop quit read-input globaldict global-font page-device; do
+    check "$name: the conversion succeeds" between "$name"
+    check "$name: one page per file, at each file's size" \
+        has_sizes "$work/$name.pdf" "200x100 100x100 100x300"
+    check "$name: the file before is whole" text_is "$work/$name.pdf" 1 AAA
+    check "$name: the file after is whole" text_is "$work/$name.pdf" 3 BBB
+    check "$name: and drawn in its place" corners_marked "$work/$name.pdf" 3 100 300
+    check "$name: nothing outside the job changed" untouched
+done
+
+for name in error system-quit dot-quit; do
+    check "$name: the conversion fails" not between "$name"
+    check "$name: naming the file" err_has "fichier 2"
+    check "$name: and writes no PDF" test ! -e "$work/$name.pdf"
+    check "$name: nothing is left behind" untouched
+done
+check "an error names the command that failed" not between error
+check "by its name" err_has "nosuchoperator"
+
+check "a document reaching outside its job still converts" between read-outside
+check "but shows nothing of the files it tried to read" text_is "$work/read-outside.pdf" 2 ""
+check "what it tried to write, delete or rename is as it was" between write-outside
+check "and no command ran" untouched
+
+finish

@@ -1,0 +1,166 @@
+#!/bin/sh
+# The conversion as the job runs it, through brakwen-cli and the real Ghostscript: the job tells
+# the converter where each file starts, so content never moves a page boundary; sources go only
+# when the PDF is whole; a stopped or killed run leaves nothing but what was there and the new
+# EPS. Arguments: the tool folder, brakwen-cli, the fault-injection shim.
+. "$(dirname "$0")/lib.sh"
+cli=${2:?brakwen-cli expected}
+shim=${3:?fault shim expected}
+# A private temporary folder, to see that nothing stays in it.
+mkdir "$scratch/tmp"
+TMPDIR=$scratch/tmp
+export TMPDIR
+
+# convert FOLDER FILE...: brakwen-cli --pdf --delete-sources on FILE... of FOLDER.
+convert()
+{
+    folder=$1
+    shift
+    "$cli" --pdf --delete-sources "$folder" "$@" 2>"$scratch/err"
+}
+
+# Files that guessing from the content used to cut wrongly: a plain "%!PS" document, a header
+# line inside a string, and one after a carriage return in the middle of other data.
+mkdir "$work/bounds"
+eps "$work/bounds/one.eps" 0 0 200 100 ONE
+printf '%s\n' '%!PS' '/Helvetica findfont 10 scalefont setfont 72 72 moveto (PLAIN) show showpage' \
+    >"$work/bounds/plain.eps"
+eps "$work/bounds/string.eps" 0 0 150 150 STRING body='(
+%!PS-Adobe-3.0 EPSF-3.0 inside a string) pop'
+eps "$work/bounds/cr.eps" 0 0 120 120 CR body="($(printf 'abc\r%%!PS-Adobe-3.0 after a carriage return')) pop"
+check "files whose content looks like several files convert" \
+    convert "$work/bounds" one.eps plain.eps string.eps cr.eps
+check "one page each, in order" has_sizes "$work/bounds/final.pdf" "200x100 $(sizes "$work/bounds/final.pdf" | sed -n 2p) 150x150 120x120"
+check "the plain document has a page of its own" text_is "$work/bounds/final.pdf" 2 PLAIN
+check "the string's header starts no page" text_is "$work/bounds/final.pdf" 3 STRING
+check "nor the carriage return's" text_is "$work/bounds/final.pdf" 4 CR
+check "the sources are gone, the PDF stays" only_files "$work/bounds" final.pdf
+
+# A DOS EPS whose header claims more bytes than its file has would swallow the next file.
+mkdir "$work/dos"
+eps "$work/dos/next.eps" 0 0 100 100 NEXT
+eps "$scratch/ps" 0 0 50 50 DOS
+{
+    printf '\305\320\323\306\036\000\000\000'
+    printf '\377\377\000\000' # a PostScript length far past the file's end
+    printf '\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\377\377'
+    cat "$scratch/ps"
+} >"$work/dos/dos.eps"
+check "a DOS header reaching into the next file fails the conversion" \
+    not convert "$work/dos" dos.eps next.eps
+check "saying which file" err_has "« dos.eps »"
+check "and keeps every source and the EPS" only_files "$work/dos" dos.eps next.eps final.eps
+
+# A full disk while Ghostscript writes the PDF: Ghostscript 10 reports the write error on closing
+# and still exits with status 0. A stand-in cuts the real Ghostscript's PDF short and does that.
+mkdir "$work/full" "$scratch/fullbin"
+cat >"$scratch/fullbin/gs" <<SCRIPT
+#!/bin/sh
+"$(command -v gs)" "\$@" >"$scratch/whole.pdf" || exit
+head -c \$((\$(wc -c <"$scratch/whole.pdf") / 2)) "$scratch/whole.pdf"
+rm -f "$scratch/whole.pdf"
+SCRIPT
+chmod 755 "$scratch/fullbin/gs"
+for n in 1 2 3 4 5 6; do eps "$work/full/f$n.eps" 0 0 300 300 "FULL$n"; done
+printf 'older PDF\n' >"$work/full/final.pdf"
+check "a PDF cut short by a full disk fails the job" \
+    not env PATH="$scratch/fullbin:$PATH" "$cli" --pdf --delete-sources "$work/full" \
+    f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps 2>"$scratch/err"
+check "with the conversion's message" err_has "Echec de la conversion."
+check "keeping the sources, the EPS and the older PDF" \
+    only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.eps final.pdf
+check "the older PDF as it was" test "$(cat "$work/full/final.pdf")" = "older PDF"
+
+# Stopped while Ghostscript runs a file that never ends: the converter and Ghostscript go,
+# every temporary file with them; the sources and the older PDF stay.
+printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 10 10' '{ } loop' >"$scratch/loop.eps"
+
+# running: some process still runs with this test's temporary folder on its command line.
+running()
+{
+    pgrep -f "$scratch/tmp" >/dev/null 2>&1
+}
+
+# settled: within five seconds, nothing of the run is left: no process, no temporary file.
+settled()
+{
+    for _ in $(seq 50); do
+        if ! running && only_files "$scratch/tmp" 2>/dev/null &&
+            [ -z "$(find "$1" -name '.ps2pdf-*' -o -name '.brakwen-*')" ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    only_files "$scratch/tmp"
+    return 1
+}
+
+# started: Ghostscript runs, within ten seconds.
+started()
+{
+    for _ in $(seq 100); do
+        running && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+for signal in TERM:15 INT:2 HUP:1; do
+    number=${signal#*:}
+    signal=${signal%:*}
+    folder=$work/stop-$signal
+    mkdir "$folder"
+    eps "$folder/a.eps" 0 0 100 100 A
+    cp "$scratch/loop.eps" "$folder/loop.eps"
+    printf 'older PDF\n' >"$folder/final.pdf"
+    # A script's background job ignores SIGINT, as brakwen-cli then does: undo that here.
+    env --default-signal=INT "$cli" --pdf --delete-sources "$folder" a.eps loop.eps 2>"$scratch/err" &
+    job=$!
+    check "SIG$signal: the conversion is under way" started
+    kill -s "$signal" "$job"
+    wait "$job"
+    status=$?
+    check "SIG$signal: brakwen-cli ends by that signal" \
+        test "$status" -eq $((128 + number))
+    check "SIG$signal: the converter and Ghostscript are gone, and their files" settled "$folder"
+    check "SIG$signal: the sources and the older PDF stay" \
+        only_files "$folder" a.eps loop.eps final.eps final.pdf
+    check "SIG$signal: the older PDF as it was" test "$(cat "$folder/final.pdf")" = "older PDF"
+done
+
+# Killed outright, with its whole process group: the converter and Ghostscript do not outlive it
+# and a watcher removes what they made.
+folder=$work/killed
+mkdir "$folder"
+cp "$scratch/loop.eps" "$folder/loop.eps"
+setsid "$cli" --pdf "$folder" loop.eps 2>/dev/null &
+leader=$!
+check "kill -9: the conversion is under way" started
+kill -s KILL -- "-$leader" 2>/dev/null || kill -s KILL "$leader"
+wait "$leader" 2>/dev/null
+check "kill -9: nothing of the run stays" settled "$folder"
+check "kill -9: the source stays" only_files "$folder" loop.eps final.eps
+
+# Stopped while copying, where the file system cannot make unnamed files: the hidden temporary
+# result goes too.
+folder=$work/copying
+mkdir "$folder"
+head -c 3000000 /dev/zero >"$folder/big.eps"
+printf 'older EPS\n' >"$folder/final.eps"
+env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_TMPFILE=1 BRAKWEN_FAULT_CHUNK=1 "$cli" "$folder" big.eps 2>/dev/null &
+job=$!
+for _ in $(seq 100); do
+    [ -n "$(find "$folder" -name '.brakwen-*')" ] && break
+    sleep 0.05
+done
+check "while copying: the hidden temporary result is being written" \
+    test -n "$(find "$folder" -name '.brakwen-*')"
+kill -s TERM "$job"
+wait "$job"
+check "while copying: SIGTERM ends brakwen-cli" test "$?" -eq 143
+check "while copying: the temporary result is gone, the older result stays" \
+    only_files "$folder" big.eps final.eps
+check "while copying: the older result as it was" test "$(cat "$folder/final.eps")" = "older EPS"
+
+finish
