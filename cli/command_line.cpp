@@ -68,8 +68,10 @@ CommandLine parseCommandLine(int argc, char **argv)
                    "commence par « - » se donne après « -- »")
         ->required()
         ->type_name("");
-    app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion, "
-               "2 erreur d'utilisation.");
+    app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion,\n"
+               "2 erreur d'utilisation. Interrompu par SIGINT, SIGTERM ou SIGHUP, brakwen-cli\n"
+               "arrête le convertisseur, retire ses fichiers temporaires, garde les sources et\n"
+               "le résultat précédent, puis se termine par ce signal (code 128 + son numéro).");
 
     try {
         app.parse(argc, argv);

@@ -254,9 +254,15 @@ void Conversion::check(const std::vector<Part> &parts, const GhostscriptResult &
             throw ConversionFailure(what + " : aucune page" + nothingWritten);
         total += outcome.pages;
     }
-    if (!result.finished || result.outcomes.size() != parts.size() || total != result.totalPages)
+    if (!result.finished || result.outcomes.size() != parts.size())
         throw ConversionFailure("compte rendu de Ghostscript incohérent" +
                                 std::string(nothingWritten));
+    // An EPS is given exactly one page; more pages than the parts made means one of them showed
+    // pages itself, past the disarmed showpage, and they cannot be told apart.
+    if (total != result.totalPages)
+        throw ConversionFailure("un fichier EPS a produit des pages en dehors de la sienne (" +
+                                std::to_string(result.totalPages) + " pages pour " +
+                                std::to_string(total) + " attendues)" + nothingWritten);
 }
 
 } // namespace converter

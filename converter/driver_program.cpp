@@ -15,25 +15,14 @@ namespace {
 // cannot read, alter or undo. showpage, copypage and setpagedevice are disarmed for an EPS, which
 // gets exactly the page its box describes.
 const char *const prolog = R"PS(%!PS
-% The base fonts are loaded once, before the first part: each part's save, taken at the outermost
-% level, would otherwise drop and reload from disk every font it uses.
-[ /Times-Roman /Times-Bold /Times-Italic /Times-BoldItalic /Helvetica /Helvetica-Bold
-  /Helvetica-Oblique /Helvetica-BoldOblique /Helvetica-Narrow /Helvetica-Narrow-Bold
-  /Helvetica-Narrow-Oblique /Helvetica-Narrow-BoldOblique /Courier /Courier-Bold
-  /Courier-Oblique /Courier-BoldOblique /Symbol /ZapfDingbats /ZapfChancery-MediumItalic
-  /AvantGarde-Book /AvantGarde-BookOblique /AvantGarde-Demi /AvantGarde-DemiOblique
-  /Bookman-Light /Bookman-LightItalic /Bookman-Demi /Bookman-DemiItalic
-  /NewCenturySchlbk-Roman /NewCenturySchlbk-Italic /NewCenturySchlbk-Bold
-  /NewCenturySchlbk-BoldItalic /Palatino-Roman /Palatino-Italic /Palatino-Bold
-  /Palatino-BoldItalic ] { { findfont pop } stopped { pop } if } forall
 /BrakwenDriver 16 dict def
 BrakwenDriver begin
   /input (/dev/fd/3) def
   /log (%stderr) (w) file def
   /defaultSize currentpagedevice /PageSize get def
   /big false def
-  /before 0 def
   /total 0 def
+  /loaded 16 dict def
 end
 /brakwenWrite { % file any -- file
   dup type /nametype eq { dup length 200 gt { pop /? } if } if
@@ -54,8 +43,26 @@ end
   exch //brakwenWrite exec
   dup (\n) writestring flushfile
 } bind executeonly def
-/brakwenPages { % -- pages made since the part started
-  currentpagedevice /PageCount get //BrakwenDriver /before get sub
+/brakwenPageCount { % -- pages shown so far; builds a whole dictionary, so asked sparingly
+  currentpagedevice /PageCount get
+} bind executeonly def
+% Fonts loaded from disk during a part live in global VM, which the part's restore takes back: they
+% are loaded again at the outermost level, so that the parts after it find them there instead of
+% reading them from disk each time.
+/brakwenNewFonts { % -- names...: fonts now loaded that were not kept yet
+  //GlobalFontDirectory {
+    pop dup type /nametype eq { dup //BrakwenDriver /loaded get exch known { pop } if } { pop } ifelse
+  } forall
+} bind executeonly def
+/brakwenKeepFonts { % mark names... --
+  counttomark {
+    dup length 200 lt //BrakwenDriver /loaded get length 64 lt and {
+      dup /Font resourcestatus {
+        pop pop dup findfont pop //BrakwenDriver /loaded get exch true put
+      } { pop } ifelse
+    } { pop } ifelse
+  } repeat
+  pop
 } bind executeonly def
 /brakwenAfter { % leftovers... stopped save record --
   count 3 roll count 3 sub { pop } repeat
@@ -65,10 +72,16 @@ end
       //$error /errorname get //brakwenName exec //$error /command get //brakwenName exec
     } { /stop /- } ifelse
   } { /ok /- } ifelse
-  4 -1 roll restore
+  mark //brakwenNewFonts exec
+  counttomark 5 add -1 roll restore
+  //brakwenKeepFonts exec
+  % An EPS makes the one page shown here; a document its own, or this one if it showed none.
   3 -1 roll dup 0 get exch
-  length 3 gt { showpage } { //brakwenPages exec 0 eq { showpage } if } ifelse
-  3 1 roll //brakwenPages exec exch
+  length 3 gt { showpage 1 } {
+    //brakwenPageCount exec //BrakwenDriver /total get sub
+    dup 0 eq { pop showpage 1 } if
+  } ifelse
+  4 2 roll 3 -1 roll exch
   //BrakwenDriver /total 2 copy get 4 index add put
   //brakwenReport exec
 } bind executeonly def
@@ -87,7 +100,6 @@ end
     << /PageSize //BrakwenDriver /defaultSize get >> setpagedevice
     //BrakwenDriver /big false put
   } ifelse
-  //BrakwenDriver /before currentpagedevice /PageCount get put
   save
   userdict begin
     /quit { stop } def
@@ -106,7 +118,8 @@ end
 } bind executeonly def
 /brakwenRunAll { % parts --
   { //brakwenRun exec } forall
-  0 /end //BrakwenDriver /total get /- //brakwenReport exec
+  % The pages really shown: more than the parts account for means an EPS showed pages itself.
+  0 /end //brakwenPageCount exec /- //brakwenReport exec
 } bind executeonly def
 )PS";
 

@@ -52,8 +52,25 @@ for name in error system-quit dot-quit; do
     check "$name: and writes no PDF" test ! -e "$work/$name.pdf"
     check "$name: nothing is left behind" untouched
 done
+check "extra-pages: pages shown past the disarmed showpage fail the conversion" \
+    not between extra-pages
+check "extra-pages: saying so" err_has "pages en dehors"
+check "extra-pages: and writes no PDF" test ! -e "$work/extra-pages.pdf"
 check "an error names the command that failed" not between error
 check "by its name" err_has "nosuchoperator"
+
+# A global font under a real font's name: the file after it is drawn exactly as it is without
+# the hostile file before it.
+sed 's|/Helvetica findfont|/Times-Roman findfont|' "$work/b.eps" >"$scratch/times.eps"
+cat "$work/a.eps" "$hostile/font-names.eps" "$scratch/times.eps" >"$scratch/fonts.joined"
+cat "$work/a.eps" "$scratch/times.eps" >"$scratch/plain.joined"
+check "font-names: the conversion succeeds" \
+    /bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/fonts.joined" "$work/fonts.pdf" 2>"$scratch/err"
+/bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/plain.joined" "$scratch/plain.pdf" 2>"$scratch/err"
+pdftoppm -f 3 -l 3 -r 72 -gray "$work/fonts.pdf" "$scratch/after"
+pdftoppm -f 2 -l 2 -r 72 -gray "$scratch/plain.pdf" "$scratch/alone"
+check "font-names: the file after it keeps the real Times-Roman" \
+    cmp -s "$scratch/after-3.pgm" "$scratch/alone-2.pgm"
 
 check "a document reaching outside its job still converts" between read-outside
 check "but shows nothing of the files it tried to read" text_is "$work/read-outside.pdf" 2 ""
