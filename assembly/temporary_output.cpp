@@ -66,7 +66,8 @@ TemporaryOutput::TemporaryOutput(std::string resultPath) : m_resultPath(std::mov
     const std::string folder = parentFolder(m_resultPath);
     // Naming the file later goes through /proc; without it, it is named from the start.
     if (::access("/proc/self/fd", X_OK) == 0) {
-        const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        const int fd = posix::retryOnInterrupt(
+            [&] { return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
         if (fd >= 0) {
             m_fd = posix::UniqueFd(fd);
             return;
@@ -81,7 +82,9 @@ void TemporaryOutput::createNamed(const std::string &folder)
 {
     int fd = -1;
     m_temporaryPath = createUnderHiddenName(folder, m_resultPath, [&](const std::string &path) {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = posix::retryOnInterrupt([&] {
+            return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        });
         return fd >= 0;
     });
     m_fd = posix::UniqueFd(fd);

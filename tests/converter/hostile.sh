@@ -6,11 +6,11 @@
 . "$(dirname "$0")/lib.sh"
 hostile=$(dirname "$0")/hostile
 
-# The converter runs from a copy, with its own temporary folder, so that what a document might
-# do to either shows.
-mkdir "$scratch/tool" "$scratch/tmp"
-cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tool/"
-tool_sum=$(cat "$scratch/tool/ps2pdf.bat" "$scratch/tool/pdfwrite.rsp" | cksum)
+# The converter runs from a copy inside the temporary folder, where -dSAFER alone lets a document
+# write, so that what a document might do to either shows.
+mkdir "$scratch/tmp" "$scratch/tmp/tool"
+cp "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tmp/tool/"
+tool_sum=$(cat "$scratch/tmp/tool/ps2pdf.bat" "$scratch/tmp/tool/pdfwrite.rsp" | cksum)
 printf 'SECRETLINE\n' >"$scratch/tmp/secret"
 TMPDIR=$scratch/tmp
 export TMPDIR
@@ -23,17 +23,17 @@ eps "$work/b.eps" 0 0 100 300 BBB
 between()
 {
     sed -e "s|@SECRET@|$scratch/tmp/secret|g" -e "s|@VICTIM@|$scratch/tmp/victim|g" \
-        -e "s|@TOOL@|$scratch/tool|g" "$hostile/$1.eps" >"$scratch/$1.eps"
+        -e "s|@TOOL@|$scratch/tmp/tool|g" "$hostile/$1.eps" >"$scratch/$1.eps"
     cat "$work/a.eps" "$scratch/$1.eps" "$work/b.eps" >"$scratch/$1.joined"
-    /bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/$1.joined" "$work/$1.pdf" 2>"$scratch/err"
+    /bin/sh "$scratch/tmp/tool/ps2pdf.bat" "$scratch/$1.joined" "$work/$1.pdf" 2>"$scratch/err"
 }
 
 # Nothing outside the job changed, and the temporary folder holds only what was put there.
 untouched()
 {
-    [ "$(cat "$scratch/tool/ps2pdf.bat" "$scratch/tool/pdfwrite.rsp" | cksum)" = "$tool_sum" ] &&
-        only_files "$scratch/tool" ps2pdf.bat pdfwrite.rsp brakwen-ps2pdf &&
-        only_files "$scratch/tmp" secret && [ "$(cat "$scratch/tmp/secret")" = SECRETLINE ]
+    [ "$(cat "$scratch/tmp/tool/ps2pdf.bat" "$scratch/tmp/tool/pdfwrite.rsp" | cksum)" = "$tool_sum" ] &&
+        only_files "$scratch/tmp/tool" ps2pdf.bat pdfwrite.rsp brakwen-ps2pdf &&
+        only_files "$scratch/tmp" secret tool && [ "$(cat "$scratch/tmp/secret")" = SECRETLINE ]
 }
 
 for name in stop quit read-input globaldict global-font page-device; do
@@ -65,8 +65,8 @@ sed 's|/Helvetica findfont|/Times-Roman findfont|' "$work/b.eps" >"$scratch/time
 cat "$work/a.eps" "$hostile/font-names.eps" "$scratch/times.eps" >"$scratch/fonts.joined"
 cat "$work/a.eps" "$scratch/times.eps" >"$scratch/plain.joined"
 check "font-names: the conversion succeeds" \
-    /bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/fonts.joined" "$work/fonts.pdf" 2>"$scratch/err"
-/bin/sh "$scratch/tool/ps2pdf.bat" "$scratch/plain.joined" "$scratch/plain.pdf" 2>"$scratch/err"
+    /bin/sh "$scratch/tmp/tool/ps2pdf.bat" "$scratch/fonts.joined" "$work/fonts.pdf" 2>"$scratch/err"
+/bin/sh "$scratch/tmp/tool/ps2pdf.bat" "$scratch/plain.joined" "$scratch/plain.pdf" 2>"$scratch/err"
 pdftoppm -f 3 -l 3 -r 72 -gray "$work/fonts.pdf" "$scratch/after"
 pdftoppm -f 2 -l 2 -r 72 -gray "$scratch/plain.pdf" "$scratch/alone"
 check "font-names: the file after it keeps the real Times-Roman" \
