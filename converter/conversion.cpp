@@ -179,7 +179,8 @@ void Conversion::run()
         setup.responseFile = m_responseFile;
         setup.key = randomHex(32);
         setup.driverPath = setup.temporaryFolder + "/driver.ps";
-        writeFile(setup.driverPath, driverProgram(parts, setup.key));
+        writeFile(setup.driverPath,
+                  driverProgram(parts, setup.key, documentTitle(), "Brakwen " BRAKWEN_VERSION));
         PdfOutput output(m_pdfPath, guard);
         setup.input = input.get();
         setup.output = output.fd();
@@ -208,6 +209,17 @@ void Conversion::run()
         const std::string text = assembly::formatPageReport(result.totalPages);
         [[maybe_unused]] const ssize_t ignored = ::pwrite(report, text.data(), text.size(), 0);
     }
+}
+
+std::string Conversion::documentTitle() const
+{
+    // The PDF's name without ".pdf": the base name the user gave, or the whole name without one.
+    const auto slash = m_pdfPath.find_last_of('/');
+    const std::string name = slash == std::string::npos ? m_pdfPath : m_pdfPath.substr(slash + 1);
+    constexpr std::string_view extension = ".pdf";
+    if (name.size() > extension.size() && name.ends_with(extension))
+        return name.substr(0, name.size() - extension.size());
+    return name;
 }
 
 std::vector<Part> Conversion::plan(int input, std::uint64_t size) const

@@ -22,6 +22,7 @@ public:
 
 private:
     std::vector<Part> plan(int input, std::uint64_t size) const;
+    std::string documentTitle() const;
     void check(const std::vector<Part> &parts, const GhostscriptResult &result) const;
 
     std::string m_responseFile;

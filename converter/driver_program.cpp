@@ -1,5 +1,7 @@
 #include "converter/driver_program.h"
 
+#include "converter/pdf_text.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -64,6 +66,12 @@ end
   } repeat
   pop
 } bind executeonly def
+/brakwenOutline { % record -- : a bookmark to the part's first page, titled after its file
+  /pdfmark where {
+    pop [ /Title 2 index 3 get /Page //BrakwenDriver /total get 1 add /OUT pdfmark
+  } if
+  pop
+} bind executeonly def
 /brakwenAfter { % leftovers... stopped save record --
   count 3 roll count 3 sub { pop } repeat
   cleardictstack
@@ -76,23 +84,24 @@ end
   counttomark 5 add -1 roll restore
   //brakwenKeepFonts exec
   % An EPS makes the one page shown here; a document its own, or this one if it showed none.
-  3 -1 roll dup 0 get exch
-  length 3 gt { showpage 1 } {
+  3 -1 roll
+  dup 4 get /eps eq { showpage 1 } {
     //brakwenPageCount exec //BrakwenDriver /total get sub
     dup 0 eq { pop showpage 1 } if
   } ifelse
-  4 2 roll 3 -1 roll exch
+  1 index //brakwenOutline exec
+  exch 0 get 4 1 roll exch
   //BrakwenDriver /total 2 copy get 4 index add put
   //brakwenReport exec
 } bind executeonly def
-/brakwenRun { % record --
-  dup length 3 gt {
+/brakwenRun { % record: [number offset length title /eps width height x y] or [... /doc]
+  dup 4 get /eps eq {
     //BrakwenDriver /big get not {
       << /PageSize //BrakwenDriver /largest get >> setpagedevice
       //BrakwenDriver /big true put
     } if
     /pdfmark where {
-      pop dup 3 get 1 index 4 get
+      pop dup 5 get 1 index 6 get
       [ /MediaBox [ 0 0 6 index 6 index ] /PAGE pdfmark
       pop pop
     } if
@@ -103,12 +112,12 @@ end
   save
   userdict begin
     /quit { stop } def
-    1 index length 3 gt { /showpage { } def /copypage { } def /setpagedevice { pop } def } if
+    1 index 4 get /eps eq { /showpage { } def /copypage { } def /setpagedevice { pop } def } if
   end
-  1 index length 3 gt {
+  1 index 4 get /eps eq {
     0 setgray 0 setlinecap 1 setlinewidth 0 setlinejoin 10 setmiterlimit [] 0 setdash newpath
     false setstrokeadjust false setoverprint
-    1 index 5 get 2 index 6 get translate
+    1 index 7 get 2 index 8 get translate
   } if
   //BrakwenDriver /input get (r) file
   dup 3 index 1 get setfileposition
@@ -144,7 +153,8 @@ std::string reportPrefix(const std::string &key)
     return "\nbrakwen-" + key + " ";
 }
 
-std::string driverProgram(const std::vector<Part> &parts, const std::string &key)
+std::string driverProgram(const std::vector<Part> &parts, const std::string &key,
+                          const std::string &documentTitle, const std::string &creator)
 {
     std::string text = prolog;
     // PostScript string escapes: the prefix starts with a line end.
@@ -160,13 +170,21 @@ std::string driverProgram(const std::vector<Part> &parts, const std::string &key
             height = std::max(height, part.box.height());
         }
     }
-    text += "BrakwenDriver /largest [" + number(width) + " " + number(height) + "] put\n[\n";
+    text += "BrakwenDriver /largest [" + number(width) + " " + number(height) + "] put\n";
+    text += "/pdfmark where { pop [ /Title " + pdfTextHexString(documentTitle) + " /Creator " +
+            pdfTextHexString(creator) + " /DOCINFO pdfmark } if\n[\n";
+    std::size_t index = 0;
     for (const Part &part : parts) {
+        ++index;
+        const std::string title =
+            part.name.empty() ? "Partie " + std::to_string(index) : withoutExtension(part.name);
         text += "[" + std::to_string(part.number) + " " + std::to_string(part.offset) + " " +
-                std::to_string(part.length);
+                std::to_string(part.length) + " " + pdfTextHexString(title);
         if (part.kind == Part::Kind::Eps)
-            text += " " + number(part.box.width()) + " " + number(part.box.height()) + " " +
+            text += " /eps " + number(part.box.width()) + " " + number(part.box.height()) + " " +
                     number(-part.box.llx) + " " + number(-part.box.lly);
+        else
+            text += " /doc";
         text += "]\n";
     }
     text += "] readonly brakwenRunAll\n";

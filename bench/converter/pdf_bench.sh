@@ -5,7 +5,8 @@
 # Sets: 2,000 EPS of 4 KB, 200 of 40 KB and 200 of 5 MB, each drawing a box and a line of text.
 # The two commands alternate; the medians and their ratio are printed, and what the checks after
 # Ghostscript cost (qpdf reading the PDF, once in the converter and once in the job) as a share of
-# brakwen-cli's time.
+# brakwen-cli's time. For the 2,000 files, also what the bookmarks cost: the converter's own
+# Ghostscript run timed with and without them.
 set -eu
 LC_ALL=C
 export LC_ALL
@@ -77,8 +78,43 @@ run_set()
     rm -f "$folder/out.pdf"
 }
 
+# outline_cost FOLDER: Ghostscript on the converter's own program, as is and with the bookmark
+# procedure emptied, alternating.
+outline_cost()
+{
+    mkdir -p "$scratch/capture"
+    cat >"$scratch/capture/gs" <<SCRIPT
+#!/bin/sh
+for last; do :; done
+cp "\$last" "$scratch/driver.ps"
+cat <&3 >"$scratch/input.eps"
+exec "$(command -v gs)" "\$@"
+SCRIPT
+    chmod 755 "$scratch/capture/gs"
+    files=$(cd "$1" && ls f*.eps)
+    # shellcheck disable=SC2086
+    PATH="$scratch/capture:$PATH" "$cli" --pdf --name out "$1" $files >/dev/null 2>&1
+    rm -f "$1/out.pdf"
+    sed 's|^    pop \[ /Title 2 index 3 get .*/OUT pdfmark$|    pop|' "$scratch/driver.ps" >"$scratch/bare.ps"
+    : >"$scratch/with.times"
+    : >"$scratch/without.times"
+    for _ in $(seq "$rounds"); do
+        for kind in driver:with bare:without; do
+            seconds sh -c 'gs -q -dSAFER -dNOOUTERSAVE -dBATCH -dNOPAUSE @"$1" --permit-file-read=/dev/fd/3 \
+                -sstdout=%stderr -sOutputFile=/dev/null "$2" 3<"$3"' - "$tool_dir/pdfwrite.rsp" \
+                "$scratch/${kind%:*}.ps" "$scratch/input.eps" >>"$scratch/${kind#*:}.times"
+        done
+    done
+    with=$(median <"$scratch/with.times")
+    without=$(median <"$scratch/without.times")
+    awk -v w="$with" -v o="$without" 'BEGIN {
+        printf "2,000 bookmarks: Ghostscript %.3f s with them, %.3f s without: %.1f %% of the conversion\n",
+            w, o, 100 * (w - o) / w }'
+}
+
 make_set "$scratch/small" 2000 4096
 run_set "2,000 x 4 KB" "$scratch/small"
+outline_cost "$scratch/small"
 rm -rf "$scratch/small"
 make_set "$scratch/medium" 200 40960
 run_set "200 x 40 KB" "$scratch/medium"
