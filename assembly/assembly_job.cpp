@@ -2,11 +2,16 @@
 
 #include "assembly/file_copier.h"
 #include "assembly/file_system.h"
+#include "assembly/io_error.h"
 #include "assembly/job_error.h"
 #include "assembly/pdf_conversion.h"
 #include "assembly/source_file.h"
 #include "assembly/temporary_output.h"
+#include "posix/eintr.h"
+#include "posix/unique_fd.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unordered_set>
 #include <vector>
@@ -48,10 +53,13 @@ JobReport AssemblyJob::assemble()
     report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
     report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
     report.conversionAsked = m_inputs.convertToPdf;
-    refuseResultAsSource(report.epsPath, m_inputs.baseName + ".eps");
+    // A result under its own name is refused before anything is done; under another name (a
+    // link) when the source is opened, by the one fstat every source gets anyway.
+    std::vector<FileIdentity> results;
+    refuseResult(report.epsPath, m_inputs.baseName + ".eps", results);
     // The converter replaces the PDF: a source under that name would be lost with it.
     if (m_inputs.convertToPdf)
-        refuseResultAsSource(report.pdfPath, m_inputs.baseName + ".pdf");
+        refuseResult(report.pdfPath, m_inputs.baseName + ".pdf", results);
 
     const auto &files = m_inputs.selectedFiles;
     m_window.setProgressRange(0, static_cast<int>(files.size()));
@@ -66,19 +74,26 @@ JobReport AssemblyJob::assemble()
     FileIdentity eps;
     {
         TemporaryOutput temporary(report.epsPath);
-        const OutputFile output{temporary.fd(), report.epsPath, temporary.identity()};
-        FileCopier copier([this] { return m_window.stopRequested(); });
+        results.push_back(temporary.identity());
+        // Sources are opened by name in the folder, which is looked up once.
+        const posix::UniqueFd folder(posix::retryOnInterrupt(
+            [&] { return ::open(m_inputs.directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
+        if (!folder.valid())
+            throw EInOutError::fromErrno(errno, report.epsPath);
+        FileCopier copier(temporary.fd(), report.epsPath,
+                          [this] { return m_window.stopRequested(); });
         std::uint64_t total = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
             stopIfRequested();
             m_window.setProgressPosition(static_cast<int>(i + 1));
             const std::uint64_t copied =
-                appendSource(files[i], joinPath(m_inputs.directory, files[i]), copier, output,
-                             stamps.empty() ? nullptr : &stamps[i]);
+                appendSource(folder.get(), files[i], joinPath(m_inputs.directory, files[i]), copier,
+                             results, stamps.empty() ? nullptr : &stamps[i]);
             total += copied;
             if (m_inputs.convertToPdf)
                 parts.push_back({copied, files[i]});
         }
+        copier.flush();
         // The last moment a stop leaves the older result as it was.
         stopIfRequested();
         // The older result, if any, is replaced here and only here.
@@ -134,19 +149,14 @@ void AssemblyJob::deleteSources(const std::vector<SourceStamp> &stamps, JobRepor
     }
 }
 
-void AssemblyJob::refuseResultAsSource(const std::string &resultPath,
-                                       const std::string &resultName) const
+void AssemblyJob::refuseResult(const std::string &resultPath, const std::string &resultName,
+                               std::vector<FileIdentity> &results) const
 {
-    const std::optional<FileIdentity> result = FileIdentity::ofPath(resultPath);
-    for (const std::string &name : m_inputs.selectedFiles) {
-        bool same = name == resultName;
-        if (!same && result) {
-            const auto source = FileIdentity::ofPath(joinPath(m_inputs.directory, name));
-            same = source && source->sameFile(*result);
-        }
-        if (same)
+    for (const std::string &name : m_inputs.selectedFiles)
+        if (name == resultName)
             throw JobError(resultRefusalMessage(name));
-    }
+    if (const auto result = FileIdentity::ofPath(resultPath))
+        results.push_back(*result);
 }
 
 void AssemblyJob::stopIfRequested() const

@@ -4,6 +4,7 @@
 // order, into <base>.eps there, hands it to the PDF converter when asked, deletes the sources
 // when asked, and drives the window through JobWindow while it runs.
 
+#include "assembly/file_identity.h"
 #include "assembly/job_inputs.h"
 #include "assembly/job_window.h"
 
@@ -42,7 +43,8 @@ public:
 
 private:
     JobReport assemble();
-    void refuseResultAsSource(const std::string &resultPath, const std::string &resultName) const;
+    void refuseResult(const std::string &resultPath, const std::string &resultName,
+                      std::vector<FileIdentity> &results) const;
     void deleteSources(const std::vector<SourceStamp> &stamps, JobReport &report) const;
     void stopIfRequested() const;
     void restoreWindowAfterFailure() noexcept;

@@ -2,6 +2,7 @@
 
 #include "assembly/io_error.h"
 #include "assembly/job_error.h"
+#include "posix/write_all.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -21,8 +22,9 @@ bool writeSideError(int error)
 
 } // namespace
 
-FileCopier::FileCopier(std::function<bool()> stopRequested)
-    : m_stopRequested(std::move(stopRequested)), m_buffer(new char[bufferSize])
+FileCopier::FileCopier(int output, std::string outputPath, std::function<bool()> stopRequested)
+    : m_output(output), m_outputPath(std::move(outputPath)),
+      m_stopRequested(std::move(stopRequested)), m_buffer(new char[bufferSize])
 {}
 
 void FileCopier::stopIfRequested() const
@@ -31,28 +33,59 @@ void FileCopier::stopIfRequested() const
         throw JobInterrupted();
 }
 
-std::uint64_t FileCopier::append(int source, int output, const std::string &sourcePath,
-                                 const std::string &outputPath, std::uint64_t expectedSize)
+std::uint64_t FileCopier::append(int source, const std::string &sourcePath,
+                                 std::uint64_t expectedSize)
 {
+    if (expectedSize > 0 && expectedSize <= smallSource)
+        return gather(source, sourcePath, expectedSize);
+    // The output keeps the sources' order: what is gathered goes first.
+    flush();
     std::uint64_t copied = 0;
     if (m_kernelCopy)
-        copied = appendWithKernel(source, output, sourcePath, outputPath, expectedSize);
-    // Also run after the kernel copy: it confirms the end of the source with a read, so a file
-    // system whose copy path stops early (it returns 0 before the end) loses nothing.
-    copied += appendWithBuffer(source, output, sourcePath, outputPath);
+        copied = appendWithKernel(source, sourcePath, expectedSize);
+    if (expectedSize > 0 && copied == expectedSize)
+        return copied;
+    copied += appendWithBuffer(source, sourcePath);
     return copied;
 }
 
-std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::string &sourcePath,
-                                           const std::string &outputPath,
+std::uint64_t FileCopier::gather(int source, const std::string &sourcePath, std::uint64_t size)
+{
+    if (m_pending + size > bufferSize)
+        flush();
+    std::uint64_t got = 0;
+    while (got < size) {
+        const ssize_t read = ::read(source, m_buffer.get() + m_pending + got, size - got);
+        if (read < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EInOutError::fromErrno(errno, sourcePath);
+        }
+        if (read == 0)
+            break; // shrunk since its fstat: copied as it is now
+        got += static_cast<std::uint64_t>(read);
+    }
+    m_pending += got;
+    return got;
+}
+
+void FileCopier::flush()
+{
+    if (m_pending == 0)
+        return;
+    const int error = posix::writeAll(m_output, m_buffer.get(), m_pending);
+    m_pending = 0;
+    if (error != 0)
+        throw EInOutError::fromErrno(error, m_outputPath);
+}
+
+std::uint64_t FileCopier::appendWithKernel(int source, const std::string &sourcePath,
                                            std::uint64_t expectedSize)
 {
     std::uint64_t copied = 0;
-    // Stopping at the expected size spares the call that would return 0; the read that follows
-    // still finds out whether the source grew, and reads sources whose size says nothing.
     while (copied < expectedSize) {
         stopIfRequested();
-        const ssize_t moved = ::copy_file_range(source, nullptr, output, nullptr, kernelChunk, 0);
+        const ssize_t moved = ::copy_file_range(source, nullptr, m_output, nullptr, kernelChunk, 0);
         if (moved > 0) {
             copied += static_cast<std::uint64_t>(moved);
             continue;
@@ -69,13 +102,12 @@ std::uint64_t FileCopier::appendWithKernel(int source, int output, const std::st
         }
         if (error == EINVAL)
             return copied; // not a regular file (a pipe, a device): the buffer copies it
-        throw EInOutError::fromErrno(error, writeSideError(error) ? outputPath : sourcePath);
+        throw EInOutError::fromErrno(error, writeSideError(error) ? m_outputPath : sourcePath);
     }
     return copied;
 }
 
-std::uint64_t FileCopier::appendWithBuffer(int source, int output, const std::string &sourcePath,
-                                           const std::string &outputPath)
+std::uint64_t FileCopier::appendWithBuffer(int source, const std::string &sourcePath)
 {
     std::uint64_t copied = 0;
     for (;;) {
@@ -88,27 +120,9 @@ std::uint64_t FileCopier::appendWithBuffer(int source, int output, const std::st
                 continue;
             throw EInOutError::fromErrno(errno, sourcePath);
         }
-        writeAll(output, m_buffer.get(), static_cast<std::size_t>(got), outputPath);
+        m_pending = static_cast<std::size_t>(got);
+        flush();
         copied += static_cast<std::uint64_t>(got);
-    }
-}
-
-void FileCopier::writeAll(int output, const char *data, std::size_t size,
-                          const std::string &outputPath)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(output, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EInOutError::fromErrno(errno, outputPath);
-        }
-        // A regular file that takes nothing without saying why has no room left; going round
-        // again would never end.
-        if (written == 0)
-            throw EInOutError::fromErrno(ENOSPC, outputPath);
-        data += written;
-        size -= static_cast<std::size_t>(written);
     }
 }
 

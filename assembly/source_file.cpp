@@ -34,14 +34,16 @@ bool SourceStamp::stillMatches() const
     return now && now->unchangedAs(identity);
 }
 
-std::uint64_t appendSource(const std::string &name, const std::string &path, FileCopier &copier,
-                           const OutputFile &output, SourceStamp *stamp)
+std::uint64_t appendSource(int folderFd, const std::string &name, const std::string &path,
+                           FileCopier &copier, const std::vector<FileIdentity> &refused,
+                           SourceStamp *stamp)
 {
     // Read-only: a source the user may read but not write is still assembled. Non-blocking, so
     // that opening a FIFO returns at once, to be refused; on a regular file the flag changes
     // nothing.
-    posix::UniqueFd source(posix::retryOnInterrupt(
-        [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
+    posix::UniqueFd source(posix::retryOnInterrupt([&] {
+        return ::openat(folderFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    }));
     // A socket cannot be opened at all, and says so with ENXIO.
     if (!source.valid() && errno == ENXIO)
         throw specialFileRefused(name);
@@ -54,19 +56,22 @@ std::uint64_t appendSource(const std::string &name, const std::string &path, Fil
         throw EInOutError::fromErrno(EISDIR, path);
     if (isSpecialFile(status))
         throw specialFileRefused(name);
-    // Read while it is written, the output would grow until the disk is full.
-    if (FileIdentity::of(status).sameFile(output.identity))
-        throw JobError(resultRefusalMessage(name));
+    // Read while it is written, the output would grow until the disk is full; a result about to
+    // be replaced cannot be one of its own sources.
+    const FileIdentity identity = FileIdentity::of(status);
+    for (const FileIdentity &result : refused)
+        if (identity.sameFile(result))
+            throw JobError(resultRefusalMessage(name));
 
-    const std::uint64_t copied = copier.append(source.get(), output.fd, path, output.path,
-                                               static_cast<std::uint64_t>(status.st_size));
+    const std::uint64_t copied =
+        copier.append(source.get(), path, static_cast<std::uint64_t>(status.st_size));
     if (source.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);
 
     // The time seen before reading, with the bytes actually read: a source written to while it
     // was read, or since, no longer matches at deletion and is kept.
     if (stamp != nullptr) {
-        *stamp = {path, FileIdentity::of(status)};
+        *stamp = {path, identity};
         stamp->identity.size = static_cast<off_t>(copied);
     }
     return copied;

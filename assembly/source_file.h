@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace assembly {
 
@@ -20,19 +21,13 @@ struct SourceStamp
     bool stillMatches() const;
 };
 
-// The job's output while it is written: its descriptor, its path for messages, and the file it
-// is, so that no path, /proc/self/fd included, can feed it back into itself.
-struct OutputFile
-{
-    int fd = -1;
-    std::string path;
-    FileIdentity identity;
-};
-
-// Appends the source at path (name is its bare name, for messages) to output. Throws
-// EInOutError when the system reports a failure, and JobError when the source is no regular
-// file or is the output itself. Returns the bytes copied; fills stamp when given.
-std::uint64_t appendSource(const std::string &name, const std::string &path, FileCopier &copier,
-                           const OutputFile &output, SourceStamp *stamp);
+// Appends the file `name` of the folder open on folderFd (path names it in messages) to the
+// copier's output. Throws EInOutError when the system reports a failure, and JobError when the
+// source is no regular file or one of the refused files: the output itself (so that no path,
+// /proc/self/fd included, feeds it back into itself) and the results it replaces. One fstat of
+// the open source serves every check. Returns the bytes copied; fills stamp when given.
+std::uint64_t appendSource(int folderFd, const std::string &name, const std::string &path,
+                           FileCopier &copier, const std::vector<FileIdentity> &refused,
+                           SourceStamp *stamp);
 
 } // namespace assembly

@@ -281,9 +281,13 @@ TEST(AssemblyJob, TheResultItselfIsRefusedAsASourceBeforeAnythingIsTouched)
         }
         EXPECT_EQ(readFile(dir.file("final.eps")), "older result") << alias;
         EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps", "hard.eps", "soft.eps"}));
-        // Refused before the progress bar was even shown.
-        EXPECT_EQ(window.calls,
-                  (Calls{"busy 1", "ok 0", "quit 0", "progress 0", "rules", "quit 1", "busy 0"}));
+        // Under its own name it is refused before the progress bar is even shown; under another
+        // name when it is opened, by the fstat every source gets: nothing is written either way.
+        if (std::string(alias) == "final.eps")
+            EXPECT_EQ(window.calls, (Calls{"busy 1", "ok 0", "quit 0", "progress 0", "rules",
+                                           "quit 1", "busy 0"}));
+        else
+            expectRestoredAfterFailure(window.calls);
     }
 }
 

@@ -32,11 +32,15 @@ std::vector<std::string> shimEnvironment(std::vector<std::string> settings)
 struct Sources
 {
     TempDir dir;
-    std::string a = patternBytes(700 * 1024 + 3, 11);
-    std::string b = patternBytes(2048, 12);
-    std::string c = patternBytes(1500 * 1024, 13);
+    std::string a;
+    std::string b;
+    std::string c;
 
-    Sources()
+    // Large sources go through the kernel's copy path (or the buffered one); small ones are
+    // gathered in the copier's buffer and written in blocks.
+    explicit Sources(bool small = false)
+        : a(patternBytes(small ? 60 * 1024 + 3 : 700 * 1024 + 3, 11)), b(patternBytes(2048, 12)),
+          c(patternBytes(small ? 40 * 1024 : 1500 * 1024, 13))
     {
         writeFile(dir.file("a.eps"), a);
         writeFile(dir.file("b.eps"), b);
@@ -59,15 +63,26 @@ struct Sources
     }
 };
 
-// Both copy paths: the kernel's copy_file_range and the buffered read/write loop.
-class FaultInjection : public ::testing::TestWithParam<bool>
+enum class CopyPath { Kernel, Buffered, Gathered };
+
+// Every copy path: the kernel's copy_file_range, the buffered read/write loop, and small sources
+// gathered in the buffer.
+class FaultInjection : public ::testing::TestWithParam<CopyPath>
 {
 protected:
     std::vector<std::string> withCopyPath(std::vector<std::string> settings) const
     {
-        if (!GetParam())
+        if (GetParam() == CopyPath::Buffered)
             settings.push_back("BRAKWEN_FAULT_NO_KERNEL_COPY=1");
         return settings;
+    }
+    bool small() const { return GetParam() == CopyPath::Gathered; }
+    // Disk sizes that fill up before, inside and after the first source, and inside the last.
+    std::vector<std::string> limits() const
+    {
+        if (small())
+            return {"0", "1000", "62000", "100000"};
+        return {"0", "1000", "800000", "2000000"};
     }
 };
 
@@ -75,8 +90,8 @@ protected:
 
 TEST_P(FaultInjection, DiskFullLeavesTheOlderResultAndEverySource)
 {
-    for (const char *limit : {"0", "1000", "800000", "2000000"}) {
-        Sources sources;
+    for (const std::string &limit : limits()) {
+        Sources sources(small());
         const ProgramRun run =
             sources.assemble(withCopyPath({std::string("BRAKWEN_FAULT_LIMIT=") + limit}));
         EXPECT_EQ(run.exitStatus, 1) << "limit " << limit;
@@ -88,7 +103,7 @@ TEST_P(FaultInjection, DiskFullLeavesTheOlderResultAndEverySource)
 TEST_P(FaultInjection, ShortWritesGoOnWithTheRest)
 {
     for (const char *chunk : {"1", "1000", "65537"}) {
-        Sources sources;
+        Sources sources(small());
         // One byte at a time would take too long over megabytes: shrink the sources for it.
         if (std::string(chunk) == "1") {
             sources.a.resize(5000);
@@ -119,7 +134,7 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
         {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO), "Erreur E/S 1117.\n"},
     };
     for (const Case &fault : cases) {
-        Sources sources;
+        Sources sources(small());
         const ProgramRun run =
             sources.assemble(withCopyPath({"BRAKWEN_FAULT_SOURCE=c.eps", fault.setting}));
         EXPECT_EQ(run.exitStatus, 1) << fault.setting;
@@ -130,7 +145,7 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
 
 TEST_P(FaultInjection, ASourceTheSystemWillNotDeleteIsReportedAsKept)
 {
-    Sources sources;
+    Sources sources(small());
     const ProgramRun run = sources.assemble(withCopyPath(
         {"BRAKWEN_FAULT_SOURCE=b.eps", "BRAKWEN_FAULT_UNLINK_ERRNO=" + std::to_string(EPERM)}));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
@@ -141,34 +156,35 @@ TEST_P(FaultInjection, ASourceTheSystemWillNotDeleteIsReportedAsKept)
 
 TEST_P(FaultInjection, AJobKilledWhileCopyingLeavesNothingBehind)
 {
-    Sources sources;
+    Sources sources(small());
     // The temporary output has no name while it is written only where the file system can make
     // unnamed files; elsewhere a kill leaves it, hidden, as any crash would.
     const int probe = ::open(sources.dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
     if (probe < 0)
         GTEST_SKIP() << "no O_TMPFILE in " << sources.dir.path();
     ::close(probe);
-    const ProgramRun run = sources.assemble(withCopyPath({"BRAKWEN_FAULT_KILL_AFTER=800000"}));
+    const ProgramRun run = sources.assemble(
+        withCopyPath({std::string("BRAKWEN_FAULT_KILL_AFTER=") + (small() ? "62000" : "800000")}));
     EXPECT_EQ(run.exitStatus, -1) << "the job was not killed: " << run.err;
     sources.expectUntouched();
 }
 
 TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
 {
-    Sources fine;
+    Sources fine(small());
     const ProgramRun run = fine.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1"}));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(readFile(fine.dir.file("final.eps")), fine.a + fine.b + fine.c);
     EXPECT_EQ(listNames(fine.dir.path()), Names{"final.eps"});
 
-    Sources full;
-    const ProgramRun failed =
-        full.assemble(withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=800000"}));
+    Sources full(small());
+    const ProgramRun failed = full.assemble(
+        withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=" + limits()[2]}));
     EXPECT_EQ(failed.err, "Erreur E/S 112.\n");
     full.expectUntouched();
 
     // An unnamed result that cannot be given a name fails the job like any other write.
-    Sources unlinkable;
+    Sources unlinkable(small());
     const ProgramRun refused =
         unlinkable.assemble(withCopyPath({"BRAKWEN_FAULT_LINKAT_ERRNO=" + std::to_string(EPERM)}));
     EXPECT_EQ(refused.exitStatus, 1);
@@ -176,8 +192,19 @@ TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
     unlinkable.expectUntouched();
 }
 
-INSTANTIATE_TEST_SUITE_P(CopyPaths, FaultInjection, ::testing::Bool(),
-                         [](const auto &info) { return info.param ? "Kernel" : "Buffered"; });
+INSTANTIATE_TEST_SUITE_P(CopyPaths, FaultInjection,
+                         ::testing::Values(CopyPath::Kernel, CopyPath::Buffered,
+                                           CopyPath::Gathered),
+                         [](const auto &info) {
+                             switch (info.param) {
+                             case CopyPath::Kernel:
+                                 return "Kernel";
+                             case CopyPath::Buffered:
+                                 return "Buffered";
+                             default:
+                                 return "Gathered";
+                             }
+                         });
 
 TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
 {
@@ -218,14 +245,14 @@ TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
 TEST_P(FaultInjection, WritesThatStoreNothingOrAResultOfTheWrongSizeFailTheJob)
 {
     // A write that stores nothing without an error would otherwise be retried for ever.
-    Sources stalled;
+    Sources stalled(small());
     const ProgramRun zero = stalled.assemble(withCopyPath({"BRAKWEN_FAULT_ZERO_WRITES=1"}));
     EXPECT_EQ(zero.exitStatus, 1);
     EXPECT_EQ(zero.err, "Erreur E/S 112.\n");
     stalled.expectUntouched();
 
     // The result must hold exactly the bytes read, not a byte more or less.
-    Sources drifting;
+    Sources drifting(small());
     const ProgramRun drift = drifting.assemble(withCopyPath({"BRAKWEN_FAULT_SIZE_DRIFT=7"}));
     EXPECT_EQ(drift.exitStatus, 1);
     EXPECT_EQ(drift.err, "Erreur E/S 1117.\n");
@@ -234,7 +261,7 @@ TEST_P(FaultInjection, WritesThatStoreNothingOrAResultOfTheWrongSizeFailTheJob)
 
 TEST_P(FaultInjection, AnInterruptedFlushIsRetriedNotTakenForAFailure)
 {
-    Sources sources;
+    Sources sources(small());
     const ProgramRun run = sources.assemble(withCopyPath({"BRAKWEN_FAULT_FSYNC_EINTR=1"}));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c);

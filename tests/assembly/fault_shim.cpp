@@ -161,24 +161,56 @@ extern "C" int fsync(int fd)
     return real(fd);
 }
 
+namespace {
+
+// Whether opening path with flags must fail (errno set); sources may be opened by a bare name.
+bool openRefused(const char *path, int flags)
+{
+    const char *name = std::getenv("BRAKWEN_FAULT_SOURCE");
+    const bool faulty = endsWithFaultySource(path) ||
+                        (name != nullptr && *name != '\0' && std::strcmp(path, name) == 0);
+    if (faulty && injected("BRAKWEN_FAULT_OPEN_ERRNO"))
+        return true;
+    if ((flags & O_TMPFILE) == O_TMPFILE && setting("BRAKWEN_FAULT_NO_TMPFILE", 0) != 0) {
+        errno = EOPNOTSUPP;
+        return true;
+    }
+    return false;
+}
+
+mode_t modeArgument(int flags, va_list arguments)
+{
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE)
+        return static_cast<mode_t>(va_arg(arguments, int));
+    return 0;
+}
+
+} // namespace
+
 extern "C" int open(const char *path, int flags, ...)
 {
     using Open = int (*)(const char *, int, ...);
     static const auto real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "open"));
-    mode_t mode = 0;
-    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
-    }
-    if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_OPEN_ERRNO"))
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    if (openRefused(path, flags))
         return -1;
-    if ((flags & O_TMPFILE) == O_TMPFILE && setting("BRAKWEN_FAULT_NO_TMPFILE", 0) != 0) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
     return real(path, flags, mode);
+}
+
+extern "C" int openat(int folder, const char *path, int flags, ...)
+{
+    using OpenAt = int (*)(int, const char *, int, ...);
+    static const auto real = reinterpret_cast<OpenAt>(dlsym(RTLD_NEXT, "openat"));
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    if (openRefused(path, flags))
+        return -1;
+    return real(folder, path, flags, mode);
 }
 
 extern "C" ssize_t read(int fd, void *buffer, size_t count)
