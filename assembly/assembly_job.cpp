@@ -142,10 +142,12 @@ void AssemblyJob::deleteSources(const std::vector<SourceStamp> &stamps, JobRepor
     for (const SourceStamp &stamp : stamps) {
         if (!handled.insert(stamp.path).second)
             continue;
-        if (stamp.stillMatches() && deleteFile(stamp.path))
+        if (stamp.stillMatches() && deleteFile(stamp.path)) {
             ++report.sourcesDeleted;
-        else
+        } else {
             ++report.sourcesKept;
+            report.keptSources.push_back(stamp.path);
+        }
     }
 }
 

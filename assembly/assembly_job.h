@@ -25,6 +25,7 @@ struct JobReport
     bool errorBoxShown = false;    // "Echec de la conversion." or "Echec de la l'assemblage."
     int sourcesDeleted = 0;
     int sourcesKept = 0; // changed since they were read, or the system refused to delete them
+    std::vector<std::string> keptSources; // their paths
 };
 
 struct SourceStamp;

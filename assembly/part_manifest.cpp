@@ -59,16 +59,29 @@ std::string formatPageReport(long pages)
     return "pages " + std::to_string(pages) + "\n";
 }
 
-std::optional<long> parsePageReport(std::string_view text)
+std::string formatFailureReport(std::string_view why)
 {
-    constexpr std::string_view prefix = "pages ";
-    if (text.substr(0, prefix.size()) != prefix)
-        return std::nullopt;
-    text.remove_prefix(prefix.size());
-    long pages = 0;
-    if (!takeNumber(text, '\n', pages) || !text.empty() || pages < 0)
-        return std::nullopt;
-    return pages;
+    std::string text = "failure ";
+    for (char c : why)
+        text += c == '\n' ? ' ' : c;
+    return text + "\n";
+}
+
+ConverterReport parseConverterReport(std::string_view text)
+{
+    ConverterReport report;
+    constexpr std::string_view pages = "pages ";
+    constexpr std::string_view failure = "failure ";
+    if (text.substr(0, pages.size()) == pages) {
+        text.remove_prefix(pages.size());
+        long count = 0;
+        if (takeNumber(text, '\n', count) && text.empty() && count >= 0)
+            report.pages = count;
+    } else if (text.substr(0, failure.size()) == failure && text.size() > failure.size() &&
+               text.back() == '\n') {
+        report.failure = std::string(text.substr(failure.size(), text.size() - failure.size() - 1));
+    }
+    return report;
 }
 
 } // namespace assembly

@@ -29,8 +29,16 @@ std::string formatManifest(const std::vector<ManifestPart> &parts);
 // nullopt when the text is not a manifest of this form.
 std::optional<std::vector<ManifestPart>> parseManifest(std::string_view text);
 
-// The converter's report: "pages <count>\n".
+// The converter's report: "pages <count>\n" when the PDF is in place, "failure <why>\n" when it
+// is not, <why> being the converter's own French sentence (names of files included).
 std::string formatPageReport(long pages);
-std::optional<long> parsePageReport(std::string_view text);
+std::string formatFailureReport(std::string_view why);
+
+struct ConverterReport
+{
+    std::optional<long> pages;
+    std::string failure;
+};
+ConverterReport parseConverterReport(std::string_view text);
 
 } // namespace assembly

@@ -35,14 +35,15 @@ posix::UniqueFd manifestFile(const std::vector<ManifestPart> &parts)
     return file;
 }
 
-std::optional<long> reportedPages(int report)
+ConverterReport readReport(int report)
 {
-    char text[64];
+    // A report is one short line; a longer one is cut, which leaves it unreadable.
+    char text[4096];
     const ssize_t got =
         posix::retryOnInterrupt([&] { return ::pread(report, text, sizeof text, 0); });
     if (got <= 0)
-        return std::nullopt;
-    return parsePageReport(std::string_view(text, static_cast<std::size_t>(got)));
+        return {};
+    return parseConverterReport(std::string_view(text, static_cast<std::size_t>(got)));
 }
 
 std::string exitDescription(const ProcessResult &run)
@@ -98,6 +99,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     const ProcessResult run = runProcess(process);
     if (run.stopped)
         throw JobInterrupted();
+    const ConverterReport said = report.valid() ? readReport(report.get()) : ConverterReport{};
 
     // Whatever happened, the job converts only the file it wrote: another job that put its own
     // EPS at this name meanwhile must not have its content taken for ours.
@@ -117,7 +119,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
         // A failing converter may still have left a partial PDF.
         if (fresh)
             removeIfStill(request.pdfPath, *made);
-        result.failure = exitDescription(run);
+        result.failure = said.failure.empty() ? exitDescription(run) : said.failure;
         return result;
     }
     if (!fresh) {
@@ -126,8 +128,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     }
 
     const std::optional<long> pages = verifiedPageCount(pdf.get());
-    const std::optional<long> reported =
-        report.valid() ? reportedPages(report.get()) : std::nullopt;
+    const std::optional<long> reported = said.pages;
     const auto parts = static_cast<long>(request.parts.size());
     if (!pages || *pages < parts || (reported && *reported != *pages)) {
         removeIfStill(request.pdfPath, *made);

@@ -1,12 +1,42 @@
 #include "cli/command_line.h"
 
+#include "cli/messages.h"
+
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <memory>
 
 namespace cli {
 
 namespace {
+
+const char *const help =
+    R"(Utilisation : brakwen-cli [OPTION]... RÉPERTOIRE FICHIER...
+Assemble les FICHIERs du RÉPERTOIRE, octet par octet et dans l'ordre donné, en
+un fichier BASE.eps de ce répertoire ; sur demande, le convertit en BASE.pdf et
+supprime les fichiers sources une fois le résultat écrit sur le disque.
+
+Options :
+  -n, --name=BASE        nom du fichier final, sans extension (par défaut
+                           « final », peut être vide)
+  -p, --pdf              convertit le résultat en BASE.pdf avec le
+                           convertisseur placé à côté de brakwen-cli
+                           (ps2pdf.bat, pdfwrite.rsp, brakwen-ps2pdf)
+  -d, --delete-sources   supprime les fichiers sources une fois le résultat
+                           écrit et vérifié
+  -v, --verbose          montre aussi ce que dit Ghostscript en convertissant
+  -h, --help             affiche cette aide et quitte
+  -V, --version          affiche la version et quitte
+
+Un nom de fichier qui commence par « - » se donne après « -- ».
+
+Code de sortie :
+  0  réussite
+  1  échec de l'assemblage ou de la conversion, convertisseur absent compris
+  2  erreur d'utilisation
+Interrompu par SIGINT, SIGTERM ou SIGHUP, brakwen-cli arrête le convertisseur,
+retire ses fichiers temporaires, garde les sources et le résultat précédent,
+puis se termine par ce signal (code 128 + son numéro dans un shell).
+)";
 
 std::string describe(const CLI::ParseError &error)
 {
@@ -19,65 +49,41 @@ std::string describe(const CLI::ParseError &error)
     return "ligne de commande incorrecte";
 }
 
-// The formatter puts a colon right after a label or a group name; French wants a blank before it.
-void frenchLabels(CLI::App &app)
-{
-    auto formatter = std::make_shared<CLI::Formatter>();
-    formatter->label("Usage", "Utilisation ");
-    formatter->label("OPTIONS", "OPTIONS");
-    formatter->label("Positionals", "Arguments ");
-    formatter->label("REQUIRED", "OBLIGATOIRE");
-    formatter->label("TEXT", "TEXTE");
-    app.formatter(formatter);
-}
-
 } // namespace
+
+const char *helpText()
+{
+    return help;
+}
 
 int usageError(const std::string &message)
 {
-    std::fprintf(stderr, "brakwen-cli : %s\nEssayez « brakwen-cli --help ».\n", message.c_str());
+    printError(message);
+    std::fprintf(stderr, "Essayez « brakwen-cli --help ».\n");
     return exitUsage;
 }
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
-    CLI::App app{"Assemble des fichiers d'un même répertoire, octet par octet et dans l'ordre "
-                 "donné,\nen un fichier BASE.eps dans ce répertoire ; sur demande, le convertit en "
-                 "PDF\net supprime les fichiers sources.",
-                 "brakwen-cli"};
-    frenchLabels(app);
-    app.option_defaults()->group("Options ");
-    app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-
+    // CLI11 parses; the help is written by hand, to read as a French GNU tool's does.
+    CLI::App app{"", "brakwen-cli"};
+    app.set_help_flag();
     CommandLine commandLine;
     assembly::JobInputs &inputs = commandLine.inputs;
     inputs.baseName = "final";
-    app.add_flag("--pdf", inputs.convertToPdf,
-                 "Convertit le résultat en BASE.pdf avec le convertisseur (ps2pdf.bat et "
-                 "pdfwrite.rsp) placé à côté de brakwen-cli");
-    app.add_flag("--delete-sources", inputs.deleteSources,
-                 "Supprime les fichiers sources une fois le résultat écrit sur le disque");
-    app.add_option("--name", inputs.baseName,
-                   "Nom du fichier final, sans extension (par défaut « final », peut être vide)")
-        ->type_name("BASE");
-    app.add_option("REPERTOIRE", inputs.directory, "Répertoire des fichiers à assembler")
-        ->required()
-        ->type_name("");
-    app.add_option("FICHIER", inputs.selectedFiles,
-                   "Noms des fichiers du répertoire, dans l'ordre d'assemblage ; un nom qui "
-                   "commence par « - » se donne après « -- »")
-        ->required()
-        ->type_name("");
-    app.footer("Code de sortie : 0 réussite, 1 échec de l'assemblage ou de la conversion,\n"
-               "2 erreur d'utilisation. Interrompu par SIGINT, SIGTERM ou SIGHUP, brakwen-cli\n"
-               "arrête le convertisseur, retire ses fichiers temporaires, garde les sources et\n"
-               "le résultat précédent, puis se termine par ce signal (code 128 + son numéro).");
+    bool showHelp = false;
+    bool showVersion = false;
+    app.add_flag("-h,--help", showHelp);
+    app.add_flag("-V,--version", showVersion);
+    app.add_flag("-p,--pdf", inputs.convertToPdf);
+    app.add_flag("-d,--delete-sources", inputs.deleteSources);
+    app.add_flag("-v,--verbose", commandLine.verbose);
+    app.add_option("-n,--name", inputs.baseName);
+    app.add_option("REPERTOIRE", inputs.directory);
+    app.add_option("FICHIER", inputs.selectedFiles);
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::Success &success) {
-        commandLine.exitNow = app.exit(success);
-        return commandLine;
     } catch (const CLI::ParseError &error) {
         // A file name starting with a dash is taken for an unknown option; say how to give it.
         for (const std::string &extra : app.remaining()) {
@@ -91,7 +97,21 @@ CommandLine parseCommandLine(int argc, char **argv)
         commandLine.exitNow = usageError(describe(error));
         return commandLine;
     }
-
+    if (showHelp) {
+        std::fputs(help, stdout);
+        commandLine.exitNow = exitSuccess;
+        return commandLine;
+    }
+    if (showVersion) {
+        std::printf("brakwen-cli %s\n", BRAKWEN_VERSION);
+        commandLine.exitNow = exitSuccess;
+        return commandLine;
+    }
+    if (app.count("REPERTOIRE") == 0 || inputs.selectedFiles.empty()) {
+        commandLine.exitNow =
+            usageError("il faut un répertoire et au moins un fichier à assembler");
+        return commandLine;
+    }
     // An empty directory would put the result at the root of the file system.
     if (inputs.directory.empty()) {
         commandLine.exitNow = usageError("le nom du répertoire est vide");

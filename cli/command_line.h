@@ -1,7 +1,7 @@
 #pragma once
 
-// The command line of brakwen-cli: its French help, its usage errors and the job's inputs it
-// carries.
+// The command line of brakwen-cli, in the GNU manner: short and long options, --help and
+// --version, errors on stderr after the program's name.
 
 #include "assembly/job_inputs.h"
 
@@ -17,12 +17,16 @@ constexpr int exitUsage = 2;
 struct CommandLine
 {
     assembly::JobInputs inputs;
-    // Set when the program must stop at once with this status: the help was shown, or the
-    // command line was wrong (and said so on stderr).
+    bool verbose = false; // Ghostscript's own output shown
+    // Set when the program must stop at once with this status: the help or the version was
+    // shown, or the command line was wrong (and said so on stderr).
     std::optional<int> exitNow;
 };
 
 CommandLine parseCommandLine(int argc, char **argv);
+
+// The help --help prints, within 80 columns.
+const char *helpText();
 
 // Says what is wrong on stderr, with a pointer to --help, and returns exitUsage.
 int usageError(const std::string &message);

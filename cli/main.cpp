@@ -1,36 +1,34 @@
 // brakwen-cli: assembles EPS files of one directory, as the window's OK button does.
-// Exit status: 0 success, 1 the job failed (an error, or a result that is missing, or a PDF
-// that was asked for and not made), 2 usage errors; stopped by SIGINT, SIGTERM or SIGHUP it
-// cleans up and ends by that signal.
+// Exit status: 0 success, 1 the job failed (an error, a result that is missing, a PDF that was
+// asked for and not made, or no converter for --pdf), 2 usage errors; stopped by SIGINT, SIGTERM
+// or SIGHUP it cleans up and ends by that signal.
 
 #include "assembly/assembly_job.h"
 #include "assembly/error_message.h"
+#include "assembly/io_error.h"
 #include "assembly/job_error.h"
 #include "assembly/pdf_conversion.h"
 #include "cli/command_line.h"
 #include "cli/executable_directory.h"
+#include "cli/messages.h"
 #include "cli/terminal_window.h"
 #include "posix/stop_signals.h"
 
-#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// The result is sound, but a script asked for these files to go and must learn why they are
-// still there.
-void reportKeptSources(int kept)
+// The window's box, as a line naming the file it concerns, with the converter's reason.
+void reportFailedResult(const assembly::JobReport &report, const std::string &box)
 {
-    if (kept == 1)
-        std::fprintf(stderr, "Un fichier source est conservé : il a changé depuis sa lecture, "
-                             "ou sa suppression a été refusée.\n");
-    else if (kept > 1)
-        std::fprintf(stderr,
-                     "%d fichiers sources sont conservés : ils ont changé depuis leur "
-                     "lecture, ou leur suppression a été refusée.\n",
-                     kept);
+    const std::string &file = report.conversionAsked ? report.pdfPath : report.epsPath;
+    std::string line = file + ": " + box;
+    if (!report.conversionFailure.empty())
+        line += " (" + report.conversionFailure + ")";
+    cli::printError(line);
 }
 
 } // namespace
@@ -44,27 +42,38 @@ int main(int argc, char **argv)
 
     const std::string toolDirectory = cli::executableDirectory(argc > 0 ? argv[0] : nullptr);
     if (inputs.convertToPdf && !assembly::converterAvailable(toolDirectory)) {
-        return cli::usageError("--pdf demande le convertisseur ps2pdf.bat et pdfwrite.rsp dans " +
-                               toolDirectory + ", qui n'y est pas");
+        // Nothing is wrong with the command line: the installation lacks the converter.
+        cli::printError(toolDirectory + "ps2pdf.bat: convertisseur introuvable ; --pdf demande "
+                                        "ps2pdf.bat et pdfwrite.rsp à côté de brakwen-cli");
+        return cli::exitFailure;
     }
+    // Ghostscript's own words are for those who ask: the converter keeps them off the terminal.
+    if (commandLine.verbose)
+        ::setenv("BRAKWEN_VERBOSE", "1", 1);
 
     posix::StopSignals::install();
     cli::TerminalWindow window(stderr, ::isatty(STDERR_FILENO) == 1);
     try {
         const assembly::JobReport report =
             assembly::AssemblyJob(inputs, toolDirectory, window).run();
-        if (!report.conversionFailure.empty())
-            std::fprintf(stderr, "%s\n",
-                         assembly::withFinalPeriod("Cause : " + report.conversionFailure).c_str());
-        if (report.errorBoxShown)
+        if (report.errorBoxShown) {
+            reportFailedResult(report, window.lastErrorBox());
             return cli::exitFailure;
-        reportKeptSources(report.sourcesKept);
+        }
+        // The result is sound, but a script asked for these files to go and must learn why they
+        // are still there.
+        for (const std::string &kept : report.keptSources)
+            cli::printError(kept + ": conservé : il a changé depuis sa lecture, ou sa suppression "
+                                   "a été refusée");
         return cli::exitSuccess;
     } catch (const assembly::JobInterrupted &) {
-        std::fprintf(stderr, "Interrompu : le résultat précédent et les sources sont conservés.\n");
+        cli::printError("interrompu : le résultat précédent et les sources sont conservés");
         posix::StopSignals::endByReceivedSignal();
+    } catch (const assembly::EInOutError &error) {
+        cli::printError(error.path() + ": " + assembly::withFinalPeriod(error.what()));
+        return cli::exitFailure;
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "%s\n", assembly::withFinalPeriod(error.what()).c_str());
+        cli::printError(assembly::withFinalPeriod(error.what()));
         return cli::exitFailure;
     }
 }

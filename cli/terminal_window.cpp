@@ -31,8 +31,7 @@ void TerminalWindow::setProgressVisible(bool visible)
 void TerminalWindow::showErrorBox(const std::string &message)
 {
     endProgressLine();
-    std::fprintf(m_stream, "%s\n", message.c_str());
-    std::fflush(m_stream);
+    m_lastErrorBox = message;
 }
 
 bool TerminalWindow::stopRequested()

@@ -1,11 +1,12 @@
 #pragma once
 
-// The job's window on a terminal: progress on stderr when stderr is a terminal, error boxes as
-// lines on stderr; cursor, buttons and lists have nothing to show.
+// The job's window on a terminal: progress on stderr when stderr is a terminal; an error box is
+// kept for the caller to say; cursor, buttons and lists have nothing to show.
 
 #include "assembly/job_window.h"
 
 #include <cstdio>
+#include <string>
 
 namespace cli {
 
@@ -25,6 +26,9 @@ public:
     void applyControlRules() override {}
     bool stopRequested() override;
 
+    // The text of the last "Erreur" box; the caller says it, naming the file it concerns.
+    const std::string &lastErrorBox() const { return m_lastErrorBox; }
+
 private:
     void endProgressLine();
 
@@ -32,6 +36,7 @@ private:
     bool m_showProgress;
     int m_maximum = 0;
     bool m_lineOpen = false;
+    std::string m_lastErrorBox;
 };
 
 } // namespace cli

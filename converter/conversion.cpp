@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -186,6 +187,7 @@ void Conversion::run()
         setup.output = output.fd();
         setup.guardHolder = guard.holderDescriptor();
         setup.stopRequested = [] { return posix::StopSignals::received() != 0; };
+        setup.passOnOutput = verbose();
         result = runGhostscript(setup);
         if (result.stopped)
             throw ConversionFailure("interrompu");
@@ -209,6 +211,24 @@ void Conversion::run()
         const std::string text = assembly::formatPageReport(result.totalPages);
         [[maybe_unused]] const ssize_t ignored = ::pwrite(report, text.data(), text.size(), 0);
     }
+}
+
+bool Conversion::verbose()
+{
+    const char *asked = std::getenv("BRAKWEN_VERBOSE");
+    return descriptorFromEnvironment(assembly::reportVariable) < 0 ||
+           (asked != nullptr && *asked != '\0' && std::string(asked) != "0");
+}
+
+void Conversion::reportFailure(const std::string &why) const
+{
+    const int report = descriptorFromEnvironment(assembly::reportVariable);
+    if (report >= 0) {
+        const std::string text = assembly::formatFailureReport(why);
+        [[maybe_unused]] const ssize_t ignored = ::pwrite(report, text.data(), text.size(), 0);
+    }
+    if (verbose())
+        std::fprintf(stderr, "ps2pdf.bat : %s\n", why.c_str());
 }
 
 std::string Conversion::documentTitle() const

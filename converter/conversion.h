@@ -20,6 +20,14 @@ public:
     // Throws ConversionFailure; ends the process by the signal received when stopped.
     void run();
 
+    // Says why the conversion failed: to the program that runs it, in its report, or on stderr
+    // when run by hand or asked to be verbose.
+    void reportFailure(const std::string &why) const;
+
+    // Ghostscript's own output reaches stderr when run by hand, or when BRAKWEN_VERBOSE is set;
+    // run by the program, only the report says what happened.
+    static bool verbose();
+
 private:
     std::vector<Part> plan(int input, std::uint64_t size) const;
     std::string documentTitle() const;

@@ -46,8 +46,8 @@ std::vector<std::string> ghostscriptEnvironment(const std::string &temporaryFold
 class ReportReader
 {
 public:
-    ReportReader(const std::string &key, GhostscriptResult &result)
-        : m_prefix(reportPrefix(key).substr(1)), m_result(result)
+    ReportReader(const std::string &key, GhostscriptResult &result, bool passOnOutput)
+        : m_prefix(reportPrefix(key).substr(1)), m_result(result), m_passOnOutput(passOnOutput)
     {}
 
     void take(std::string_view bytes)
@@ -112,13 +112,15 @@ private:
         m_result.outcomes.push_back(std::move(outcome));
     }
 
-    static void passOn(const std::string &text)
+    void passOn(const std::string &text) const
     {
-        posix::writeAll(STDERR_FILENO, text.data(), text.size());
+        if (m_passOnOutput)
+            posix::writeAll(STDERR_FILENO, text.data(), text.size());
     }
 
     std::string m_prefix;
     GhostscriptResult &m_result;
+    bool m_passOnOutput;
     std::string m_line;
     bool m_midLine = false;
 };
@@ -160,7 +162,7 @@ GhostscriptResult runGhostscript(const GhostscriptSetup &setup)
     if (!gs)
         throw ConversionFailure("Ghostscript ne peut pas être lancé");
 
-    ReportReader reports(setup.key, result);
+    ReportReader reports(setup.key, result, setup.passOnOutput);
     char buffer[65536];
     for (;;) {
         if (setup.stopRequested && setup.stopRequested()) {

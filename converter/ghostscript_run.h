@@ -25,6 +25,7 @@ struct GhostscriptSetup
     int output = -1;             // the PDF being written
     int guardHolder = -1;        // held open by Ghostscript while it runs, -1 for none
     std::function<bool()> stopRequested;
+    bool passOnOutput = true; // Ghostscript's own words (and the documents') reach stderr
 };
 
 struct PartOutcome

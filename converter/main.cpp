@@ -27,7 +27,7 @@ int main(int argc, char **argv)
         // Everything made is gone by now; a caller that sent a signal sees it end the run.
         if (posix::StopSignals::received() != 0)
             posix::StopSignals::endByReceivedSignal();
-        std::fprintf(stderr, "ps2pdf.bat : %s\n", failure.what());
+        conversion.reportFailure(failure.what());
         return failure.exitCode();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
@@ -46,7 +47,7 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
     EXPECT_NE(help.out.find("Utilisation : brakwen-cli"), std::string::npos) << help.out;
     EXPECT_EQ(help.out.find("Usage"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("--delete-sources"), std::string::npos);
-    EXPECT_NE(help.out.find("Nom du fichier final"), std::string::npos);
+    EXPECT_NE(help.out.find("nom du fichier final"), std::string::npos);
 
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
@@ -65,13 +66,42 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
     EXPECT_NE(dashed.err.find("« -- »"), std::string::npos) << dashed.err;
     EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
 
-    // No converter beside this executable: --pdf is refused before anything is written.
+    // No converter beside this executable: --pdf fails before anything is written, the command
+    // line being right.
     ToolCopy withoutConverter;
     const ProgramRun pdf =
         cli({"--pdf", "--delete-sources", dir.path(), "a.eps"}, withoutConverter.program);
-    EXPECT_EQ(pdf.exitStatus, 2);
+    EXPECT_EQ(pdf.exitStatus, 1);
     EXPECT_NE(pdf.err.find("ps2pdf.bat"), std::string::npos) << pdf.err;
     EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+}
+
+TEST(CommandLine, VersionAndHelpFollowGnuWays)
+{
+    const ProgramRun version = cli({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, "brakwen-cli 1.1.3\n");
+    const ProgramRun help = cli({"-h"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("  -h, --help "), std::string::npos) << help.out;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);) {
+        // Columns are characters: count the bytes that start one in UTF-8.
+        const auto columns = std::count_if(line.begin(), line.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        });
+        EXPECT_LE(columns, 80) << line;
+    }
+}
+
+TEST(CommandLine, ControlCharactersInNamesAreEscapedOnStderr)
+{
+    TempDir dir;
+    const std::string name = "a\nb\x1b[2J\t\\c\xff.eps";
+    const ProgramRun run = cli({dir.path(), name});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err,
+              cliError(dir.path() + "/a\\nb\\033[2J\\t\\\\c\\xff.eps", "Fichier introuvable."));
 }
 
 TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
@@ -104,11 +134,12 @@ TEST(CommandLine, FailuresPrintTheWindowsMessageAndExitOne)
     writeFile(dir.file("a.eps"), "A");
     const ProgramRun missing = cli({dir.path(), "a.eps", "gone.eps"});
     EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "Fichier introuvable.\n");
+    EXPECT_EQ(missing.err, cliError(dir.file("gone.eps"), "Fichier introuvable."));
 
     const ProgramRun noDirectory = cli({dir.file("absent"), "a.eps"});
     EXPECT_EQ(noDirectory.exitStatus, 1);
-    EXPECT_EQ(noDirectory.err, "Nom de fichier incorrect.\n");
+    EXPECT_EQ(noDirectory.err,
+              cliError(dir.file("absent") + "/final.eps", "Nom de fichier incorrect."));
 
     const ProgramRun self = cli({"--name", "a", dir.path(), "a.eps"});
     EXPECT_EQ(self.exitStatus, 1);
@@ -137,8 +168,8 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
     const ProgramRun run =
         cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps", "b.eps"}, touching.program);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err, "Un fichier source est conservé : il a changé depuis sa lecture, ou sa "
-                       "suppression a été refusée.\n");
+    EXPECT_EQ(run.err, cliError(dir.file("a.eps"), "conservé : il a changé depuis sa lecture, ou "
+                                                   "sa suppression a été refusée"));
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
 
     writeFile(dir.file("b.eps"), "B");
@@ -160,7 +191,8 @@ TEST(CommandLine, AFailedConversionNeverPassesSilently)
             arguments.insert(arguments.begin(), "--delete-sources");
         const ProgramRun run = cli(arguments, failing.program);
         EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_EQ(run.err, "Echec de la conversion.\nCause : le convertisseur a échoué (code 1)\n");
+        EXPECT_EQ(run.err, cliError(dir.file("final.pdf"), "Echec de la conversion. (le "
+                                                           "convertisseur a échoué (code 1))"));
         EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps"}));
     }
 }

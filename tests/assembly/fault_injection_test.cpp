@@ -95,7 +95,8 @@ TEST_P(FaultInjection, DiskFullLeavesTheOlderResultAndEverySource)
         const ProgramRun run =
             sources.assemble(withCopyPath({std::string("BRAKWEN_FAULT_LIMIT=") + limit}));
         EXPECT_EQ(run.exitStatus, 1) << "limit " << limit;
-        EXPECT_EQ(run.err, "Erreur E/S 112.\n") << "limit " << limit;
+        EXPECT_EQ(run.err, cliError(sources.dir.file("final.eps"), "Erreur E/S 112."))
+            << "limit " << limit;
         sources.expectUntouched();
     }
 }
@@ -128,17 +129,17 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
         std::string message;
     };
     const Case cases[] = {
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EMFILE), "Trop de fichiers ouverts.\n"},
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EACCES), "Accès au fichier refusé.\n"},
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EBUSY), "Erreur E/S 32.\n"},
-        {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO), "Erreur E/S 1117.\n"},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EMFILE), "Trop de fichiers ouverts."},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EACCES), "Accès au fichier refusé."},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EBUSY), "Erreur E/S 32."},
+        {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO), "Erreur E/S 1117."},
     };
     for (const Case &fault : cases) {
         Sources sources(small());
         const ProgramRun run =
             sources.assemble(withCopyPath({"BRAKWEN_FAULT_SOURCE=c.eps", fault.setting}));
         EXPECT_EQ(run.exitStatus, 1) << fault.setting;
-        EXPECT_EQ(run.err, fault.message) << fault.setting;
+        EXPECT_EQ(run.err, cliError(sources.dir.file("c.eps"), fault.message)) << fault.setting;
         sources.expectUntouched();
     }
 }
@@ -149,7 +150,9 @@ TEST_P(FaultInjection, ASourceTheSystemWillNotDeleteIsReportedAsKept)
     const ProgramRun run = sources.assemble(withCopyPath(
         {"BRAKWEN_FAULT_SOURCE=b.eps", "BRAKWEN_FAULT_UNLINK_ERRNO=" + std::to_string(EPERM)}));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_NE(run.err.find("Un fichier source est conservé"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, cliError(sources.dir.file("b.eps"),
+                                "conservé : il a changé depuis sa lecture, ou sa suppression a "
+                                "été refusée"));
     EXPECT_EQ(listNames(sources.dir.path()), (Names{"b.eps", "final.eps"}));
     EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c);
 }
@@ -180,7 +183,7 @@ TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
     Sources full(small());
     const ProgramRun failed = full.assemble(
         withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=" + limits()[2]}));
-    EXPECT_EQ(failed.err, "Erreur E/S 112.\n");
+    EXPECT_EQ(failed.err, cliError(full.dir.file("final.eps"), "Erreur E/S 112."));
     full.expectUntouched();
 
     // An unnamed result that cannot be given a name fails the job like any other write.
@@ -188,7 +191,7 @@ TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
     const ProgramRun refused =
         unlinkable.assemble(withCopyPath({"BRAKWEN_FAULT_LINKAT_ERRNO=" + std::to_string(EPERM)}));
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.err, "Accès au fichier refusé.\n");
+    EXPECT_EQ(refused.err, cliError(unlinkable.dir.file("final.eps"), "Accès au fichier refusé."));
     unlinkable.expectUntouched();
 }
 
@@ -234,7 +237,7 @@ TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
 
     const ProgramRun refused = as({"--delete-sources", dir.path(), "a.eps", "secret.eps"});
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.err, "Accès au fichier refusé.\n");
+    EXPECT_EQ(refused.err, cliError(dir.file("secret.eps"), "Accès au fichier refusé."));
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "secret.eps"}));
 
     const ProgramRun readOnly = as({dir.path(), "a.eps"});
@@ -248,14 +251,14 @@ TEST_P(FaultInjection, WritesThatStoreNothingOrAResultOfTheWrongSizeFailTheJob)
     Sources stalled(small());
     const ProgramRun zero = stalled.assemble(withCopyPath({"BRAKWEN_FAULT_ZERO_WRITES=1"}));
     EXPECT_EQ(zero.exitStatus, 1);
-    EXPECT_EQ(zero.err, "Erreur E/S 112.\n");
+    EXPECT_EQ(zero.err, cliError(stalled.dir.file("final.eps"), "Erreur E/S 112."));
     stalled.expectUntouched();
 
     // The result must hold exactly the bytes read, not a byte more or less.
     Sources drifting(small());
     const ProgramRun drift = drifting.assemble(withCopyPath({"BRAKWEN_FAULT_SIZE_DRIFT=7"}));
     EXPECT_EQ(drift.exitStatus, 1);
-    EXPECT_EQ(drift.err, "Erreur E/S 1117.\n");
+    EXPECT_EQ(drift.err, cliError(drifting.dir.file("final.eps"), "Erreur E/S 1117."));
     drifting.expectUntouched();
 }
 

@@ -56,3 +56,24 @@ TEST(Ghostscript, PostScriptErrorFailsTheConversionAndKeepsTheSources)
     EXPECT_NE(run.err.find("Echec de la conversion."), std::string::npos) << run.err;
     EXPECT_EQ(listNames(dir.path()), (Names{"bad.eps", "final.eps"}));
 }
+
+TEST(Ghostscript, ItsOwnWordsStayOffTheTerminalUnlessAskedFor)
+{
+    TempDir dir;
+    // A document that talks, and one that fails: Ghostscript's English stays out of the way, the
+    // reason for the failure, naming the file, does not.
+    writeFile(dir.file("talks.eps"), "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+                                     "(chatter from the document) print flush\n");
+    writeFile(dir.file("bad.eps"), "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+                                   "undefinedcommand\n");
+    const ProgramRun quiet = runProgram({cliPath, "--pdf", dir.path(), "talks.eps", "bad.eps"});
+    EXPECT_EQ(quiet.exitStatus, 1);
+    EXPECT_EQ(quiet.err, cliError(dir.file("final.pdf"),
+                                  "Echec de la conversion. (fichier 2 (« bad.eps ») : erreur "
+                                  "PostScript undefined dans undefinedcommand ; aucun PDF n'a été "
+                                  "écrit)"));
+    const ProgramRun verbose =
+        runProgram({cliPath, "--pdf", "--verbose", dir.path(), "talks.eps", "bad.eps"});
+    EXPECT_EQ(verbose.exitStatus, 1);
+    EXPECT_NE(verbose.err.find("chatter from the document"), std::string::npos) << verbose.err;
+}

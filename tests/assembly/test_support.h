@@ -73,6 +73,12 @@ private:
     }
 };
 
+// What brakwen-cli says of a failure concerning the file at path.
+inline std::string cliError(const std::string &path, const std::string &message)
+{
+    return "brakwen-cli: " + path + ": " + message + "\n";
+}
+
 struct ProgramRun
 {
     int exitStatus = -1; // -1 when the program did not exit normally
