@@ -1,6 +1,7 @@
 #!/bin/sh
-# The menu entry and the icon: valid for freedesktop tools, installed where menus and icon themes
-# look, naming the program the build makes and an icon that is installed.
+# The menu entry, the icon, the software-centre metadata and the manual pages: valid for the tools
+# that read them, installed where they are looked for, naming the program the build makes and an
+# icon that is installed.
 # Arguments: the source's data folder, the build folder, the program's file name (may be empty).
 set -u
 LC_ALL=C
@@ -55,16 +56,39 @@ png_is()
     }
 }
 
-check "the menu entry passes desktop-file-validate" validates "$data/brakwen.desktop"
+id=io.github.brakwen.brakwen
+check "the menu entry passes desktop-file-validate" validates "$data/$id.desktop"
 if [ -n "$program" ]; then
     check "it starts, with no arguments, the program the build makes" \
-        test "$(key "$data/brakwen.desktop" Exec)" = "$program"
+        test "$(key "$data/$id.desktop" Exec)" = "$program"
 fi
+check "the AppStream metadata is valid, even to the pedantic" \
+    appstreamcli validate --no-net --pedantic "$data/$id.metainfo.xml"
+check "and launches that entry" grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$data/$id.metainfo.xml"
+
+# rendered PAGE: man renders the page without a single warning.
+rendered()
+{
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || {
+        printf '%s\n' "$warnings" >&2
+        return 1
+    }
+}
+for page in brakwen brakwen-cli; do
+    check "the manual page $page(1) renders without a warning" rendered "$data/man/$page.1"
+done
+check "the shell completion is valid bash" bash -n "$data/completion/brakwen-cli"
 
 cmake --install "$build" --prefix "$prefix" --component desktop >/dev/null
 share=$prefix/share
-icon=$(key "$data/brakwen.desktop" Icon)
-check "the entry is installed among the applications" validates "$share/applications/brakwen.desktop"
+icon=$(key "$data/$id.desktop" Icon)
+check "the entry is installed among the applications" validates "$share/applications/$id.desktop"
+check "the metadata beside the other software's" test -s "$share/metainfo/$id.metainfo.xml"
+for page in brakwen brakwen-cli; do
+    check "the manual page $page(1) in section 1, compressed" \
+        sh -c 'gzip -dc "$1" | cmp -s - "$2"' - "$share/man/man1/$page.1.gz" "$data/man/$page.1"
+done
 check "its icon is installed as a scalable icon" test -s "$share/icons/hicolor/scalable/apps/$icon.svg"
 for size in 48 256; do
     check "and as a ${size}x${size} PNG of that size" png_is "$share/icons/hicolor/${size}x${size}/apps/$icon.png" "$size"

@@ -10,8 +10,9 @@
 BrakwenApplication::BrakwenApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Brakwen"));
-    // Ties the windows to the installed brakwen.desktop entry and its icon.
-    setDesktopFileName(QStringLiteral("brakwen"));
+    // Ties the windows to the installed desktop entry, named after the application's id, and its
+    // icon.
+    setDesktopFileName(QStringLiteral("io.github.brakwen.brakwen"));
     QIcon icon;
     for (const char *file : {":/main_window/brakwen-48.png", ":/main_window/brakwen-256.png"}) {
         if (QFile::exists(QLatin1String(file)))
