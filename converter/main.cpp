@@ -7,6 +7,7 @@
 
 #include "converter/conversion.h"
 #include "converter/conversion_failure.h"
+#include "eps/eps_error.h"
 #include "posix/stop_signals.h"
 
 #include <cstdio>
@@ -29,5 +30,8 @@ int main(int argc, char **argv)
             posix::StopSignals::endByReceivedSignal();
         conversion.reportFailure(failure.what());
         return failure.exitCode();
+    } catch (const eps::EpsError &unreadable) {
+        conversion.reportFailure(unreadable.what());
+        return 1;
     }
 }

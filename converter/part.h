@@ -3,21 +3,14 @@
 // One page-making piece of the joined input: where its PostScript lies, and whether it is an
 // EPS drawn alone on a page of its bounding box or a document that keeps its own pages.
 
+#include "eps/bounding_box.h"
+
 #include <cstdint>
 #include <string>
 
 namespace converter {
 
-struct BoundingBox
-{
-    double llx = 0;
-    double lly = 0;
-    double urx = 0;
-    double ury = 0;
-
-    double width() const { return urx - llx; }
-    double height() const { return ury - lly; }
-};
+using eps::BoundingBox;
 
 struct Part
 {

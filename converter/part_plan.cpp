@@ -1,13 +1,19 @@
 #include "converter/part_plan.h"
 
 #include "converter/conversion_failure.h"
-#include "converter/dos_eps_header.h"
-#include "converter/dsc_comments.h"
+#include "eps/dos_eps_header.h"
+#include "eps/dsc_comments.h"
 #include "posix/eintr.h"
 
 #include <unistd.h>
 
 namespace converter {
+
+using eps::PieceFacts;
+using eps::PieceScan;
+using eps::readDosEpsHeader;
+using eps::readPartFacts;
+using eps::scanPiece;
 
 namespace {
 

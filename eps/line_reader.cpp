@@ -1,11 +1,11 @@
-#include "converter/line_reader.h"
+#include "eps/line_reader.h"
 
-#include "converter/conversion_failure.h"
+#include "eps/eps_error.h"
 #include "posix/eintr.h"
 
 #include <unistd.h>
 
-namespace converter {
+namespace eps {
 
 namespace {
 
@@ -62,7 +62,7 @@ bool LineReader::fill()
                        static_cast<off_t>(m_position));
     });
     if (got < 0)
-        throw ConversionFailure("lecture impossible du fichier à convertir");
+        throw EpsError("lecture impossible du fichier à convertir");
     m_length = static_cast<std::size_t>(got);
     return got > 0;
 }
@@ -114,4 +114,4 @@ bool LineReader::next(Line &line, bool allLines)
     }
 }
 
-} // namespace converter
+} // namespace eps

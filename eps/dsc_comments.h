@@ -4,13 +4,13 @@
 // header line that starts a file, the borders of embedded documents, the bounding box and the
 // page count.
 
-#include "converter/part.h"
+#include "eps/bounding_box.h"
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-namespace converter {
+namespace eps {
 
 enum class Comment {
     Header,
@@ -55,4 +55,4 @@ struct PieceScan
 };
 PieceScan scanPiece(int fd, std::uint64_t begin, std::uint64_t limit);
 
-} // namespace converter
+} // namespace eps

@@ -1,12 +1,12 @@
-#include "converter/dos_eps_header.h"
+#include "eps/dos_eps_header.h"
 
-#include "converter/conversion_failure.h"
+#include "eps/eps_error.h"
 #include "posix/eintr.h"
 
 #include <algorithm>
 #include <unistd.h>
 
-namespace converter {
+namespace eps {
 
 namespace {
 
@@ -32,16 +32,16 @@ std::optional<DosEpsSections> readDosEpsHeader(int fd, std::uint64_t offset, std
     const std::string incoherent = what + " : en-tête EPS DOS incohérent";
     const std::uint64_t available = std::min<std::uint64_t>(limit - offset, headerSize);
     if (static_cast<std::uint64_t>(got) < headerSize || available < headerSize)
-        throw ConversionFailure(incoherent + " (partie PostScript hors du fichier)");
+        throw EpsError(incoherent + " (partie PostScript hors du fichier)");
     const std::uint64_t psOffset = u32(header + 4);
     const std::uint64_t psLength = u32(header + 8);
     const std::uint64_t end = std::max({psOffset + psLength, u32(header + 12) + u32(header + 16),
                                         u32(header + 20) + u32(header + 24)});
     if (psLength == 0 && psOffset >= headerSize)
-        throw ConversionFailure(incoherent + " (partie PostScript vide)");
+        throw EpsError(incoherent + " (partie PostScript vide)");
     if (psOffset < headerSize || psLength == 0 || offset + end > limit)
-        throw ConversionFailure(incoherent + " (partie PostScript hors du fichier)");
+        throw EpsError(incoherent + " (partie PostScript hors du fichier)");
     return DosEpsSections{offset + psOffset, psLength, offset + end};
 }
 
-} // namespace converter
+} // namespace eps

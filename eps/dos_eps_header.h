@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace converter {
+namespace eps {
 
 struct DosEpsSections
 {
@@ -17,8 +17,8 @@ struct DosEpsSections
 };
 
 // Reads a header at offset when one is there, its sections bounded by limit. Throws
-// ConversionFailure, naming `what`, when the header is cut short or points outside.
+// EpsError, naming `what`, when the header is cut short or points outside.
 std::optional<DosEpsSections> readDosEpsHeader(int fd, std::uint64_t offset, std::uint64_t limit,
                                                const std::string &what);
 
-} // namespace converter
+} // namespace eps

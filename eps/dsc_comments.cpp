@@ -1,6 +1,6 @@
-#include "converter/dsc_comments.h"
+#include "eps/dsc_comments.h"
 
-#include "converter/line_reader.h"
+#include "eps/line_reader.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace converter {
+namespace eps {
 
 namespace {
 
@@ -243,4 +243,4 @@ PieceScan scanPiece(int fd, std::uint64_t begin, std::uint64_t limit)
     return scan;
 }
 
-} // namespace converter
+} // namespace eps

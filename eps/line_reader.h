@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace converter {
+namespace eps {
 
 class LineReader
 {
@@ -27,7 +27,7 @@ public:
     };
 
     // The next line that starts with '%' or with the first byte of a DOS EPS header, or every
-    // line when allLines is set; false at the end of the range. Throws ConversionFailure when the
+    // line when allLines is set; false at the end of the range. Throws EpsError when the
     // file cannot be read.
     bool next(Line &line, bool allLines = false);
 
@@ -44,4 +44,4 @@ private:
     std::string m_prefix;
 };
 
-} // namespace converter
+} // namespace eps
