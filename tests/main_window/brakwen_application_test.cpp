@@ -76,7 +76,8 @@ void BrakwenApplicationTest::qtTextsAreFrench()
 
 void BrakwenApplicationTest::windowsCarryTheDesktopIdentity()
 {
-    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("brakwen"));
+    // The installed entry is named after the application id, as AppStream wants it.
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("io.github.brakwen.brakwen"));
     QVERIFY(!QApplication::windowIcon().isNull());
     QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(48, 48)));
 }

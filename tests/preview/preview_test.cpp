@@ -1,0 +1,290 @@
+// The preview's rendering and window. A stand-in Ghostscript (a shell script) answers as told by
+// the environment: after a delay, never, or with a failure; it counts its runs and leaves its
+// process id, so that a rendering ended early can be seen gone. The real Ghostscript renders one
+// known EPS, checked pixel by pixel.
+
+#include "preview_window.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using preview::PreviewRenderer;
+
+namespace {
+
+// Draws the left half of its 100 x 50 box black, the right half white.
+const QByteArray halfBlack = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 10 20 110 70\n"
+                             "0 setgray 10 20 50 50 rectfill\n%%EOF\n";
+
+QByteArray le32(quint32 value)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+// A DOS EPS: the binary header, the PostScript, and a TIFF preview.
+QByteArray dosEps(const QByteArray &postScript, const QByteArray &tiff)
+{
+    return QByteArray("\xC5\xD0\xD3\xC6", 4) + le32(30) + le32(postScript.size()) + le32(0) +
+           le32(0) + le32(30 + postScript.size()) + le32(tiff.size()) + QByteArray("\xFF\xFF", 2) +
+           postScript + tiff;
+}
+
+bool alive(const QByteArray &pid)
+{
+    return !pid.isEmpty() && ::kill(pid.trimmed().toInt(), 0) == 0;
+}
+
+} // namespace
+
+class PreviewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void rendersAndKeepsTheResult();
+    void aDocumentThatLoopsIsEndedAtTheTimeLimit();
+    void anotherFileEndsTheRenderingUnderWay();
+    void failuresAndUnreadableFilesSaySoInFrench();
+    void aTiffPreviewShowsWhileTheRenderingRuns();
+    void filesAskedAheadAreShownAtOnce();
+    void theRealGhostscriptDrawsTheBox();
+    void theWindowNamesTheFileItsBoxAndItsSize();
+
+private:
+    QString file(const QString &name) const { return m_dir->filePath(name); }
+    QByteArray write(const QString &name, const QByteArray &content) const;
+    int runs() const;
+    QByteArray lastPid() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_standIn;
+};
+
+QByteArray PreviewTest::write(const QString &name, const QByteArray &content) const
+{
+    QFile out(file(name));
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(name));
+    return QFile::encodeName(file(name));
+}
+
+int PreviewTest::runs() const
+{
+    QFile log(file(QStringLiteral("runs")));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().count('\n') : 0;
+}
+
+QByteArray PreviewTest::lastPid() const
+{
+    QFile log(file(QStringLiteral("runs")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    return lines.last();
+}
+
+void PreviewTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_standIn = file(QStringLiteral("gs"));
+    // Reads the whole document as Ghostscript would, then answers a 2 x 1 picture, red and blue.
+    write(QStringLiteral("gs"), "#!/bin/sh\n"
+                                "echo $$ >> \"$STAND_IN_RUNS\"\n"
+                                "cat > /dev/null\n"
+                                "case \"$STAND_IN_MODE\" in\n"
+                                "loop) while :; do sleep 1; done ;;\n"
+                                "fail) echo 'Error: /undefined' >&2; exit 1 ;;\n"
+                                "esac\n"
+                                "sleep \"${STAND_IN_DELAY:-0}\"\n"
+                                "printf 'P6\\n2 1\\n255\\n\\377\\000\\000\\000\\000\\377'\n");
+    ::chmod(QFile::encodeName(m_standIn).constData(), 0755);
+    qputenv("STAND_IN_RUNS", QFile::encodeName(file(QStringLiteral("runs"))));
+    qputenv("STAND_IN_MODE", "");
+    qputenv("STAND_IN_DELAY", "0");
+}
+
+void PreviewTest::rendersAndKeepsTheResult()
+{
+    const QByteArray eps = write(QStringLiteral("a.eps"), halfBlack);
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(eps, QSize(200, 100));
+    QVERIFY(shown.wait(5000));
+    const QImage image = shown.at(0).at(1).value<QImage>();
+    QCOMPARE(image.size(), QSize(2, 1));
+    QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
+    QCOMPARE(runs(), 1);
+
+    // Asked again, unchanged: answered from what was kept, with no new run.
+    renderer.request(eps, QSize(200, 100));
+    QCOMPARE(shown.count(), 2);
+    QCOMPARE(runs(), 1);
+    // Changed since: rendered again.
+    write(QStringLiteral("a.eps"), halfBlack + "% changed\n");
+    renderer.request(eps, QSize(200, 100));
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(runs(), 2);
+}
+
+void PreviewTest::aDocumentThatLoopsIsEndedAtTheTimeLimit()
+{
+    qputenv("STAND_IN_MODE", "loop");
+    const QByteArray eps = write(QStringLiteral("loop.eps"), halfBlack);
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    renderer.setTimeLimit(std::chrono::milliseconds(1000));
+    QSignalSpy failed(&renderer, &PreviewRenderer::failed);
+    renderer.request(eps, QSize(200, 100));
+    QTRY_VERIFY(alive(lastPid()));
+    QVERIFY(failed.wait(5000));
+    QCOMPARE(failed.at(0).at(1).toString(),
+             QStringLiteral("Aperçu impossible : le rendu a duré plus de 1 seconde"));
+    QVERIFY(!alive(lastPid()));
+    QVERIFY(!renderer.rendering());
+}
+
+void PreviewTest::anotherFileEndsTheRenderingUnderWay()
+{
+    qputenv("STAND_IN_MODE", "loop");
+    const QByteArray slow = write(QStringLiteral("slow.eps"), halfBlack);
+    const QByteArray quick = write(QStringLiteral("quick.eps"), halfBlack);
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    QSignalSpy failed(&renderer, &PreviewRenderer::failed);
+    renderer.request(slow, QSize(200, 100));
+    QTRY_VERIFY(alive(lastPid()));
+    const QByteArray slowPid = lastPid();
+    qputenv("STAND_IN_MODE", "");
+    renderer.request(quick, QSize(200, 100));
+    QVERIFY(!alive(slowPid));
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.at(0).at(0).toByteArray(), quick);
+    // The file left behind gets no answer at all.
+    QCOMPARE(failed.count(), 0);
+}
+
+void PreviewTest::failuresAndUnreadableFilesSaySoInFrench()
+{
+    const QByteArray eps = write(QStringLiteral("bad.eps"), halfBlack);
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy failed(&renderer, &PreviewRenderer::failed);
+    qputenv("STAND_IN_MODE", "fail");
+    renderer.request(eps, QSize(200, 100));
+    QVERIFY(failed.wait(5000));
+    QVERIFY(failed.at(0).at(1).toString().startsWith(
+        QStringLiteral("Aperçu impossible : Ghostscript a échoué (code 1)")));
+
+    renderer.request(QFile::encodeName(file(QStringLiteral("gone.eps"))), QSize(200, 100));
+    QCOMPARE(failed.count(), 2);
+    QCOMPARE(failed.at(1).at(1).toString(),
+             QStringLiteral("Aperçu impossible : le fichier ne peut pas être lu"));
+
+    renderer.setProgram(file(QStringLiteral("no-such-program")));
+    renderer.request(eps, QSize(200, 100));
+    QTRY_COMPARE(failed.count(), 3);
+    QCOMPARE(failed.at(2).at(1).toString(),
+             QStringLiteral("Aperçu impossible : Ghostscript (gs) ne peut pas être lancé"));
+}
+
+void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
+{
+    QImage tiffImage(4, 3, QImage::Format_RGB32);
+    tiffImage.fill(Qt::green);
+    QByteArray tiff;
+    {
+        QBuffer buffer(&tiff);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(tiffImage.save(&buffer, "TIFF"));
+    }
+    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiff));
+    qputenv("STAND_IN_DELAY", "0.3");
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(eps, QSize(200, 100));
+    QCOMPARE(provisional.count(), 1);
+    QCOMPARE(provisional.at(0).at(1).value<QImage>().pixelColor(1, 1), QColor(Qt::green));
+    QCOMPARE(shown.count(), 0);
+    QVERIFY(shown.wait(5000));
+}
+
+void PreviewTest::filesAskedAheadAreShownAtOnce()
+{
+    const QByteArray first = write(QStringLiteral("1.eps"), halfBlack);
+    const QByteArray second = write(QStringLiteral("2.eps"), halfBlack + "%2\n");
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(first, QSize(200, 100));
+    QVERIFY(shown.wait(5000));
+    renderer.prefetch({second}, QSize(200, 100));
+    QTRY_COMPARE(runs(), 2);
+    QTRY_VERIFY(!renderer.rendering());
+    // Nobody waited for it: no answer until it is asked for, then at once.
+    QCOMPARE(shown.count(), 1);
+    renderer.request(second, QSize(200, 100));
+    QCOMPARE(shown.count(), 2);
+    QCOMPARE(runs(), 2);
+}
+
+void PreviewTest::theRealGhostscriptDrawsTheBox()
+{
+    const QByteArray eps = write(QStringLiteral("real.eps"), halfBlack);
+    PreviewRenderer renderer;
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(eps, QSize(200, 200));
+    QVERIFY(shown.wait(10000));
+    const QImage image = shown.at(0).at(1).value<QImage>();
+    // The 100 x 50 box fits 200 pixels wide, its aspect kept.
+    QCOMPARE(image.size(), QSize(200, 100));
+    QCOMPARE(qGray(image.pixel(20, 50)), 0); // left half: black
+    QCOMPARE(qGray(image.pixel(90, 10)), 0);
+    QCOMPARE(qGray(image.pixel(110, 50)), 255); // right half: white
+    QCOMPARE(qGray(image.pixel(190, 90)), 255);
+}
+
+void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
+{
+    const QByteArray eps = write(QStringLiteral("figure.eps"), halfBlack);
+    QWidget owner;
+    PreviewWindow window(&owner);
+    window.renderer().setProgram(m_standIn);
+    window.show();
+    window.showFile(eps, QStringLiteral("figure.eps"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Aperçu – figure.eps"));
+    const auto *details = window.findChild<QLabel *>(QStringLiteral("ApercuDetails"));
+    QVERIFY(details);
+    QCOMPARE(details->text(), QStringLiteral("Boîte englobante : 100 × 50 points (35,3 × 17,6 mm)\n"
+                                             "Taille du fichier : %1 octets")
+                                  .arg(halfBlack.size()));
+    QTRY_VERIFY(!window.picture().isNull());
+
+    // While frozen (the job runs) it keeps what it shows.
+    window.setFrozen(true);
+    window.showFile(write(QStringLiteral("other.eps"), halfBlack), QStringLiteral("other.eps"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Aperçu – figure.eps"));
+    window.setFrozen(false);
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+}
+
+QTEST_MAIN(PreviewTest)
+#include "preview_test.moc"

@@ -1,0 +1,161 @@
+#include "preview_window.h"
+
+#include "item_details.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPixmap>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr double millimetresPerPoint = 25.4 / 72;
+
+QString number(double value)
+{
+    return QLocale(QLocale::French, QLocale::France).toString(value, 'f', 1);
+}
+
+QString points(double value)
+{
+    // Whole points as whole numbers; a fraction only where the box has one.
+    return value == static_cast<long long>(value) ? QString::number(static_cast<long long>(value))
+                                                  : number(value);
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(QWidget *owner)
+    : QDialog(owner), m_picture(new QLabel(this)), m_facts(new QLabel(this)),
+      m_resized(new QTimer(this))
+{
+    setObjectName(QStringLiteral("Apercu"));
+    setModal(false);
+    setWindowTitle(QStringLiteral("Aperçu"));
+    m_picture->setObjectName(QStringLiteral("ApercuImage"));
+    m_picture->setAccessibleName(QStringLiteral("Aperçu"));
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setMinimumSize(200, 200);
+    m_picture->setWordWrap(true);
+    m_picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_facts->setObjectName(QStringLiteral("ApercuDetails"));
+    m_facts->setAccessibleName(QStringLiteral("Détails du fichier"));
+    m_facts->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_picture, 1);
+    layout->addWidget(m_facts);
+    resize(420, 460);
+
+    // A resize re-renders once it has settled, the picture scaled meanwhile.
+    m_resized->setSingleShot(true);
+    m_resized->setInterval(150);
+    connect(m_resized, &QTimer::timeout, this, [this] { render(); });
+    connect(&m_renderer, &preview::PreviewRenderer::provisional, this,
+            [this](const QByteArray &path, const QImage &image) {
+                if (path == m_path)
+                    display(image);
+            });
+    connect(&m_renderer, &preview::PreviewRenderer::shown, this,
+            [this](const QByteArray &path, const QImage &image) {
+                if (path != m_path)
+                    return;
+                display(image);
+                if (!m_next.isEmpty())
+                    m_renderer.prefetch(m_next, pictureSize());
+            });
+    connect(&m_renderer, &preview::PreviewRenderer::failed, this,
+            [this](const QByteArray &path, const QString &reason) {
+                if (path != m_path)
+                    return;
+                m_image = QImage();
+                m_picture->setPixmap(QPixmap());
+                m_picture->setText(reason);
+            });
+}
+
+void PreviewWindow::showFile(const QByteArray &path, const QString &name,
+                             const QList<QByteArray> &next)
+{
+    if (m_frozen)
+        return;
+    setWindowTitle(QStringLiteral("Aperçu – ") + name);
+    m_next = next;
+    if (path == m_path && !m_image.isNull())
+        return;
+    m_path = path;
+    m_image = QImage();
+    m_picture->setPixmap(QPixmap());
+    m_picture->setText(QStringLiteral("Rendu en cours…"));
+    showFacts(preview::readEpsFacts(path));
+    render();
+}
+
+QString PreviewWindow::message() const
+{
+    return m_picture->pixmap().isNull() ? m_picture->text() : QString();
+}
+
+QSize PreviewWindow::pictureSize() const
+{
+    // Rendered for the screen's own pixels, so that it stays sharp at any scale.
+    return m_picture->size() * m_picture->devicePixelRatioF();
+}
+
+void PreviewWindow::render()
+{
+    if (!m_path.isEmpty() && isVisible())
+        m_renderer.request(m_path, pictureSize());
+}
+
+void PreviewWindow::display(const QImage &image)
+{
+    m_image = image;
+    const QSize target = pictureSize();
+    QImage fitted =
+        image.size().boundedTo(target) == image.size() && image.width() >= target.width() - 1
+            ? image
+            : image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    fitted.setDevicePixelRatio(m_picture->devicePixelRatioF());
+    m_picture->setText(QString());
+    m_picture->setPixmap(QPixmap::fromImage(fitted));
+}
+
+void PreviewWindow::showFacts(const preview::EpsFacts &facts)
+{
+    QString box = QStringLiteral("Boîte englobante : aucune");
+    if (facts.box) {
+        const double width = facts.box->width();
+        const double height = facts.box->height();
+        box = QStringLiteral("Boîte englobante : %1 × %2 points (%3 × %4 mm)")
+                  .arg(points(width), points(height), number(width * millimetresPerPoint),
+                       number(height * millimetresPerPoint));
+    }
+    m_facts->setText(box + QLatin1Char('\n') + QStringLiteral("Taille du fichier : ") +
+                     shell::ItemDetails::formatSize(facts.fileSize));
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (!m_image.isNull())
+        display(m_image);
+    m_resized->start();
+}
+
+void PreviewWindow::hideEvent(QHideEvent *event)
+{
+    m_renderer.cancel();
+    QDialog::hideEvent(event);
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent *event)
+{
+    // F3 hides it from here too, as it shows and hides it from the lists.
+    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

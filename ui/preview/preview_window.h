@@ -1,0 +1,56 @@
+#pragma once
+
+// The "Aperçu" window: the current row's EPS drawn at its bounding box, scaled to fit with its
+// aspect kept, its box in points and millimetres and its file size below. Owned by the main
+// window, never modal; Escape or the close box hide it. It follows the file it is given, unless
+// frozen (while the job runs).
+
+#include "preview/preview_renderer.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QImage>
+#include <QString>
+
+class QLabel;
+class QTimer;
+
+class PreviewWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewWindow(QWidget *owner);
+
+    // Shows the file at path (the file system's own bytes), named name in the title; files
+    // likely to come next are rendered ahead.
+    void showFile(const QByteArray &path, const QString &name, const QList<QByteArray> &next = {});
+    void setFrozen(bool frozen) { m_frozen = frozen; }
+    bool frozen() const { return m_frozen; }
+
+    preview::PreviewRenderer &renderer() { return m_renderer; }
+    const QByteArray &path() const { return m_path; }
+    // What the picture area says when it shows no picture ("Aperçu impossible : ...").
+    QString message() const;
+    QImage picture() const { return m_image; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QSize pictureSize() const;
+    void render();
+    void display(const QImage &image);
+    void showFacts(const preview::EpsFacts &facts);
+
+    preview::PreviewRenderer m_renderer;
+    QLabel *m_picture;
+    QLabel *m_facts;
+    QTimer *m_resized;
+    QByteArray m_path;
+    QList<QByteArray> m_next;
+    QImage m_image;
+    bool m_frozen = false;
+};
