@@ -3,8 +3,7 @@
 #include "posix/child_process.h"
 
 #include <ctime>
-
-extern char **environ;
+#include <unistd.h>
 
 namespace assembly {
 

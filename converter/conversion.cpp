@@ -95,7 +95,7 @@ std::string makePrivateFolder(LeftoverGuard &guard)
 {
     const std::string base = temporaryBase();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = base + "/brakwen-ps2pdf-" + randomHex(12);
+        std::string candidate = base + "/brakwen-ps2pdf-" + randomHex(12);
         guard.watch(candidate);
         if (::mkdir(candidate.c_str(), 0700) == 0)
             return candidate;
@@ -235,7 +235,7 @@ std::string Conversion::documentTitle() const
 {
     // The PDF's name without ".pdf": the base name the user gave, or the whole name without one.
     const auto slash = m_pdfPath.find_last_of('/');
-    const std::string name = slash == std::string::npos ? m_pdfPath : m_pdfPath.substr(slash + 1);
+    std::string name = slash == std::string::npos ? m_pdfPath : m_pdfPath.substr(slash + 1);
     constexpr std::string_view extension = ".pdf";
     if (name.size() > extension.size() && name.ends_with(extension))
         return name.substr(0, name.size() - extension.size());

@@ -13,8 +13,6 @@
 #include <string_view>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace converter {
 
 namespace {

@@ -13,8 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace posix {
 
 namespace {
@@ -92,7 +90,9 @@ std::string findInPath(const std::string &name)
         std::string folder = folders.substr(start, end - start);
         if (folder.empty())
             folder = ".";
-        const std::string candidate = folder + "/" + name;
+        std::string candidate = std::move(folder);
+        candidate += '/';
+        candidate += name;
         if (::access(candidate.c_str(), X_OK) == 0)
             return candidate;
         if (end == std::string::npos)

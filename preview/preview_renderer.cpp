@@ -16,10 +16,10 @@ namespace preview {
 
 namespace {
 
-constexpr qint64 feedChunk = 256 * 1024;
+constexpr qint64 feedChunk = qint64{256} * 1024;
 // Enough for any picture the preview draws; more is a document gone wrong.
-constexpr qint64 outputLimit = 256 * 1024 * 1024;
-constexpr qint64 tiffLimit = 64 * 1024 * 1024;
+constexpr qint64 outputLimit = qint64{256} * 1024 * 1024;
+constexpr qint64 tiffLimit = qint64{64} * 1024 * 1024;
 // Letter, Ghostscript's default page, for a file without a bounding box.
 constexpr double defaultWidth = 612;
 constexpr double defaultHeight = 792;
@@ -45,7 +45,7 @@ QImage tiffPreview(int fd, const EpsFacts &facts)
 } // namespace
 
 PreviewRenderer::PreviewRenderer(QObject *parent)
-    : QObject(parent), m_program(QStringLiteral("gs")), m_cache(64 * 1024) // in KiB
+    : QObject(parent), m_program(QStringLiteral("gs")), m_cache(qsizetype{64} * 1024) // in KiB
 {}
 
 PreviewRenderer::~PreviewRenderer()
