@@ -23,9 +23,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <fcntl.h>
 #include <memory>
+#include <qpa/qwindowsysteminterface.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +103,7 @@ private slots:
 
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
+    void inputDuringJobIsDropped();
     void ioErrorLeavesWindowUsable();
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
@@ -644,6 +647,53 @@ void MainWindowTest::jobKeepsWindowPaintingAndDefersClose()
     QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.epsc.eps"));
     // The close waited for the end of the job, then took effect.
     QTRY_VERIFY(!w.isVisible());
+}
+
+void MainWindowTest::inputDuringJobIsDropped()
+{
+    for (const char *name : {"a.eps", "b.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool quitClicked = false;
+    connect(w.BtnCancel, &QPushButton::clicked, this, [&] { quitClicked = true; });
+
+    // Queued as the window system queues them, while the job runs: a click where the hidden
+    // quit button sits, and its access key.
+    QWindow *window = w.windowHandle();
+    const QPointF quit = w.BtnCancel->geometry().center();
+    const QPointF global = window->mapToGlobal(quit);
+    bool queuedDuringJob = false;
+    QTimer::singleShot(0, &w, [&] {
+        queuedDuringJob = w.jobRunning() && !w.BtnCancel->isVisible();
+        using Queue = QWindowSystemInterface;
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyPress, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyRelease, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+    });
+    w.BtnOk->click();
+    QVERIFY(queuedDuringJob);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.eps"));
+
+    // An access key presses its button a moment later: time enough for either to act.
+    QTest::qWait(300);
+    QVERIFY(!quitClicked);
+    QVERIFY(w.isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+
+    // Input made once the job is over acts as usual.
+    QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    QVERIFY(quitClicked);
 }
 
 void MainWindowTest::ioErrorLeavesWindowUsable()

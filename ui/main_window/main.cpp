@@ -6,6 +6,7 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "job_input_gate.h"
 #include "labeled_edit.h"
 #include "tool_directory.h"
 
@@ -25,6 +26,7 @@
 #include <QToolButton>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 TFPrincipale *FPrincipale = nullptr;
@@ -291,9 +293,15 @@ void TFPrincipale::BtnOkClick()
     inputs.deleteSources = CbxDeleteFiles->isChecked();
 
     // The job itself gives the window back (OK and quit shown, bar hidden, normal cursor) when
-    // it fails, before the error box shows.
+    // it fails, before the error box shows. The window takes no input meanwhile.
+    std::optional<JobInputGate> gate(std::in_place);
+    m_inputGate = &*gate;
     m_jobRunning = true;
-    const auto jobOver = qScopeGuard([this] { m_jobRunning = false; });
+    const auto jobOver = qScopeGuard([this, &gate] {
+        gate.reset();
+        m_inputGate = nullptr;
+        m_jobRunning = false;
+    });
     assembly::runJob(inputs, QFile::encodeName(DefaultDirectory).toStdString(), *this);
 }
 
@@ -332,13 +340,21 @@ void TFPrincipale::setProgressPosition(int position)
 {
     PrbRunning->setValue(position);
     // The job runs on this thread: let the window repaint so the bar visibly advances and the
-    // window never looks frozen, while clicks and keys wait until the job is over.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // window never looks frozen.
+    letWindowRepaint();
 }
 
 void TFPrincipale::waitingForConverter()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    letWindowRepaint();
+}
+
+void TFPrincipale::letWindowRepaint()
+{
+    if (m_inputGate)
+        m_inputGate->processEvents();
+    else
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TFPrincipale::setProgressVisible(bool visible)
@@ -350,6 +366,9 @@ void TFPrincipale::showErrorBox(const std::string &message)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"),
                     QString::fromStdString(message), QMessageBox::Ok);
+    std::optional<JobInputGate::Opening> answering;
+    if (m_inputGate)
+        answering.emplace(*m_inputGate);
     box.exec();
 }
 

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 
+class JobInputGate;
 class LabeledEdit;
 class QCheckBox;
 class QLabel;
@@ -110,6 +111,7 @@ private:
     void createControls();
     void setUpTabOrder();
     void connectHandlers();
+    void letWindowRepaint();
 
     QString m_executablePath;
     FileLists m_lists;
@@ -117,6 +119,7 @@ private:
     QByteArray m_directoryBytes; // as the chooser last gave them
     bool m_busyCursor = false;
     bool m_jobRunning = false;
+    JobInputGate *m_inputGate = nullptr; // while the job runs
     bool m_closeAfterJob = false;
     bool m_centred = false;
 };
