@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -104,6 +105,7 @@ private slots:
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
     void inputDuringJobIsDropped();
+    void jobTurnsEventLoopOnlyAsBarGrows();
     void ioErrorLeavesWindowUsable();
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
@@ -694,6 +696,31 @@ void MainWindowTest::inputDuringJobIsDropped()
     // Input made once the job is over acts as usual.
     QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
     QVERIFY(quitClicked);
+}
+
+void MainWindowTest::jobTurnsEventLoopOnlyAsBarGrows()
+{
+    constexpr int Files = 3000;
+    for (int i = 0; i < Files; ++i)
+        writeFile(work(QByteArray::number(10000 + i).append(".eps").constData()), "x");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // A zero-delay timer fires at each turn of the event loop.
+    int turns = 0;
+    QTimer counter;
+    connect(&counter, &QTimer::timeout, this, [&] { turns += w.jobRunning() ? 1 : 0; });
+    counter.start(0);
+    w.BtnOk->click();
+    counter.stop();
+
+    QCOMPARE(QFileInfo(QFile::decodeName(work("final.eps"))).size(), qint64(Files));
+    // The bar is drawn as it grows, not for every file: at most once per pixel of its width.
+    QVERIFY2(turns >= 1 && turns <= w.PrbRunning->width(), QByteArray::number(turns));
 }
 
 void MainWindowTest::ioErrorLeavesWindowUsable()

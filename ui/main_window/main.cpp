@@ -8,6 +8,7 @@
 #include "dirinput.h"
 #include "job_input_gate.h"
 #include "labeled_edit.h"
+#include "progress_pacer.h"
 #include "tool_directory.h"
 
 #include <QCheckBox>
@@ -42,7 +43,7 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_executablePath(executablePath),
+      m_executablePath(executablePath), m_progressPacer(std::make_unique<ProgressPacer>()),
       m_chooseDirectory([](TFrmChooseDirectory *dialog, const QString &caption,
                            const QString &okText, const QString &cancelText, QString &directory,
                            QByteArray &rawDirectory) {
@@ -334,10 +335,16 @@ void TFPrincipale::setQuitButtonVisible(bool visible)
 void TFPrincipale::setProgressRange(int minimum, int maximum)
 {
     PrbRunning->setRange(minimum, maximum);
+    const QScreen *screen = PrbRunning->screen();
+    m_progressPacer->start(minimum, maximum,
+                           qRound(PrbRunning->width() * PrbRunning->devicePixelRatioF()),
+                           screen ? screen->refreshRate() : 60.0);
 }
 
 void TFPrincipale::setProgressPosition(int position)
 {
+    if (!m_progressPacer->due(position))
+        return;
     PrbRunning->setValue(position);
     // The job runs on this thread: let the window repaint so the bar visibly advances and the
     // window never looks frozen.

@@ -10,9 +10,11 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class JobInputGate;
 class LabeledEdit;
+class ProgressPacer;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -114,6 +116,7 @@ private:
     void letWindowRepaint();
 
     QString m_executablePath;
+    std::unique_ptr<ProgressPacer> m_progressPacer;
     FileLists m_lists;
     RawDirectoryChooser m_chooseDirectory;
     QByteArray m_directoryBytes; // as the chooser last gave them
