@@ -6,6 +6,7 @@
 #include "labeled_edit.h"
 #include "main.h"
 #include "message_box_answer.h"
+#include "name_width_meter.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -101,6 +102,7 @@ private slots:
     void chooserErrorKeepsListsAndShowsBox();
     void emptyBaseNameLocksListsOnly();
     void listsScrollSidewaysForLongNamesOnly();
+    void namesMeasureAsTheListDrawsThem();
 
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
@@ -584,6 +586,32 @@ void MainWindowTest::listsScrollSidewaysForLongNamesOnly()
     w.SbnRemoveAll->click();
     QTRY_VERIFY(w.LbxEnable->horizontalScrollBar()->maximum() > 0);
     QTRY_COMPARE(w.LbxSelected->horizontalScrollBar()->maximum(), 0);
+}
+
+void MainWindowTest::namesMeasureAsTheListDrawsThem()
+{
+    // Letters, accents, ligature and kerning pairs, a combining accent, a tab, other scripts.
+    const QStringList names = {
+        QStringLiteral("plan-2024_final (copie).eps"),
+        QStringLiteral("Œuvre complète à l'été § 100 %.eps"),
+        QStringLiteral("office AVATAR WAVE Ty.eps"),
+        QStringLiteral("cafe\u0301 d\u00e9ja\u0300.eps"),
+        QStringLiteral("a\tb.eps"),
+        QStringLiteral("\u65e5\u672c\u8a9e \u0627\u0644\u0639\u0631\u0628\u064a\u0629.eps"),
+        QStringLiteral("\U0001F600 smile.eps"),
+    };
+    QListView *list = m_window->LbxEnable;
+    const NameWidthMeter meter(list->font());
+    int widest = 0;
+    for (const QString &name : names) {
+        QCOMPARE(meter.width(name), list->fontMetrics().horizontalAdvance(name));
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(name));
+    }
+    std::vector<QByteArray> bytes;
+    for (const QString &name : names)
+        bytes.push_back(name.toUtf8());
+    m_window->fileLists().available()->setNames(bytes);
+    QCOMPARE(m_window->fileLists().available()->widestTextWidth(), widest);
 }
 
 void MainWindowTest::jobAssemblesInChosenOrderAndResetsWindow()

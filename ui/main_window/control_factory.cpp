@@ -3,6 +3,7 @@
 #include "glyph_picture.h"
 #include "name_list_model.h"
 #include "name_row_delegate.h"
+#include "name_width_meter.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QToolButton>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -69,11 +71,12 @@ QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameL
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setItemDelegate(new NameRowDelegate(ListRowHeight, view));
     // Every row is as wide as the widest name, which the list keeps up to date: the view then
-    // lays out tens of thousands of rows without measuring each one.
+    // lays out tens of thousands of rows without measuring each one. Names are measured as they
+    // are listed, which for a large folder must cost little more than reading it.
     view->setUniformItemSizes(true);
-    model->setTextMeasure([metrics = view->fontMetrics()](const QString &text) {
-        return metrics.horizontalAdvance(text);
-    });
+    view->setFont(NameWidthMeter::measurableFont(QFont()));
+    model->setTextMeasure([meter = std::make_shared<NameWidthMeter>(view->font())](
+                              const QString &text) { return meter->width(text); });
     view->setEnabled(false);
     return view;
 }

@@ -3,6 +3,9 @@
 #include "eps_directory_listing.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 FileLists::FileLists(QObject *parent) : QObject(parent) {}
 
@@ -10,6 +13,12 @@ void FileLists::list(const QByteArray &directory)
 {
     m_selected.takeAll();
     m_available.setNames(EpsDirectoryListing::list(directory));
+#ifdef __GLIBC__
+    // Sorting a large folder needs several times the room of its names for a moment. The C
+    // library keeps the freed pages for later, and they would count against the window for as
+    // long as it stays open: they go back to the system now.
+    ::malloc_trim(0);
+#endif
 }
 
 void FileLists::clear()
