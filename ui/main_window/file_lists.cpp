@@ -47,6 +47,27 @@ void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSele
     fromSelection.setCurrentIndex(from.index(0), QItemSelectionModel::NoUpdate);
 }
 
+void FileLists::moveName(NameListModel &from, QItemSelectionModel &fromSelection, int row,
+                         NameListModel &to)
+{
+    if (row < 0 || row >= from.rowCount())
+        return;
+    to.addEntries(from.takeRows({row}));
+    if (from.rowCount() > 0)
+        fromSelection.setCurrentIndex(from.index(std::min(row, from.rowCount() - 1)),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void FileLists::addName(int row)
+{
+    moveName(m_available, m_availableSelection, row, m_selected);
+}
+
+void FileLists::removeName(int row)
+{
+    moveName(m_selected, m_selectedSelection, row, m_available);
+}
+
 void FileLists::addSelection()
 {
     moveSelection(m_available, m_availableSelection, m_selected);

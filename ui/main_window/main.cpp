@@ -8,6 +8,7 @@
 #include "dirinput.h"
 #include "job_input_gate.h"
 #include "labeled_edit.h"
+#include "list_moves.h"
 #include "progress_pacer.h"
 #include "tool_directory.h"
 
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 #include <initializer_list>
 #include <iterator>
@@ -175,6 +177,20 @@ void TFPrincipale::connectHandlers()
             close();
     });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
+
+    // The keyboard's ways to what the glyph buttons do.
+    auto *chooseDirectory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(chooseDirectory, &QShortcut::activated, SbnLocalDir, &QToolButton::click);
+    const auto moveName = [this](void (FileLists::*move)(int)) {
+        return [this, move](int row) {
+            DefaultErrorBox::guard([this, move, row] {
+                (m_lists.*move)(row);
+                ApplyControlRules();
+            });
+        };
+    };
+    new ListMoves(LbxEnable, SbnAdd, moveName(&FileLists::addName));
+    new ListMoves(LbxSelected, SbnRemove, moveName(&FileLists::removeName));
 }
 
 void TFPrincipale::FormCreate()
