@@ -11,6 +11,7 @@
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -104,6 +105,12 @@ private slots:
         QVERIFY(!m_dialog->isVisible());
         // Created on the computer node, as at start-up.
         QCOMPARE(m_dialog->ShellTreeView->FolderPath(), QStringLiteral("Ordinateur"));
+        // Named for screen readers.
+        const auto nameOf = [](QWidget *widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf(m_dialog->ShellTreeView), QStringLiteral("Dossiers"));
+        QCOMPARE(nameOf(m_dialog->ShellListView), QStringLiteral("Contenu du dossier"));
     }
 
     void okReturnsTheFolderShownAndCentresTheFirstTime()

@@ -8,6 +8,7 @@
 #include "message_box_answer.h"
 #include "name_width_meter.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -100,6 +101,7 @@ private slots:
     void initialState();
     void captionsKeepToTheirBoxes();
     void tabOrder();
+    void everyControlHasAName();
     void converterOffer_data();
     void converterOffer();
     void noHandlerOrRuleAtStart();
@@ -263,7 +265,7 @@ void MainWindowTest::initialState()
     QVERIFY(w.CbxDeleteFiles->isChecked());
 
     const std::pair<QToolButton *, QString> glyphs[] = {
-        {w.SbnLocalDir, QString()},
+        {w.SbnLocalDir, QStringLiteral("Choisir le répertoire")},
         {w.SbnAddAll, QStringLiteral("Ajoute tout")},
         {w.SbnAdd, QStringLiteral("Ajoute la sélection")},
         {w.SbnRemove, QStringLiteral("Enléve la sélection")},
@@ -353,6 +355,40 @@ void MainWindowTest::tabOrder()
     QCOMPARE(chain, expected);
     for (QToolButton *glyph : m_window->findChildren<QToolButton *>())
         QCOMPARE(glyph->focusPolicy(), Qt::NoFocus);
+}
+
+void MainWindowTest::everyControlHasAName()
+{
+    TFPrincipale &w = *m_window;
+    const auto nameOf = [](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    const std::pair<QWidget *, QString> expected[] = {
+        {w.SbnLocalDir, QStringLiteral("Choisir le répertoire")},
+        {w.SbnAddAll, QStringLiteral("Ajoute tout")},
+        {w.SbnAdd, QStringLiteral("Ajoute la sélection")},
+        {w.SbnRemove, QStringLiteral("Enléve la sélection")},
+        {w.SbnRemoveAll, QStringLiteral("Enléve tout")},
+        {w.EdtDirectory, QStringLiteral("Répertoire des fichiers EPS")},
+        {w.LbxEnable, QStringLiteral("Liste des fichiers disponibles")},
+        {w.LbxSelected, QStringLiteral("Liste des fichiers sélectionnés")},
+        {w.LbEdtFinalName, QStringLiteral("Nom du fichier final (sans extension)")},
+        {w.BtnOk, QStringLiteral("OK")},
+        {w.BtnCancel, QStringLiteral("Quitter")},
+        {w.CbxPDFConvert, QStringLiteral("Création fichier PDF")},
+        {w.CbxDeleteFiles, QStringLiteral("Suppression des fichiers convertis")},
+    };
+    for (const auto &[widget, name] : expected)
+        QCOMPARE(nameOf(widget), name);
+    // The labels are their fields' captions.
+    QCOMPARE(w.LblDirectory->buddy(), w.EdtDirectory);
+    QCOMPARE(w.LblFileList->buddy(), w.LbxEnable);
+    QCOMPARE(w.LblFileSelected->buddy(), w.LbxSelected);
+    QCOMPARE(w.LbEdtFinalName->editLabel()->buddy(), w.LbEdtFinalName);
+    // Every control, the labels and the progress bar included.
+    for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(!nameOf(child).isEmpty(), qPrintable(child->objectName()));
 }
 
 void MainWindowTest::converterOffer_data()

@@ -26,6 +26,9 @@ TFrmChooseDirectory::TFrmChooseDirectory(std::unique_ptr<shell::ShellNamespace> 
     ShellListView->setGeometry(240, 8, 257, 369);
     ShellTreeView->setShellListView(ShellListView);
     ShellListView->setShellTreeView(ShellTreeView);
+    // The views have no caption on the dialog: these are the names screen readers give them.
+    ShellTreeView->setAccessibleName(QStringLiteral("Dossiers"));
+    ShellListView->setAccessibleName(QStringLiteral("Contenu du dossier"));
 
     BtnOk = new QPushButton(QStringLiteral("BtnOk"), this);
     BtnOk->setObjectName(QStringLiteral("BtnOk"));

@@ -60,6 +60,16 @@ QToolButton *ControlFactory::glyphButton(QWidget *parent, const QRect &geometry,
     return button;
 }
 
+void ControlFactory::caption(QLabel *label, QWidget *field)
+{
+    label->setBuddy(field);
+    QString name = label->text();
+    name.remove(QLatin1Char('&'));
+    while (!name.isEmpty() && (name.back().isSpace() || name.back() == QLatin1Char(':')))
+        name.chop(1);
+    field->setAccessibleName(name);
+}
+
 QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
                                    QItemSelectionModel *selection)
 {

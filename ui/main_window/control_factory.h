@@ -32,6 +32,10 @@ public:
     static QCheckBox *checkBox(QWidget *parent, const QRect &geometry, const QString &text);
     static QPushButton *pushButton(QWidget *parent, const QRect &geometry, const QString &text);
 
+    // Makes `label` the caption of `field`: its buddy, and the name screen readers give the field
+    // (the label's text without its colon).
+    static void caption(QLabel *label, QWidget *field);
+
     // A face wider than the layout's would cut a caption: the widget then grows to the right,
     // never past `rightEdge`.
     static void widenToFitText(QWidget *widget, int rightEdge);

@@ -75,8 +75,9 @@ void TFPrincipale::createControls()
 {
     LblDirectory = ControlFactory::label(this, QRect(13, 13, 135, 13),
                                          QStringLiteral("Répertoire des fichiers EPS: "));
-    SbnLocalDir = ControlFactory::glyphButton(this, QRect(288, 40, 23, 22),
-                                              QStringLiteral("open_folder.xpm"), QString());
+    SbnLocalDir =
+        ControlFactory::glyphButton(this, QRect(288, 40, 23, 22), QStringLiteral("open_folder.xpm"),
+                                    QStringLiteral("Choisir le répertoire"));
     SbnAddAll = ControlFactory::glyphButton(this, QRect(240, 168, 23, 22),
                                             QStringLiteral("double_arrow_right.xpm"),
                                             QStringLiteral("Ajoute tout"));
@@ -132,6 +133,13 @@ void TFPrincipale::createControls()
     for (QWidget *widget :
          std::initializer_list<QWidget *>{LblDirectory, CbxPDFConvert, CbxDeleteFiles})
         ControlFactory::widenToFitText(widget, ClientWidth);
+
+    // Names for screen readers; buttons and boxes are named by their captions.
+    ControlFactory::caption(LblDirectory, EdtDirectory);
+    ControlFactory::caption(LblFileList, LbxEnable);
+    ControlFactory::caption(LblFileSelected, LbxSelected);
+    ControlFactory::caption(LbEdtFinalName->editLabel(), LbEdtFinalName);
+    PrbRunning->setAccessibleName(QStringLiteral("Progression de l'assemblage"));
 
     const std::pair<QObject *, const char *> names[] = {
         {LblDirectory, "LblDirectory"},     {SbnLocalDir, "SbnLocalDir"},
