@@ -102,6 +102,7 @@ private slots:
     void captionsKeepToTheirBoxes();
     void tabOrder();
     void everyControlHasAName();
+    void glyphsStaySharpAndVisible();
     void converterOffer_data();
     void converterOffer();
     void noHandlerOrRuleAtStart();
@@ -389,6 +390,52 @@ void MainWindowTest::everyControlHasAName()
     // Every control, the labels and the progress bar included.
     for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         QVERIFY2(!nameOf(child).isEmpty(), qPrintable(child->objectName()));
+}
+
+void MainWindowTest::glyphsStaySharpAndVisible()
+{
+    TFPrincipale &w = *m_window;
+    QToolButton *const buttons[] = {w.SbnLocalDir, w.SbnAddAll, w.SbnAdd, w.SbnRemove,
+                                    w.SbnRemoveAll};
+    // Drawn for the screen's device pixels, not scaled up from 16 x 16.
+    for (QToolButton *button : buttons) {
+        for (const qreal ratio : {1.5, 2.0, 3.0}) {
+            const QPixmap picture = button->icon().pixmap(QSize(16, 16), ratio);
+            QCOMPARE(picture.size(), QSize(qRound(16 * ratio), qRound(16 * ratio)));
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+        }
+    }
+    // Sharp: the arrow's upright edge falls between two device pixels, with no blur across it.
+    const QImage arrow = w.SbnAdd->icon().pixmap(QSize(16, 16), 2.0).toImage();
+    QCOMPARE(arrow.pixelColor(12, 15).alpha(), 255);
+    QCOMPARE(arrow.pixelColor(11, 15).alpha(), 0);
+
+    // On a dark face, the pictures keep their contrast, enabled or disabled, and the two still
+    // look apart.
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xf0, 0xf0, 0xf0));
+    w.setPalette(dark);
+    const int face = dark.color(QPalette::Button).lightness();
+    const auto contrast = [face](const QImage &image) {
+        int most = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                if (colour.alpha() == 255)
+                    most = std::max(most, std::abs(colour.lightness() - face));
+            }
+        }
+        return most;
+    };
+    for (QToolButton *button : buttons) {
+        const QImage enabled = button->icon().pixmap(QSize(16, 16)).toImage();
+        const QImage disabled = button->icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        QVERIFY2(contrast(enabled) >= 150, qPrintable(button->objectName()));
+        QVERIFY2(contrast(disabled) >= 40, qPrintable(button->objectName()));
+        QVERIFY2(contrast(disabled) < contrast(enabled) - 60, qPrintable(button->objectName()));
+    }
 }
 
 void MainWindowTest::converterOffer_data()

@@ -1,6 +1,6 @@
 #include "control_factory.h"
 
-#include "glyph_picture.h"
+#include "glyph_button.h"
 #include "name_list_model.h"
 #include "name_row_delegate.h"
 #include "name_width_meter.h"
@@ -47,12 +47,10 @@ QLabel *ControlFactory::label(QWidget *parent, const QRect &geometry, const QStr
 }
 
 QToolButton *ControlFactory::glyphButton(QWidget *parent, const QRect &geometry,
-                                         const QString &picture, const QString &hint)
+                                         GlyphPicture::Glyph glyph, const QString &hint)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new GlyphButton(glyph, parent);
     button->setGeometry(geometry);
-    button->setIcon(GlyphPicture::icon(QStringLiteral(":/main_window/") + picture));
-    button->setIconSize(QSize(16, 16));
     // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
     // tests, and is never shown as a tooltip.
     button->setFocusPolicy(Qt::NoFocus);

@@ -2,6 +2,8 @@
 // window itself only places them and wires them up.
 #pragma once
 
+#include "glyph_picture.h"
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -22,9 +24,9 @@ public:
     static QFont windowFont();
 
     static QLabel *label(QWidget *parent, const QRect &geometry, const QString &text);
-    // A button showing only the 16 x 16 picture at :/main_window/`picture`; `hint` names it.
-    static QToolButton *glyphButton(QWidget *parent, const QRect &geometry, const QString &picture,
-                                    const QString &hint);
+    // A button showing only the glyph's 16 x 16 picture; `hint` names it.
+    static QToolButton *glyphButton(QWidget *parent, const QRect &geometry,
+                                    GlyphPicture::Glyph glyph, const QString &hint);
     // A disabled list of file names with extended selection and rows 13 pixels high.
     static QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
                               QItemSelectionModel *selection);

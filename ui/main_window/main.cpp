@@ -76,19 +76,19 @@ void TFPrincipale::createControls()
     LblDirectory = ControlFactory::label(this, QRect(13, 13, 135, 13),
                                          QStringLiteral("Répertoire des fichiers EPS: "));
     SbnLocalDir =
-        ControlFactory::glyphButton(this, QRect(288, 40, 23, 22), QStringLiteral("open_folder.xpm"),
+        ControlFactory::glyphButton(this, QRect(288, 40, 23, 22), GlyphPicture::Glyph::OpenFolder,
                                     QStringLiteral("Choisir le répertoire"));
     SbnAddAll = ControlFactory::glyphButton(this, QRect(240, 168, 23, 22),
-                                            QStringLiteral("double_arrow_right.xpm"),
+                                            GlyphPicture::Glyph::DoubleArrowRight,
                                             QStringLiteral("Ajoute tout"));
-    SbnAdd = ControlFactory::glyphButton(this, QRect(240, 208, 23, 22),
-                                         QStringLiteral("arrow_right.xpm"),
-                                         QStringLiteral("Ajoute la sélection"));
+    SbnAdd =
+        ControlFactory::glyphButton(this, QRect(240, 208, 23, 22), GlyphPicture::Glyph::ArrowRight,
+                                    QStringLiteral("Ajoute la sélection"));
     SbnRemove =
-        ControlFactory::glyphButton(this, QRect(240, 304, 23, 22), QStringLiteral("arrow_left.xpm"),
+        ControlFactory::glyphButton(this, QRect(240, 304, 23, 22), GlyphPicture::Glyph::ArrowLeft,
                                     QStringLiteral("Enléve la sélection"));
     SbnRemoveAll = ControlFactory::glyphButton(this, QRect(240, 344, 23, 22),
-                                               QStringLiteral("double_arrow_left.xpm"),
+                                               GlyphPicture::Glyph::DoubleArrowLeft,
                                                QStringLiteral("Enléve tout"));
     for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
         button->setEnabled(false);
