@@ -1,6 +1,7 @@
 // The directory chooser over the file-system namespace on a temporary folder tree, each modal
 // opening answered from inside its event loop.
 
+#include "../shell/deep_folder.h"
 #include "dirinput.h"
 #include "einvalid_path.h"
 #include "folder_list_model.h"
@@ -270,6 +271,57 @@ private slots:
             ok(d);
         }));
         QCOMPARE(directory, QString());
+    }
+
+    void linksToFoldersAreFoldersToBrowse()
+    {
+        // A folder whose only sub-folder is a link to one.
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("links")));
+        QVERIFY(QFile::link(path(QStringLiteral("work/a")), path(QStringLiteral("links/vers a"))));
+        QString directory = path(QStringLiteral("links"));
+        bool expandable = false;
+        QString reached;
+        QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            expandable = d->ShellTreeView->model()->hasChildren(d->ShellTreeView->currentIndex());
+            d->ShellListView->activateRow(listRow(QStringLiteral("vers a"))); // a double-click
+            reached = d->ShellTreeView->FolderPath();
+            ok(d);
+        }));
+        QVERIFY(expandable);
+        // The path reached, through the link.
+        QCOMPARE(reached, path(QStringLiteral("links/vers a")));
+        QCOMPARE(directory, reached);
+    }
+
+    void aFolderDeeperThanTheSystemPathLimitIsBrowsed()
+    {
+        const DeepFolder deep(QFile::encodeName(m_dir.path()));
+        QVERIFY(deep.isValid());
+        QVERIFY(deep.makeFolder("fin"));
+        QVERIFY(deep.makeFile("page.eps"));
+        QString directory = QFile::decodeName(deep.path());
+        bool finIsFolder = false;
+        bool nodeInSight = false;
+        QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            const int fin = listRow(QStringLiteral("fin"));
+            finIsFolder = fin >= 0 && d->ShellListView->folderModel()->isFolderRow(fin);
+            // The selected node, far to the right, is brought into sight.
+            TShellTreeView *tree = d->ShellTreeView;
+            const int left = tree->visualRect(tree->currentIndex()).left();
+            nodeInSight = left >= 0 && left < tree->viewport()->width();
+            d->ShellListView->activateRow(fin);
+            ok(d);
+        }));
+        QVERIFY(finIsFolder);
+        QVERIFY(nodeInSight);
+        QCOMPARE(directory, QFile::decodeName(deep.path() + "/fin"));
+        // The next opening comes back to it.
+        QString shown;
+        QVERIFY(!choose(directory, [&](TFrmChooseDirectory *d) {
+            shown = d->ShellTreeView->FolderPath();
+            cancel(d);
+        }));
+        QCOMPARE(shown, directory);
     }
 
     void aNameThatIsNotUtf8IsShownAndEntered()
