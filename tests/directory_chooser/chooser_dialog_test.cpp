@@ -119,17 +119,23 @@ private slots:
         QString directory = path(QStringLiteral("work/a"));
         QString title, okText;
         QPoint at;
+        QSize frame;
         const bool chosen = choose(directory, [&](TFrmChooseDirectory *d) {
             title = d->windowTitle();
             okText = d->BtnOk->text();
             at = d->pos();
+            frame = d->frameGeometry().size();
             ok(d);
         });
         QVERIFY(chosen);
         QCOMPARE(directory, path(QStringLiteral("work/a")));
         QCOMPARE(title, QStringLiteral("Choix du répertoire"));
         QCOMPARE(okText, QStringLiteral("&Ok"));
-        QCOMPARE(at, QPoint(100 + (801 - 509) / 2, 80 + (600 - 432) / 2));
+        // Centred over the main window by their frames, title bars and borders included.
+        const QRect main = m_main->frameGeometry();
+        QVERIFY(frame.width() > 509 && frame.height() > 432);
+        QCOMPARE(at, QPoint(main.left() + (main.width() - frame.width()) / 2,
+                            main.top() + (main.height() - frame.height()) / 2));
         QVERIFY(!m_dialog->isVisible());
 
         // Moved by the user, it opens where it was left.

@@ -6,6 +6,7 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "frame_centring.h"
 #include "job_input_gate.h"
 #include "labeled_edit.h"
 #include "list_moves.h"
@@ -61,6 +62,8 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
+    if (isWindow())
+        FrameCentring::atNextShow(this, FrameCentring::screenCentre(this));
 }
 
 TFPrincipale::~TFPrincipale()
@@ -395,8 +398,10 @@ void TFPrincipale::setProgressVisible(bool visible)
 
 void TFPrincipale::showErrorBox(const std::string &message)
 {
+    // Over the main window, which it keeps above, and centred on the screen.
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"),
-                    QString::fromStdString(message), QMessageBox::Ok);
+                    QString::fromStdString(message), QMessageBox::Ok, this);
+    FrameCentring::atNextShow(&box, FrameCentring::screenCentre(this), this);
     std::optional<JobInputGate::Opening> answering;
     if (m_inputGate)
         answering.emplace(*m_inputGate);
@@ -411,16 +416,6 @@ void TFPrincipale::clearLists()
 void TFPrincipale::applyControlRules()
 {
     ApplyControlRules();
-}
-
-void TFPrincipale::showEvent(QShowEvent *event)
-{
-    if (!m_centred && isWindow()) {
-        m_centred = true;
-        if (const QScreen *screen = this->screen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QWidget::showEvent(event);
 }
 
 void TFPrincipale::closeEvent(QCloseEvent *event)

@@ -106,7 +106,6 @@ public:
     void applyControlRules() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -124,7 +123,6 @@ private:
     bool m_jobRunning = false;
     JobInputGate *m_inputGate = nullptr; // while the job runs
     bool m_closeAfterJob = false;
-    bool m_centred = false;
 };
 
 extern TFPrincipale *FPrincipale;
