@@ -330,6 +330,28 @@ private slots:
         QCOMPARE(shown, directory);
     }
 
+    void f5ReadsAFolderReplacedUnderTheSameName()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("remplace")));
+        QString directory = path(QStringLiteral("remplace"));
+        QStringList afterF5;
+        QVERIFY(!choose(directory, [&](TFrmChooseDirectory *d) {
+            // Another program puts a new folder in its place while the list shows it.
+            QDir top(m_dir.path());
+            QVERIFY(top.rename(QStringLiteral("remplace"), QStringLiteral("ancien")));
+            QVERIFY(top.mkpath(QStringLiteral("remplace")));
+            QFile file(path(QStringLiteral("remplace/nouveau.eps")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.close();
+            QTest::keyClick(d->ShellListView, Qt::Key_F5);
+            QAbstractItemModel *rows = d->ShellListView->model();
+            for (int r = 0; r < rows->rowCount(); ++r)
+                afterF5 << rows->index(r, 0).data().toString();
+            cancel(d);
+        }));
+        QCOMPARE(afterF5, QStringList{QStringLiteral("nouveau.eps")});
+    }
+
     void aNameThatIsNotUtf8IsShownAndEntered()
     {
         // In a folder the tree has not opened yet: nothing watches for new entries.
