@@ -37,13 +37,9 @@ bool renameNoReplace(int folder, const QByteArray &from, const QByteArray &to)
 // folder of files costs one read of its entries.
 bool holdsLinkToFolder(int folder)
 {
-    const int readable = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *dir = readable >= 0 ? ::fdopendir(readable) : nullptr;
-    if (dir == nullptr) {
-        if (readable >= 0)
-            ::close(readable);
+    DIR *dir = PathWalk::readEntries(folder);
+    if (dir == nullptr)
         return false;
-    }
     bool found = false;
     while (const dirent *entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.' || (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN))
@@ -113,14 +109,9 @@ std::optional<ColumnDescription> DirectoryFolder::folderColumn(int column)
 
 std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
 {
-    const int readable =
-        m_folder.isOpen() ? ::openat(m_folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    DIR *dir = readable >= 0 ? ::fdopendir(readable) : nullptr;
-    if (dir == nullptr) {
-        if (readable >= 0)
-            ::close(readable);
+    DIR *dir = m_folder.isOpen() ? PathWalk::readEntries(m_folder.get()) : nullptr;
+    if (dir == nullptr)
         return std::nullopt;
-    }
     const int fd = ::dirfd(dir);
     const bool wantFolders = (filter & Folders) != 0;
     const bool wantOthers = (filter & NonFolders) != 0;

@@ -61,6 +61,19 @@ FileDescriptor openFolder(const QByteArray &path)
     return folder;
 }
 
+DIR *readEntries(int folder)
+{
+    // Opened afresh: the folder's own descriptor may serve only for the *at calls, and a stream
+    // over a duplicate would share its reading position.
+    const int readable = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable < 0)
+        return nullptr;
+    DIR *entries = ::fdopendir(readable);
+    if (entries == nullptr)
+        ::close(readable);
+    return entries;
+}
+
 bool status(const QByteArray &path, struct stat *st, bool followLink)
 {
     if (fitsOneCall(path))

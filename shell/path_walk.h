@@ -5,6 +5,7 @@
 // from the descriptor of the one before.
 
 #include <QByteArray>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace shell {
@@ -36,6 +37,9 @@ FileDescriptor openFolder(const QByteArray &path);
 // The folder `name` inside the open folder `parent`, the same way; a link to a folder is
 // followed.
 FileDescriptor openFolderAt(int parent, const QByteArray &name);
+// The entries of the open folder `folder`, from the first: a stream of its own, or nullptr when
+// the folder may not be read. Closed with closedir().
+DIR *readEntries(int folder);
 // stat() of `path`, or lstat() when `followLink` is false.
 bool status(const QByteArray &path, struct stat *st, bool followLink = true);
 

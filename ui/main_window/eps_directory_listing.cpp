@@ -4,10 +4,8 @@
 
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,12 +30,7 @@ bool isDirectory(DIR *directory, const dirent *entry)
 DIR *openForReading(const QByteArray &directory)
 {
     const shell::FileDescriptor folder = shell::PathWalk::openFolder(directory);
-    const int readable =
-        folder.isOpen() ? ::openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    DIR *dir = readable >= 0 ? ::fdopendir(readable) : nullptr;
-    if (dir == nullptr && readable >= 0)
-        ::close(readable);
-    return dir;
+    return folder.isOpen() ? shell::PathWalk::readEntries(folder.get()) : nullptr;
 }
 
 } // namespace

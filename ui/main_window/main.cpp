@@ -420,8 +420,8 @@ void TFPrincipale::applyControlRules()
 
 void TFPrincipale::closeEvent(QCloseEvent *event)
 {
-    // A close request from the title bar while the job runs waits for the job's end, like
-    // any other input made meanwhile.
+    // A close request from the title bar while the job runs waits for the job's end: clicks
+    // and keys are dropped meanwhile, but the user asked to quit and does so once it is over.
     if (m_jobRunning) {
         m_closeAfterJob = true;
         event->ignore();
