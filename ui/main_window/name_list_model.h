@@ -20,8 +20,7 @@ public:
 
     // A listed name. Its alphabetical place and shown width are worked out once, when it is
     // first listed, and travel with it from one list to the other. Only the bytes are kept: the
-    // text is made again for the rows drawn, and collation keys, which take more room than the
-    // names, live only while a listing is sorted.
+    // text is made again for the rows drawn, and whatever sorting needs lives only while it sorts.
     struct Entry
     {
         QByteArray bytes;
