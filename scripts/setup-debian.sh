@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
 build-essential cmake ninja-build pkg-config clang-format
-qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
+qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
 libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
 ghostscript poppler-utils qpdf
 strace time util-linux xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-dejavu-core desktop-file-utils

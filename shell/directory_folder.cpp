@@ -21,21 +21,48 @@ bool isAcceptableName(const QByteArray &name)
 
 // Renames without ever replacing an existing entry; renameat2's no-replace flag makes the test
 // and the rename one step where the file system supports it.
-bool renameNoReplace(const QByteArray &from, const QByteArray &to)
+bool renameNoReplace(int folder, const QByteArray &from, const QByteArray &to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     struct stat st = {};
-    if (::lstat(to.constData(), &st) == 0)
+    if (::fstatat(folder, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return false;
-    return ::rename(from.constData(), to.constData()) == 0;
+    return ::renameat(folder, from.constData(), folder, to.constData()) == 0;
+}
+
+// Whether the open folder holds a link to a folder. Only links are looked at closely, so a
+// folder of files costs one read of its entries.
+bool holdsLinkToFolder(int folder)
+{
+    DIR *dir = PathWalk::readEntries(folder);
+    if (dir == nullptr)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.' || (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN))
+            continue;
+        struct stat st = {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 } // namespace
 
-DirectoryFolder::DirectoryFolder(QByteArray path) : m_path(std::move(path)) {}
+DirectoryFolder::DirectoryFolder(QByteArray path)
+    : m_path(std::move(path)), m_folder(PathWalk::openFolder(m_path))
+{}
+
+DirectoryFolder::DirectoryFolder(QByteArray path, FileDescriptor folder)
+    : m_path(std::move(path)), m_folder(std::move(folder))
+{}
 
 QByteArray DirectoryFolder::childPath(const ItemId &child) const
 {
@@ -44,12 +71,23 @@ QByteArray DirectoryFolder::childPath(const ItemId &child) const
 
 quint32 DirectoryFolder::folderAttributes(const QByteArray &path)
 {
+    const FileDescriptor folder = PathWalk::openFolder(path);
+    return folder.isOpen() ? folderAttributesAt(folder.get(), ".") : 0;
+}
+
+quint32 DirectoryFolder::folderAttributesAt(int parent, const QByteArray &name)
+{
     struct stat st = {};
-    if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::fstatat(parent, name.constData(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
         return 0;
     quint32 attributes = Folder | FileSystem;
-    if (st.st_nlink != 2)
+    if (st.st_nlink != 2) {
         attributes |= HasSubFolder;
+    } else {
+        const FileDescriptor folder = PathWalk::openFolderAt(parent, name);
+        if (folder.isOpen() && holdsLinkToFolder(folder.get()))
+            attributes |= HasSubFolder;
+    }
     return attributes;
 }
 
@@ -71,7 +109,7 @@ std::optional<ColumnDescription> DirectoryFolder::folderColumn(int column)
 
 std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
 {
-    DIR *dir = ::opendir(m_path.constData());
+    DIR *dir = m_folder.isOpen() ? PathWalk::readEntries(m_folder.get()) : nullptr;
     if (dir == nullptr)
         return std::nullopt;
     const int fd = ::dirfd(dir);
@@ -134,8 +172,9 @@ int DirectoryFolder::compareIds(int column, const ItemId &a, const ItemId &b) co
 DirectoryFolder::Kind DirectoryFolder::kindOf(const ItemId &child) const
 {
     struct stat st = {};
-    return ::stat(childPath(child).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? Kind::Folder
-                                                                                 : Kind::NonFolder;
+    return ::fstatat(m_folder.get(), child.constData(), &st, 0) == 0 && S_ISDIR(st.st_mode)
+               ? Kind::Folder
+               : Kind::NonFolder;
 }
 
 QList<int> DirectoryFolder::folderRanks(const QList<ItemId> &ids) const
@@ -163,20 +202,22 @@ quint32 DirectoryFolder::attributesOf(const ItemId &child) const
 {
     if (!isAcceptableName(child))
         return 0;
-    const QByteArray path = childPath(child);
-    if (const quint32 folder = folderAttributes(path))
+    if (const quint32 folder = folderAttributesAt(m_folder.get(), child))
         return folder | CanRename;
     struct stat st = {};
-    if (::lstat(path.constData(), &st) != 0)
+    if (::fstatat(m_folder.get(), child.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
     return FileSystem | CanRename;
 }
 
 std::unique_ptr<ShellFolder> DirectoryFolder::bindToObject(const ItemId &child) const
 {
-    if (!isAcceptableName(child) || folderAttributes(childPath(child)) == 0)
+    if (!isAcceptableName(child))
         return nullptr;
-    return std::make_unique<DirectoryFolder>(childPath(child));
+    FileDescriptor folder = PathWalk::openFolderAt(m_folder.get(), child);
+    if (!folder.isOpen())
+        return nullptr;
+    return std::make_unique<DirectoryFolder>(childPath(child), std::move(folder));
 }
 
 std::optional<ColumnDescription> DirectoryFolder::columnDescription(int column) const
@@ -188,7 +229,7 @@ QString DirectoryFolder::detailsOf(const ItemId &child, int column) const
 {
     if (!isAcceptableName(child))
         return {};
-    return ItemDetails::columnText(childPath(child), child, column);
+    return ItemDetails::columnTextAt(m_folder.get(), child, column);
 }
 
 std::optional<ItemId> DirectoryFolder::setNameOf(const ItemId &child, const QString &newName)
@@ -198,7 +239,7 @@ std::optional<ItemId> DirectoryFolder::setNameOf(const ItemId &child, const QStr
         return std::nullopt;
     if (newId == child)
         return child;
-    if (!renameNoReplace(childPath(child), childPath(newId)))
+    if (!renameNoReplace(m_folder.get(), child, newId))
         return std::nullopt;
     if (const qsizetype at = m_listed.indexOf(child); at >= 0)
         m_listed[at] = newId;

@@ -1,8 +1,11 @@
 #pragma once
 
-// A folder of the file system: its items are its entries, identified by their raw names.
+// A folder of the file system: its items are its entries, identified by their raw names. The
+// folder is held open and its entries are reached from there, so no path grows too long for the
+// system however deep the folder lies.
 
 #include "name_collation.h"
+#include "path_walk.h"
 #include "shell_namespace.h"
 
 namespace shell {
@@ -10,15 +13,22 @@ namespace shell {
 class DirectoryFolder : public ShellFolder
 {
 public:
+    // The folder at `path`, opened here.
     explicit DirectoryFolder(QByteArray path);
+    // The folder at `path`, already open as `folder`.
+    DirectoryFolder(QByteArray path, FileDescriptor folder);
 
     const QByteArray &path() const { return m_path; }
     QByteArray childPath(const ItemId &child) const;
 
     // Attributes of a folder at `path`: folder and file system, and has-sub-folders from the link
     // count where the file system keeps one (a folder's count is 2 plus its sub-folders); file
-    // systems that keep none (btrfs gives 1) are taken to have sub-folders. 0 when not a folder.
+    // systems that keep none (btrfs gives 1) are taken to have sub-folders. A folder whose count
+    // shows none may still hold links to folders, which are sub-folders to browse: it is looked
+    // through for one. 0 when not a folder.
     static quint32 folderAttributes(const QByteArray &path);
+    // The same for the entry `name` of the open folder `parent`.
+    static quint32 folderAttributesAt(int parent, const QByteArray &name);
     // The four folder columns, shared with the desktop.
     static std::optional<ColumnDescription> folderColumn(int column);
 
@@ -41,6 +51,7 @@ private:
     QList<int> folderRanks(const QList<ItemId> &ids) const;
 
     QByteArray m_path;
+    FileDescriptor m_folder;
     NameCollation m_collation;
     // The last listing and the kinds readdir gave with it, so that sorting a large folder with
     // folders first costs no stat per entry.

@@ -3,6 +3,7 @@
 #include "desktop_folder.h"
 #include "directory_folder.h"
 #include "mount_table.h"
+#include "path_walk.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +59,7 @@ std::optional<IdList> FileSystemNamespace::parseDisplayName(const QString &path)
     }
     const QByteArray clean = '/' + components.join('/');
     struct stat st = {};
-    if (::lstat(clean.constData(), &st) != 0)
+    if (!PathWalk::status(clean, &st, false))
         return std::nullopt;
 
     const Volume *best = nullptr;

@@ -32,10 +32,10 @@ QString frenchComment(const QMimeType &type)
     return comment;
 }
 
-QByteArray firstBytes(const QByteArray &path)
+QByteArray firstBytes(int folder, const QByteArray &entry)
 {
     // O_NONBLOCK: a FIFO or a device must not hang the listing.
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(folder, entry.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return {};
     QByteArray data(2048, Qt::Uninitialized);
@@ -84,10 +84,21 @@ QString ItemDetails::formatTime(const QDateTime &time)
 
 QString ItemDetails::typeName(const QByteArray &path, const QByteArray &name)
 {
+    return typeNameOf(AT_FDCWD, path, name);
+}
+
+QString ItemDetails::typeNameAt(int folder, const QByteArray &name)
+{
+    return typeNameOf(folder, name, name);
+}
+
+QString ItemDetails::typeNameOf(int folder, const QByteArray &entry, const QByteArray &name)
+{
     struct stat st = {};
-    if (::stat(path.constData(), &st) != 0)
-        return ::lstat(path.constData(), &st) == 0 ? QStringLiteral("Lien symbolique rompu")
-                                                   : QString();
+    if (::fstatat(folder, entry.constData(), &st, 0) != 0)
+        return ::fstatat(folder, entry.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                   ? QStringLiteral("Lien symbolique rompu")
+                   : QString();
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("Dossier");
     if (!S_ISREG(st.st_mode))
@@ -97,7 +108,7 @@ QString ItemDetails::typeName(const QByteArray &path, const QByteArray &name)
     const QList<QMimeType> byName = db.mimeTypesForFileName(decoded);
     if (byName.size() == 1)
         return frenchComment(byName.constFirst());
-    return frenchComment(db.mimeTypeForFileNameAndData(decoded, firstBytes(path)));
+    return frenchComment(db.mimeTypeForFileNameAndData(decoded, firstBytes(folder, entry)));
 }
 
 QString ItemDetails::iconName(const QByteArray &name)
@@ -110,12 +121,24 @@ QString ItemDetails::iconName(const QByteArray &name)
 
 QString ItemDetails::columnText(const QByteArray &path, const QByteArray &name, int column)
 {
+    return columnTextOf(AT_FDCWD, path, name, column);
+}
+
+QString ItemDetails::columnTextAt(int folder, const QByteArray &name, int column)
+{
+    return columnTextOf(folder, name, name, column);
+}
+
+QString ItemDetails::columnTextOf(int folder, const QByteArray &entry, const QByteArray &name,
+                                  int column)
+{
     if (column == 0)
         return QString::fromUtf8(name);
     if (column == 2)
-        return typeName(path, name);
+        return typeNameOf(folder, entry, name);
     struct stat st = {};
-    if (::stat(path.constData(), &st) != 0 && ::lstat(path.constData(), &st) != 0)
+    if (::fstatat(folder, entry.constData(), &st, 0) != 0 &&
+        ::fstatat(folder, entry.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
     switch (column) {
     case 1:

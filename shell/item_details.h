@@ -18,6 +18,8 @@ public:
     // The type shown for the entry at `path` named `name`: "Dossier" for folders, else the MIME
     // type's French description (from the name, then from the first bytes of the content).
     static QString typeName(const QByteArray &path, const QByteArray &name);
+    // The same for the entry `name` of the open folder `folder`.
+    static QString typeNameAt(int folder, const QByteArray &name);
     // The theme icon name of a non-folder entry, from its name alone (cheap enough for a listing).
     static QString iconName(const QByteArray &name);
 
@@ -25,6 +27,15 @@ public:
     // `path`; an empty text when the entry cannot be read or the column has no text (the size of
     // a folder).
     static QString columnText(const QByteArray &path, const QByteArray &name, int column);
+    // The same for the entry `name` of the open folder `folder`.
+    static QString columnTextAt(int folder, const QByteArray &name, int column);
+
+private:
+    // The entry `entry` relative to the open folder `folder`, or an absolute path with AT_FDCWD;
+    // `name` is the name it is shown under.
+    static QString typeNameOf(int folder, const QByteArray &entry, const QByteArray &name);
+    static QString columnTextOf(int folder, const QByteArray &entry, const QByteArray &name,
+                                int column);
 };
 
 } // namespace shell

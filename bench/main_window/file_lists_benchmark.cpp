@@ -1,6 +1,7 @@
 // Prints how long the main window takes to list a folder of 100,000 entries (20,000 of them
 // EPS files), compared with `ls` on the same folder, and to move 10,000 highlighted names each
-// way when every other name is highlighted.
+// way when every other name is highlighted; then the same listing for a folder whose 100,000
+// entries are all EPS files, with the memory the window holds for them.
 //
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bench-bin/file_lists_benchmark
 #include "brakwen_application.h"
@@ -25,13 +26,13 @@ constexpr int EntryCount = 100000;
 constexpr int EpsCount = 20000;
 constexpr int Rounds = 3;
 
-bool makeFolder(const QString &path)
+bool makeFolder(const QString &path, bool allEps = false)
 {
     const QByteArray dir = QFile::encodeName(path) + '/';
     for (int i = 0; i < EntryCount; ++i) {
         // Every fifth entry is an EPS file, some with an upper-case extension.
         QByteArray name = QByteArray("entry_") + QByteArray::number(i * 7919 % EntryCount);
-        if (i % 5 == 0)
+        if (allEps || i % 5 == 0)
             name += (i % 3 == 0) ? ".EPS" : ".eps";
         else
             name += ".txt";
@@ -74,12 +75,73 @@ void highlightEveryOther(QListView *list)
     list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+long rssKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+double lsSeconds(const QString &folder)
+{
+    return bestOf([&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("ls"), {folder});
+        process.waitForFinished(-1);
+    });
+}
+
 } // namespace
+
+// Lists a folder whose entries are all EPS files, first in the run so that the peak memory is
+// the window's with those names alone.
+bool allEpsListing(TFPrincipale &window, QTextStream &out)
+{
+    QTemporaryDir folder;
+    if (!folder.isValid() || !makeFolder(folder.path(), true)) {
+        out << "cannot create the test folder\n";
+        return false;
+    }
+    const long rssBefore = rssKb("VmRSS:");
+    out << "folder: " << EntryCount << " entries, all EPS files\n";
+    const double ls = lsSeconds(folder.path());
+    out << QString::asprintf("ls:                                        %.3f s\n", ls);
+    window.EdtDirectory->setText(folder.path());
+    const double listing = bestOf([&] {
+        window.fileLists().clear();
+        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ApplyControlRules();
+        show(window);
+    });
+    out << QString::asprintf("list, sort and show the EPS files:          %.3f s (%.2f x ls)\n",
+                             listing, listing / ls);
+    out << QString::asprintf("window's memory with the names listed:      %.1f MB (%+.1f MB for "
+                             "the names), peak %.1f MB\n",
+                             rssKb("VmRSS:") / 1024.0, (rssKb("VmRSS:") - rssBefore) / 1024.0,
+                             rssKb("VmHWM:") / 1024.0);
+    const bool whole = window.LbxEnable->model()->rowCount() == EntryCount;
+    window.fileLists().clear();
+    return whole;
+}
 
 int main(int argc, char **argv)
 {
     BrakwenApplication application(argc, argv);
     QTextStream out(stdout);
+
+    TFPrincipale window;
+    window.show();
+    QCoreApplication::processEvents();
+    if (!allEpsListing(window, out)) {
+        out << "names lost\n";
+        return 1;
+    }
 
     QTemporaryDir folder;
     if (!folder.isValid() || !makeFolder(folder.path())) {
@@ -88,17 +150,8 @@ int main(int argc, char **argv)
     }
     out << "folder: " << EntryCount << " entries, " << EpsCount << " EPS files\n";
 
-    const double ls = bestOf([&] {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.start(QStringLiteral("ls"), {folder.path()});
-        process.waitForFinished(-1);
-    });
+    const double ls = lsSeconds(folder.path());
     out << QString::asprintf("ls:                                        %.3f s\n", ls);
-
-    TFPrincipale window;
-    window.show();
-    QCoreApplication::processEvents();
     window.EdtDirectory->setText(folder.path());
 
     const double listing = bestOf([&] {

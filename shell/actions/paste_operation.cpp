@@ -1,13 +1,13 @@
 #include "paste_operation.h"
 
 #include "raw_path.h"
+#include "system_error_text.h"
 
 #include <QString>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -229,7 +229,7 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
             result.errors.append(
                 QStringLiteral("«\u00A0%1\u00A0» n'a pu être %2 : %3")
                     .arg(shown(source), move ? QStringLiteral("déplacé") : QStringLiteral("copié"),
-                         QString::fromLocal8Bit(std::strerror(errno))));
+                         systemErrorText(errno)));
     }
     return result;
 }

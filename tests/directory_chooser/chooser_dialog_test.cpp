@@ -1,6 +1,7 @@
 // The directory chooser over the file-system namespace on a temporary folder tree, each modal
 // opening answered from inside its event loop.
 
+#include "../shell/deep_folder.h"
 #include "dirinput.h"
 #include "einvalid_path.h"
 #include "folder_list_model.h"
@@ -11,6 +12,7 @@
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -104,6 +106,12 @@ private slots:
         QVERIFY(!m_dialog->isVisible());
         // Created on the computer node, as at start-up.
         QCOMPARE(m_dialog->ShellTreeView->FolderPath(), QStringLiteral("Ordinateur"));
+        // Named for screen readers.
+        const auto nameOf = [](QWidget *widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf(m_dialog->ShellTreeView), QStringLiteral("Dossiers"));
+        QCOMPARE(nameOf(m_dialog->ShellListView), QStringLiteral("Contenu du dossier"));
     }
 
     void okReturnsTheFolderShownAndCentresTheFirstTime()
@@ -111,17 +119,23 @@ private slots:
         QString directory = path(QStringLiteral("work/a"));
         QString title, okText;
         QPoint at;
+        QSize frame;
         const bool chosen = choose(directory, [&](TFrmChooseDirectory *d) {
             title = d->windowTitle();
             okText = d->BtnOk->text();
             at = d->pos();
+            frame = d->frameGeometry().size();
             ok(d);
         });
         QVERIFY(chosen);
         QCOMPARE(directory, path(QStringLiteral("work/a")));
         QCOMPARE(title, QStringLiteral("Choix du répertoire"));
         QCOMPARE(okText, QStringLiteral("&Ok"));
-        QCOMPARE(at, QPoint(100 + (801 - 509) / 2, 80 + (600 - 432) / 2));
+        // Centred over the main window by their frames, title bars and borders included.
+        const QRect main = m_main->frameGeometry();
+        QVERIFY(frame.width() > 509 && frame.height() > 432);
+        QCOMPARE(at, QPoint(main.left() + (main.width() - frame.width()) / 2,
+                            main.top() + (main.height() - frame.height()) / 2));
         QVERIFY(!m_dialog->isVisible());
 
         // Moved by the user, it opens where it was left.
@@ -263,6 +277,79 @@ private slots:
             ok(d);
         }));
         QCOMPARE(directory, QString());
+    }
+
+    void linksToFoldersAreFoldersToBrowse()
+    {
+        // A folder whose only sub-folder is a link to one.
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("links")));
+        QVERIFY(QFile::link(path(QStringLiteral("work/a")), path(QStringLiteral("links/vers a"))));
+        QString directory = path(QStringLiteral("links"));
+        bool expandable = false;
+        QString reached;
+        QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            expandable = d->ShellTreeView->model()->hasChildren(d->ShellTreeView->currentIndex());
+            d->ShellListView->activateRow(listRow(QStringLiteral("vers a"))); // a double-click
+            reached = d->ShellTreeView->FolderPath();
+            ok(d);
+        }));
+        QVERIFY(expandable);
+        // The path reached, through the link.
+        QCOMPARE(reached, path(QStringLiteral("links/vers a")));
+        QCOMPARE(directory, reached);
+    }
+
+    void aFolderDeeperThanTheSystemPathLimitIsBrowsed()
+    {
+        const DeepFolder deep(QFile::encodeName(m_dir.path()));
+        QVERIFY(deep.isValid());
+        QVERIFY(deep.makeFolder("fin"));
+        QVERIFY(deep.makeFile("page.eps"));
+        QString directory = QFile::decodeName(deep.path());
+        bool finIsFolder = false;
+        bool nodeInSight = false;
+        QVERIFY(choose(directory, [&](TFrmChooseDirectory *d) {
+            const int fin = listRow(QStringLiteral("fin"));
+            finIsFolder = fin >= 0 && d->ShellListView->folderModel()->isFolderRow(fin);
+            // The selected node, far to the right, is brought into sight.
+            TShellTreeView *tree = d->ShellTreeView;
+            const int left = tree->visualRect(tree->currentIndex()).left();
+            nodeInSight = left >= 0 && left < tree->viewport()->width();
+            d->ShellListView->activateRow(fin);
+            ok(d);
+        }));
+        QVERIFY(finIsFolder);
+        QVERIFY(nodeInSight);
+        QCOMPARE(directory, QFile::decodeName(deep.path() + "/fin"));
+        // The next opening comes back to it.
+        QString shown;
+        QVERIFY(!choose(directory, [&](TFrmChooseDirectory *d) {
+            shown = d->ShellTreeView->FolderPath();
+            cancel(d);
+        }));
+        QCOMPARE(shown, directory);
+    }
+
+    void f5ReadsAFolderReplacedUnderTheSameName()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("remplace")));
+        QString directory = path(QStringLiteral("remplace"));
+        QStringList afterF5;
+        QVERIFY(!choose(directory, [&](TFrmChooseDirectory *d) {
+            // Another program puts a new folder in its place while the list shows it.
+            QDir top(m_dir.path());
+            QVERIFY(top.rename(QStringLiteral("remplace"), QStringLiteral("ancien")));
+            QVERIFY(top.mkpath(QStringLiteral("remplace")));
+            QFile file(path(QStringLiteral("remplace/nouveau.eps")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.close();
+            QTest::keyClick(d->ShellListView, Qt::Key_F5);
+            QAbstractItemModel *rows = d->ShellListView->model();
+            for (int r = 0; r < rows->rowCount(); ++r)
+                afterF5 << rows->index(r, 0).data().toString();
+            cancel(d);
+        }));
+        QCOMPARE(afterF5, QStringList{QStringLiteral("nouveau.eps")});
     }
 
     void aNameThatIsNotUtf8IsShownAndEntered()

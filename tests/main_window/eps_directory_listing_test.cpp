@@ -1,4 +1,5 @@
 // Which entries of a folder are offered as EPS files.
+#include "../shell/deep_folder.h"
 #include "eps_directory_listing.h"
 
 #include <QDir>
@@ -39,6 +40,7 @@ private slots:
     void listsFilesOnly();
     void keepsRawBytesOfNonUtf8Names();
     void unreadableFolderGivesNothing();
+    void folderDeeperThanThePathLimitIsListed();
 };
 
 void EpsDirectoryListingTest::patternMatching_data()
@@ -135,6 +137,16 @@ void EpsDirectoryListingTest::unreadableFolderGivesNothing()
     QCOMPARE(::waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void EpsDirectoryListingTest::folderDeeperThanThePathLimitIsListed()
+{
+    QTemporaryDir dir;
+    const DeepFolder deep(QFile::encodeName(dir.path()));
+    QVERIFY(deep.isValid());
+    QVERIFY(deep.makeFile("page.eps"));
+    QVERIFY(deep.makeFolder("dossier.eps"));
+    QCOMPARE(EpsDirectoryListing::list(deep.path() + '/'), std::vector<QByteArray>{"page.eps"});
 }
 
 QTEST_GUILESS_MAIN(EpsDirectoryListingTest)

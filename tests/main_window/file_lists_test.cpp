@@ -39,6 +39,7 @@ class FileListsTest : public QObject
 private slots:
     void initTestCase();
     void alphabeticalOrderIgnoresCaseAndFollowsLocale();
+    void lettersMadeOfTwoCharactersSortAsTheLanguageDoes();
     void addSelectionAppendsInListOrderAndParksCaret();
     void removeSelectionSortsBackAndKeepsOtherSelection();
     void addAllAndRemoveAll();
@@ -75,6 +76,29 @@ void FileListsTest::alphabeticalOrderIgnoresCaseAndFollowsLocale()
         QCOMPARE(texts(*lists.available()),
                  QStringList({"A.eps", "a2.eps", "b.eps", "e.eps", QStringLiteral("été.eps"),
                               "f.eps", "Zeta.eps"}));
+    }
+}
+
+void FileListsTest::lettersMadeOfTwoCharactersSortAsTheLanguageDoes()
+{
+    // Plain ASCII names that these languages do not sort character by character: Danish "aa"
+    // is its last letter, Slovak "ch" comes after "h".
+    const auto restore =
+        qScopeGuard([] { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); });
+    const std::pair<QLocale, QStringList> cases[] = {
+        {QLocale(QLocale::Danish, QLocale::Denmark),
+         {"abc.eps", "Abd.eps", "ci.eps", "zed.eps", "aab.eps"}},
+        {QLocale(QLocale::Slovak, QLocale::Slovakia),
+         {"aab.eps", "abc.eps", "Abd.eps", "ci.eps", "hz.eps", "cha.eps", "zed.eps"}},
+    };
+    for (const auto &[locale, expected] : cases) {
+        QLocale::setDefault(locale);
+        FileLists lists;
+        std::vector<QByteArray> names;
+        for (qsizetype i = expected.size() - 1; i >= 0; --i)
+            names.push_back(expected[i].toUtf8());
+        lists.available()->setNames(names);
+        QCOMPARE(texts(*lists.available()), expected);
     }
 }
 

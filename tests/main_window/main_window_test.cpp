@@ -6,10 +6,13 @@
 #include "labeled_edit.h"
 #include "main.h"
 #include "message_box_answer.h"
+#include "name_width_meter.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,9 +26,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <fcntl.h>
 #include <memory>
+#include <qpa/qwindowsysteminterface.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +72,16 @@ void selectRow(QListView *view, int row)
                                    QItemSelectionModel::ClearAndSelect);
 }
 
+// As the window system delivers a double-click: a click, then a second press that is the
+// double-click, then its release.
+void doubleClick(QListView *view, const QModelIndex &index, Qt::KeyboardModifiers modifiers = {})
+{
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, modifiers, at);
+}
+
 struct ChooserCall
 {
     TFrmChooseDirectory *dialog = nullptr;
@@ -86,11 +101,14 @@ private slots:
     void initialState();
     void captionsKeepToTheirBoxes();
     void tabOrder();
+    void everyControlHasAName();
+    void glyphsStaySharpAndVisible();
     void converterOffer_data();
     void converterOffer();
     void noHandlerOrRuleAtStart();
     void quitButtonClosesWindow();
     void keyboardPressesButtons();
+    void keyboardAndDoubleClickDoTheGlyphButtonsWork();
 
     void choosingListsFolderAndAppliesRules();
     void cancelClearsSelectionAndListsAgain();
@@ -98,9 +116,12 @@ private slots:
     void chooserErrorKeepsListsAndShowsBox();
     void emptyBaseNameLocksListsOnly();
     void listsScrollSidewaysForLongNamesOnly();
+    void namesMeasureAsTheListDrawsThem();
 
     void jobAssemblesInChosenOrderAndResetsWindow();
     void jobKeepsWindowPaintingAndDefersClose();
+    void inputDuringJobIsDropped();
+    void jobTurnsEventLoopOnlyAsBarGrows();
     void ioErrorLeavesWindowUsable();
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
@@ -245,7 +266,7 @@ void MainWindowTest::initialState()
     QVERIFY(w.CbxDeleteFiles->isChecked());
 
     const std::pair<QToolButton *, QString> glyphs[] = {
-        {w.SbnLocalDir, QString()},
+        {w.SbnLocalDir, QStringLiteral("Choisir le répertoire")},
         {w.SbnAddAll, QStringLiteral("Ajoute tout")},
         {w.SbnAdd, QStringLiteral("Ajoute la sélection")},
         {w.SbnRemove, QStringLiteral("Enléve la sélection")},
@@ -291,10 +312,9 @@ void MainWindowTest::initialState()
     choose(m_work->path());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    // Centred on the screen; the frame, still unknown when the window is placed, may shift it
-    // by its border width.
+    // Centred on the screen, by its frame.
     const QPoint offCentre = w.frameGeometry().center() - w.screen()->availableGeometry().center();
-    QVERIFY(offCentre.manhattanLength() <= 8);
+    QVERIFY(offCentre.manhattanLength() <= 1);
     const QModelIndex first = w.LbxEnable->model()->index(0, 0);
     const QModelIndex second = w.LbxEnable->model()->index(1, 0);
     QCOMPARE(w.LbxEnable->visualRect(first).height(), 13);
@@ -335,6 +355,86 @@ void MainWindowTest::tabOrder()
     QCOMPARE(chain, expected);
     for (QToolButton *glyph : m_window->findChildren<QToolButton *>())
         QCOMPARE(glyph->focusPolicy(), Qt::NoFocus);
+}
+
+void MainWindowTest::everyControlHasAName()
+{
+    TFPrincipale &w = *m_window;
+    const auto nameOf = [](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    };
+    const std::pair<QWidget *, QString> expected[] = {
+        {w.SbnLocalDir, QStringLiteral("Choisir le répertoire")},
+        {w.SbnAddAll, QStringLiteral("Ajoute tout")},
+        {w.SbnAdd, QStringLiteral("Ajoute la sélection")},
+        {w.SbnRemove, QStringLiteral("Enléve la sélection")},
+        {w.SbnRemoveAll, QStringLiteral("Enléve tout")},
+        {w.EdtDirectory, QStringLiteral("Répertoire des fichiers EPS")},
+        {w.LbxEnable, QStringLiteral("Liste des fichiers disponibles")},
+        {w.LbxSelected, QStringLiteral("Liste des fichiers sélectionnés")},
+        {w.LbEdtFinalName, QStringLiteral("Nom du fichier final (sans extension)")},
+        {w.BtnOk, QStringLiteral("OK")},
+        {w.BtnCancel, QStringLiteral("Quitter")},
+        {w.CbxPDFConvert, QStringLiteral("Création fichier PDF")},
+        {w.CbxDeleteFiles, QStringLiteral("Suppression des fichiers convertis")},
+    };
+    for (const auto &[widget, name] : expected)
+        QCOMPARE(nameOf(widget), name);
+    // The labels are their fields' captions.
+    QCOMPARE(w.LblDirectory->buddy(), w.EdtDirectory);
+    QCOMPARE(w.LblFileList->buddy(), w.LbxEnable);
+    QCOMPARE(w.LblFileSelected->buddy(), w.LbxSelected);
+    QCOMPARE(w.LbEdtFinalName->editLabel()->buddy(), w.LbEdtFinalName);
+    // Every control, the labels and the progress bar included.
+    for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(!nameOf(child).isEmpty(), qPrintable(child->objectName()));
+}
+
+void MainWindowTest::glyphsStaySharpAndVisible()
+{
+    TFPrincipale &w = *m_window;
+    QToolButton *const buttons[] = {w.SbnLocalDir, w.SbnAddAll, w.SbnAdd, w.SbnRemove,
+                                    w.SbnRemoveAll};
+    // Drawn for the screen's device pixels, not scaled up from 16 x 16.
+    for (QToolButton *button : buttons) {
+        for (const qreal ratio : {1.5, 2.0, 3.0}) {
+            const QPixmap picture = button->icon().pixmap(QSize(16, 16), ratio);
+            QCOMPARE(picture.size(), QSize(qRound(16 * ratio), qRound(16 * ratio)));
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+        }
+    }
+    // Sharp: the arrow's upright edge falls between two device pixels, with no blur across it.
+    const QImage arrow = w.SbnAdd->icon().pixmap(QSize(16, 16), 2.0).toImage();
+    QCOMPARE(arrow.pixelColor(12, 15).alpha(), 255);
+    QCOMPARE(arrow.pixelColor(11, 15).alpha(), 0);
+
+    // On a dark face, the pictures keep their contrast, enabled or disabled, and the two still
+    // look apart.
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xf0, 0xf0, 0xf0));
+    w.setPalette(dark);
+    const int face = dark.color(QPalette::Button).lightness();
+    const auto contrast = [face](const QImage &image) {
+        int most = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                if (colour.alpha() == 255)
+                    most = std::max(most, std::abs(colour.lightness() - face));
+            }
+        }
+        return most;
+    };
+    for (QToolButton *button : buttons) {
+        const QImage enabled = button->icon().pixmap(QSize(16, 16)).toImage();
+        const QImage disabled = button->icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        QVERIFY2(contrast(enabled) >= 150, qPrintable(button->objectName()));
+        QVERIFY2(contrast(disabled) >= 40, qPrintable(button->objectName()));
+        QVERIFY2(contrast(disabled) < contrast(enabled) - 60, qPrintable(button->objectName()));
+    }
 }
 
 void MainWindowTest::converterOffer_data()
@@ -429,6 +529,56 @@ void MainWindowTest::keyboardPressesButtons()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Q, Qt::AltModifier);
     QTRY_VERIFY(!w.isVisible());
+}
+
+void MainWindowTest::keyboardAndDoubleClickDoTheGlyphButtonsWork()
+{
+    for (const char *name : {"a.eps", "b.eps", "c.eps", "d.eps"})
+        writeFile(work(name), name);
+    TFPrincipale &w = *m_window;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    // Ctrl+O chooses the folder as the directory button does, wherever the focus is.
+    const QString folder = m_work->path();
+    answerChooser(&folder);
+    w.CbxDeleteFiles->setFocus();
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_chooserCalls.size(), 1);
+    QCOMPARE(m_chooserCalls.first().caption, QStringLiteral("Choix du répertoire"));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "c.eps", "d.eps"}));
+
+    // Enter moves the highlighted names to the other list, as the single arrows do.
+    w.LbxEnable->setFocus();
+    QTest::keyClick(w.LbxEnable, Qt::Key_Down);
+    QTest::keyClick(w.LbxEnable, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(w.LbxEnable, Qt::Key_Return);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps", "c.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "d.eps"}));
+    QVERIFY(w.BtnOk->isVisible() && w.SbnRemove->isEnabled());
+    w.LbxSelected->setFocus();
+    QTest::keyClick(w.LbxSelected, Qt::Key_Space); // highlights the name under the caret
+    QTest::keyClick(w.LbxSelected, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"c.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "d.eps"}));
+
+    // A double-click moves the name clicked, and that name only.
+    selectRow(w.LbxEnable, 0);
+    const QModelIndex d = w.LbxEnable->model()->index(2, 0);
+    doubleClick(w.LbxEnable, d, Qt::ControlModifier);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"c.eps", "d.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps"}));
+    QCOMPARE(w.LbxEnable->selectionModel()->selectedRows().size(), 1);
+    const QModelIndex c = w.LbxSelected->model()->index(0, 0);
+    doubleClick(w.LbxSelected, c);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"d.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "c.eps"}));
+
+    // The glyph buttons still take no focus, and the tab order is the window's own.
+    for (QWidget *button :
+         {static_cast<QWidget *>(w.SbnLocalDir), static_cast<QWidget *>(w.SbnAdd)})
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
 }
 
 void MainWindowTest::choosingListsFolderAndAppliesRules()
@@ -581,6 +731,32 @@ void MainWindowTest::listsScrollSidewaysForLongNamesOnly()
     QTRY_COMPARE(w.LbxSelected->horizontalScrollBar()->maximum(), 0);
 }
 
+void MainWindowTest::namesMeasureAsTheListDrawsThem()
+{
+    // Letters, accents, ligature and kerning pairs, a combining accent, a tab, other scripts.
+    const QStringList names = {
+        QStringLiteral("plan-2024_final (copie).eps"),
+        QStringLiteral("Œuvre complète à l'été § 100 %.eps"),
+        QStringLiteral("office AVATAR WAVE Ty.eps"),
+        QStringLiteral("cafe\u0301 d\u00e9ja\u0300.eps"),
+        QStringLiteral("a\tb.eps"),
+        QStringLiteral("\u65e5\u672c\u8a9e \u0627\u0644\u0639\u0631\u0628\u064a\u0629.eps"),
+        QStringLiteral("\U0001F600 smile.eps"),
+    };
+    QListView *list = m_window->LbxEnable;
+    const NameWidthMeter meter(list->font());
+    int widest = 0;
+    for (const QString &name : names) {
+        QCOMPARE(meter.width(name), list->fontMetrics().horizontalAdvance(name));
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(name));
+    }
+    std::vector<QByteArray> bytes;
+    for (const QString &name : names)
+        bytes.push_back(name.toUtf8());
+    m_window->fileLists().available()->setNames(bytes);
+    QCOMPARE(m_window->fileLists().available()->widestTextWidth(), widest);
+}
+
 void MainWindowTest::jobAssemblesInChosenOrderAndResetsWindow()
 {
     writeFile(work("a.eps"), "AAAA");
@@ -646,6 +822,78 @@ void MainWindowTest::jobKeepsWindowPaintingAndDefersClose()
     QTRY_VERIFY(!w.isVisible());
 }
 
+void MainWindowTest::inputDuringJobIsDropped()
+{
+    for (const char *name : {"a.eps", "b.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool quitClicked = false;
+    connect(w.BtnCancel, &QPushButton::clicked, this, [&] { quitClicked = true; });
+
+    // Queued as the window system queues them, while the job runs: a click where the hidden
+    // quit button sits, and its access key.
+    QWindow *window = w.windowHandle();
+    const QPointF quit = w.BtnCancel->geometry().center();
+    const QPointF global = window->mapToGlobal(quit);
+    bool queuedDuringJob = false;
+    QTimer::singleShot(0, &w, [&] {
+        queuedDuringJob = w.jobRunning() && !w.BtnCancel->isVisible();
+        using Queue = QWindowSystemInterface;
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyPress, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyRelease, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+    });
+    w.BtnOk->click();
+    QVERIFY(queuedDuringJob);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.eps"));
+
+    // An access key presses its button a moment later: time enough for either to act.
+    QTest::qWait(300);
+    QVERIFY(!quitClicked);
+    QVERIFY(w.isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+
+    // Input made once the job is over acts as usual.
+    QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    QVERIFY(quitClicked);
+}
+
+void MainWindowTest::jobTurnsEventLoopOnlyAsBarGrows()
+{
+    constexpr int Files = 3000;
+    for (int i = 0; i < Files; ++i)
+        writeFile(work(QByteArray::number(10000 + i).append(".eps").constData()), "x");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // A zero-delay timer fires at each turn of the event loop.
+    int turns = 0;
+    QTimer counter;
+    connect(&counter, &QTimer::timeout, this, [&] { turns += w.jobRunning() ? 1 : 0; });
+    counter.start(0);
+    w.BtnOk->click();
+    counter.stop();
+
+    QCOMPARE(QFileInfo(QFile::decodeName(work("final.eps"))).size(), qint64(Files));
+    // The bar is drawn as it grows, not for every file: at most once per pixel of its width.
+    QVERIFY2(turns >= 1 && turns <= w.PrbRunning->width(), QByteArray::number(turns));
+}
+
 void MainWindowTest::ioErrorLeavesWindowUsable()
 {
     writeFile(work("a.eps"), "a");
@@ -699,9 +947,17 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
 
     MessageBoxAnswer answer;
     answer.answerWithEscape = true;
+    // Centred on the screen, as the main window is when it opens.
+    QPoint offCentre;
+    answer.whileShown = [&] {
+        offCentre = QApplication::activeModalWidget()->frameGeometry().center() -
+                    w.screen()->availableGeometry().center();
+    };
     w.BtnOk->click();
 
     QVERIFY(answer.shown);
+    QVERIFY2(offCentre.manhattanLength() <= 1,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     QVERIFY(answer.closedByEscape);
     QCOMPARE(answer.title, QStringLiteral("Erreur"));
     QCOMPARE(answer.text, QStringLiteral("Echec de la conversion."));

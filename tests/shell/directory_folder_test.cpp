@@ -1,3 +1,4 @@
+#include "deep_folder.h"
 #include "directory_folder.h"
 #include "temp_tree.h"
 
@@ -97,6 +98,47 @@ TEST_F(DirectoryFolderTest, AttributesTellFoldersSubFoldersAndFiles)
     EXPECT_EQ(folder.attributesOf("dangling"), quint32(FileSystem | CanRename));
     EXPECT_EQ(folder.attributesOf("missing"), 0u);
     EXPECT_EQ(folder.attributesOf("notes.txt") & Share, 0u);
+}
+
+TEST_F(DirectoryFolderTest, LinksToFoldersCountAsSubFolders)
+{
+    // The link count of a folder holding only a link says it has no sub-folder.
+    ASSERT_TRUE(tree.makeFolder("only-links"));
+    ASSERT_TRUE(tree.makeFile("only-links/page.eps"));
+    ASSERT_EQ(::symlink("../docs", tree.path("only-links/to-docs").constData()), 0);
+    ASSERT_TRUE(tree.makeFolder("only-files"));
+    ASSERT_TRUE(tree.makeFile("only-files/page.eps"));
+    ASSERT_EQ(::symlink("page.eps", tree.path("only-files/to-page").constData()), 0);
+    DirectoryFolder folder(tree.root());
+    EXPECT_TRUE(folder.attributesOf("only-links") & HasSubFolder);
+    struct stat st = {};
+    ASSERT_EQ(::stat(tree.path("only-files").constData(), &st), 0);
+    EXPECT_EQ((folder.attributesOf("only-files") & HasSubFolder) != 0, st.st_nlink != 2);
+}
+
+TEST_F(DirectoryFolderTest, AFolderDeeperThanThePathLimitIsReachedAndRead)
+{
+    const DeepFolder deep(tree.root());
+    ASSERT_TRUE(deep.isValid());
+    ASSERT_TRUE(deep.makeFolder("fin"));
+    ASSERT_TRUE(deep.makeFile("page.eps"));
+    // Opened from its path, and reached one folder at a time from the top.
+    DirectoryFolder opened(deep.path());
+    EXPECT_EQ(sorted(*opened.enumerate(Folders | NonFolders)),
+              (QList<QByteArray>{"fin", "page.eps"}));
+    EXPECT_EQ(opened.attributesOf("fin") & Folder, quint32(Folder));
+    EXPECT_EQ(opened.attributesOf("page.eps"), quint32(FileSystem | CanRename));
+    EXPECT_EQ(opened.detailsOf("page.eps", 1), QStringLiteral("0 octet"));
+    EXPECT_EQ(opened.fileSystemPath("fin"), deep.path() + "/fin");
+    std::unique_ptr<ShellFolder> walked = std::make_unique<DirectoryFolder>(tree.root());
+    for (const QByteArray &name : deep.path().mid(tree.root().size()).split('/')) {
+        if (!name.isEmpty() && walked)
+            walked = walked->bindToObject(name);
+    }
+    ASSERT_TRUE(walked);
+    EXPECT_TRUE(walked->bindToObject("fin"));
+    EXPECT_TRUE(walked->setNameOf("page.eps", QStringLiteral("plan.eps")));
+    EXPECT_EQ(sorted(*opened.enumerate(NonFolders)), QList<QByteArray>{"plan.eps"});
 }
 
 TEST_F(DirectoryFolderTest, BindsOnlyToFolders)

@@ -1,3 +1,4 @@
+#include "deep_folder.h"
 #include "desktop_folder.h"
 #include "file_system_namespace.h"
 #include "id_list.h"
@@ -67,6 +68,19 @@ TEST_F(NamespaceTest, ParsesExistingFoldersAndFilesThroughTheRootVolume)
     EXPECT_EQ(ns.parseDisplayName(QString::fromUtf8(folder + "/file.eps")),
               expected + IdList{"file.eps"});
     EXPECT_EQ(ns.parseDisplayName(QStringLiteral("/")), (IdList{DesktopFolder::ComputerId, "/"}));
+}
+
+TEST_F(NamespaceTest, ParsesAFolderDeeperThanThePathLimit)
+{
+    const DeepFolder deep(tree.root());
+    ASSERT_TRUE(deep.isValid());
+    const FileSystemNamespace ns = makeNamespace();
+    const IdList expected = IdList{DesktopFolder::ComputerId, "/"} + split(deep.path());
+    EXPECT_EQ(ns.parseDisplayName(QString::fromUtf8(deep.path())), expected);
+    EXPECT_FALSE(ns.parseDisplayName(QString::fromUtf8(deep.path() + "/missing")));
+    const std::unique_ptr<ShellFolder> folder = bindFolder(ns, expected);
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(folder->enumerate(Folders | NonFolders).has_value());
 }
 
 TEST_F(NamespaceTest, RefusesMissingRelativeAndEmptyPaths)

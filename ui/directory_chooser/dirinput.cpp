@@ -2,6 +2,7 @@
 
 #include "frm_choose_directory.h"
 #include "shell/file_system_namespace.h"
+#include "shell/path_walk.h"
 #include "shell_tree_view.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,7 @@ bool isExistingDirectory(const QByteArray &path)
     struct stat st
     {
     };
-    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return shell::PathWalk::status(path, &st) && S_ISDIR(st.st_mode);
 }
 
 } // namespace

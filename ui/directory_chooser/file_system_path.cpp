@@ -1,6 +1,7 @@
 #include "file_system_path.h"
 
 #include "shell/id_list.h"
+#include "shell/path_walk.h"
 
 #include <QFile>
 #include <sys/stat.h>
@@ -35,7 +36,7 @@ std::optional<shell::IdList> parseFileSystemPath(const shell::ShellNamespace &ns
     }
     struct stat st = {};
     const QByteArray clean = '/' + components.join('/');
-    if (::stat(clean.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (!shell::PathWalk::status(clean, &st) || !S_ISDIR(st.st_mode))
         return std::nullopt;
 
     qsizetype known = 0;

@@ -120,6 +120,9 @@ void FolderListModel::setFolder(const shell::IdList &ids)
 void FolderListModel::refill()
 {
     beginResetModel();
+    // Opened again: a folder replaced under the same name is read, not the one it replaced.
+    if (std::shared_ptr<shell::ShellFolder> folder = shell::bindFolder(m_ns, m_ids))
+        m_contents.setFolder(std::move(folder), isFileSystem(m_ids));
     {
         BusyCursor busy;
         m_contents.fill(m_sorted);

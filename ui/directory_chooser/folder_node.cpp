@@ -70,6 +70,12 @@ void FolderNode::reset()
     m_children.clear();
     m_populated = false;
     m_attributes.reset();
+    // Opened again: a folder replaced under the same name is read, not the one it replaced. The
+    // invisible root's folder was given to it, and stays.
+    if (m_parent) {
+        m_folder.reset();
+        m_folderTried = false;
+    }
 }
 
 void FolderNode::setId(const shell::ItemId &id)

@@ -87,8 +87,12 @@ bool FolderTreeModel::canFetchMore(const QModelIndex &parent) const
 
 void FolderTreeModel::fetchMore(const QModelIndex &parent)
 {
-    if (!canFetchMore(parent))
-        return;
+    if (canFetchMore(parent))
+        createChildren(parent);
+}
+
+void FolderTreeModel::createChildren(const QModelIndex &parent)
+{
     FolderNode *node = nodeFor(parent);
     BusyCursor busy;
     // The children are created before the view hears of them, then announced in one go.
@@ -205,7 +209,9 @@ void FolderTreeModel::refetch(const QModelIndex &index)
     } else {
         node->reset();
     }
-    fetchMore(index);
+    // Read whatever the folder's attributes said when the node was first drawn.
+    if (index.isValid())
+        createChildren(index);
 }
 
 void FolderTreeModel::followRename(const shell::IdList &before, const shell::IdList &after)

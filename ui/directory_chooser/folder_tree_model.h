@@ -40,7 +40,8 @@ public:
     // Adds the sub-folders that appeared since the node's children were created, keeping the
     // existing nodes as they are. Returns whether any was added.
     bool addNewChildren(const QModelIndex &index);
-    // Creates a node's children again (after items were pasted into it).
+    // Reads the node's folder again and creates its children anew (after items were pasted into
+    // it, or to find a folder made since).
     void refetch(const QModelIndex &index);
 
     // Gives the node of an item renamed in the other view its new identifier, if it exists.
@@ -52,6 +53,7 @@ signals:
 
 private:
     bool isTop(const FolderNode *node) const { return node->parent() == m_root.get(); }
+    void createChildren(const QModelIndex &parent);
     QIcon icon(const FolderNode &node) const;
 
     const shell::ShellNamespace &m_ns;

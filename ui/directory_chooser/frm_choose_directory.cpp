@@ -1,5 +1,6 @@
 #include "frm_choose_directory.h"
 
+#include "frame_centring.h"
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
 
@@ -26,6 +27,9 @@ TFrmChooseDirectory::TFrmChooseDirectory(std::unique_ptr<shell::ShellNamespace> 
     ShellListView->setGeometry(240, 8, 257, 369);
     ShellTreeView->setShellListView(ShellListView);
     ShellListView->setShellTreeView(ShellTreeView);
+    // The views have no caption on the dialog: these are the names screen readers give them.
+    ShellTreeView->setAccessibleName(QStringLiteral("Dossiers"));
+    ShellListView->setAccessibleName(QStringLiteral("Contenu du dossier"));
 
     BtnOk = new QPushButton(QStringLiteral("BtnOk"), this);
     BtnOk->setObjectName(QStringLiteral("BtnOk"));
@@ -65,12 +69,8 @@ TFrmChooseDirectory::~TFrmChooseDirectory()
 
 int TFrmChooseDirectory::showModal()
 {
-    if (!m_placed && m_mainWindow) {
-        const QRect main = m_mainWindow->frameGeometry();
-        const QRect own = frameGeometry();
-        move(main.left() + (main.width() - own.width()) / 2,
-             main.top() + (main.height() - own.height()) / 2);
-    }
+    if (!m_placed && m_mainWindow)
+        FrameCentring::atNextShow(this, FrameCentring::overFrameOf(m_mainWindow), m_mainWindow);
     m_placed = true;
     setResult(ResultCancel);
     const int result = exec();

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <sys/stat.h>
 
 namespace {
@@ -237,6 +238,34 @@ void TShellTreeView::selectNode(FolderNode *node)
     const QModelIndex index = m_model->indexFor(node);
     setCurrentIndex(index);
     scrollTo(index);
+    revealSideways(index);
+}
+
+void TShellTreeView::revealSideways(const QModelIndex &index)
+{
+    // The toolkit scrolls a column wider than the view back to its left edge, which leaves a
+    // deep node out of sight to the right: the node's mark, icon and name are brought in.
+    if (!index.isValid())
+        return;
+    const QRect rect = visualRect(index);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int itemWidth = itemDelegateForIndex(index)->sizeHint(option, index).width();
+    const int viewWidth = viewport()->width();
+    const int left = rect.left();
+    if (left >= indentation() && left + itemWidth <= viewWidth)
+        return;
+    const int wantedLeft = std::max(indentation(), viewWidth - itemWidth);
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left - wantedLeft);
+}
+
+void TShellTreeView::showEvent(QShowEvent *event)
+{
+    QTreeView::showEvent(event);
+    // The folder was shown while the view was hidden, before its columns had their widths.
+    const QModelIndex current = currentIndex();
+    if (selectionModel()->isSelected(current))
+        revealSideways(current);
 }
 
 void TShellTreeView::onSelectionChanged()

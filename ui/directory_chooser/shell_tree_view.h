@@ -46,12 +46,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
                  const QModelIndex &index) const override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     FolderNode *selectedNode() const;
     FolderNode *findFrom(FolderNode *current, const shell::IdList &ids) const;
     FolderNode *findBelow(FolderNode *current, const shell::IdList &ids);
     void selectNode(FolderNode *node);
+    void revealSideways(const QModelIndex &index);
     void showFolder(const shell::IdList &ids);
     void onSelectionChanged();
     void onCollapsed(const QModelIndex &index);

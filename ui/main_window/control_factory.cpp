@@ -1,8 +1,9 @@
 #include "control_factory.h"
 
-#include "glyph_picture.h"
+#include "glyph_button.h"
 #include "name_list_model.h"
 #include "name_row_delegate.h"
+#include "name_width_meter.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QToolButton>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -45,17 +47,25 @@ QLabel *ControlFactory::label(QWidget *parent, const QRect &geometry, const QStr
 }
 
 QToolButton *ControlFactory::glyphButton(QWidget *parent, const QRect &geometry,
-                                         const QString &picture, const QString &hint)
+                                         GlyphPicture::Glyph glyph, const QString &hint)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new GlyphButton(glyph, parent);
     button->setGeometry(geometry);
-    button->setIcon(GlyphPicture::icon(QStringLiteral(":/main_window/") + picture));
-    button->setIconSize(QSize(16, 16));
     // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
     // tests, and is never shown as a tooltip.
     button->setFocusPolicy(Qt::NoFocus);
     button->setAccessibleName(hint);
     return button;
+}
+
+void ControlFactory::caption(QLabel *label, QWidget *field)
+{
+    label->setBuddy(field);
+    QString name = label->text();
+    name.remove(QLatin1Char('&'));
+    while (!name.isEmpty() && (name.back().isSpace() || name.back() == QLatin1Char(':')))
+        name.chop(1);
+    field->setAccessibleName(name);
 }
 
 QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
@@ -69,11 +79,12 @@ QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameL
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setItemDelegate(new NameRowDelegate(ListRowHeight, view));
     // Every row is as wide as the widest name, which the list keeps up to date: the view then
-    // lays out tens of thousands of rows without measuring each one.
+    // lays out tens of thousands of rows without measuring each one. Names are measured as they
+    // are listed, which for a large folder must cost little more than reading it.
     view->setUniformItemSizes(true);
-    model->setTextMeasure([metrics = view->fontMetrics()](const QString &text) {
-        return metrics.horizontalAdvance(text);
-    });
+    view->setFont(NameWidthMeter::measurableFont(QFont()));
+    model->setTextMeasure([meter = std::make_shared<NameWidthMeter>(view->font())](
+                              const QString &text) { return meter->width(text); });
     view->setEnabled(false);
     return view;
 }

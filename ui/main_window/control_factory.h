@@ -2,6 +2,8 @@
 // window itself only places them and wires them up.
 #pragma once
 
+#include "glyph_picture.h"
+
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -22,15 +24,19 @@ public:
     static QFont windowFont();
 
     static QLabel *label(QWidget *parent, const QRect &geometry, const QString &text);
-    // A button showing only the 16 x 16 picture at :/main_window/`picture`; `hint` names it.
-    static QToolButton *glyphButton(QWidget *parent, const QRect &geometry, const QString &picture,
-                                    const QString &hint);
+    // A button showing only the glyph's 16 x 16 picture; `hint` names it.
+    static QToolButton *glyphButton(QWidget *parent, const QRect &geometry,
+                                    GlyphPicture::Glyph glyph, const QString &hint);
     // A disabled list of file names with extended selection and rows 13 pixels high.
     static QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
                               QItemSelectionModel *selection);
     // Checked at first.
     static QCheckBox *checkBox(QWidget *parent, const QRect &geometry, const QString &text);
     static QPushButton *pushButton(QWidget *parent, const QRect &geometry, const QString &text);
+
+    // Makes `label` the caption of `field`: its buddy, and the name screen readers give the field
+    // (the label's text without its colon).
+    static void caption(QLabel *label, QWidget *field);
 
     // A face wider than the layout's would cut a caption: the widget then grows to the right,
     // never past `rightEdge`.

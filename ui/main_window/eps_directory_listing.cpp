@@ -1,5 +1,7 @@
 #include "eps_directory_listing.h"
 
+#include "shell/path_walk.h"
+
 #include <cstring>
 #include <dirent.h>
 #include <memory>
@@ -12,7 +14,7 @@ struct DirCloser
     void operator()(DIR *dir) const { closedir(dir); }
 };
 
-bool isDirectory(const QByteArray &directory, const dirent *entry)
+bool isDirectory(DIR *directory, const dirent *entry)
 {
     if (entry->d_type == DT_DIR)
         return true;
@@ -20,12 +22,15 @@ bool isDirectory(const QByteArray &directory, const dirent *entry)
         return false;
     // A link is judged by what it points to: a link to a folder cannot be joined as a file.
     // A dangling link is offered; the job then reports the missing file.
-    QByteArray path = directory;
-    if (!path.endsWith('/'))
-        path += '/';
-    path += entry->d_name;
     struct stat info;
-    return stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::fstatat(::dirfd(directory), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The folder opened for reading, however long its path.
+DIR *openForReading(const QByteArray &directory)
+{
+    const shell::FileDescriptor folder = shell::PathWalk::openFolder(directory);
+    return folder.isOpen() ? shell::PathWalk::readEntries(folder.get()) : nullptr;
 }
 
 } // namespace
@@ -47,7 +52,7 @@ std::vector<QByteArray> EpsDirectoryListing::list(const QByteArray &directory)
 {
     std::vector<QByteArray> names;
     const QByteArray openPath = directory.isEmpty() ? QByteArray("/") : directory;
-    std::unique_ptr<DIR, DirCloser> dir(opendir(openPath.constData()));
+    std::unique_ptr<DIR, DirCloser> dir(openForReading(openPath));
     if (!dir)
         return names;
     while (const dirent *entry = readdir(dir.get())) {
@@ -55,7 +60,7 @@ std::vector<QByteArray> EpsDirectoryListing::list(const QByteArray &directory)
         // "." and ".." never match.
         if (!matchesEpsPattern(entry->d_name, std::strlen(entry->d_name)))
             continue;
-        if (isDirectory(openPath, entry))
+        if (isDirectory(dir.get(), entry))
             continue;
         names.emplace_back(entry->d_name);
     }

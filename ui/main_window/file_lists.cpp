@@ -3,6 +3,9 @@
 #include "eps_directory_listing.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 FileLists::FileLists(QObject *parent) : QObject(parent) {}
 
@@ -10,6 +13,12 @@ void FileLists::list(const QByteArray &directory)
 {
     m_selected.takeAll();
     m_available.setNames(EpsDirectoryListing::list(directory));
+#ifdef __GLIBC__
+    // Sorting a large folder needs several times the room of its names for a moment. The C
+    // library keeps the freed pages for later, and they would count against the window for as
+    // long as it stays open: they go back to the system now.
+    ::malloc_trim(0);
+#endif
 }
 
 void FileLists::clear()
@@ -36,6 +45,27 @@ void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSele
     fromSelection.reset();
     to.addEntries(from.takeRows(rows));
     fromSelection.setCurrentIndex(from.index(0), QItemSelectionModel::NoUpdate);
+}
+
+void FileLists::moveName(NameListModel &from, QItemSelectionModel &fromSelection, int row,
+                         NameListModel &to)
+{
+    if (row < 0 || row >= from.rowCount())
+        return;
+    to.addEntries(from.takeRows({row}));
+    if (from.rowCount() > 0)
+        fromSelection.setCurrentIndex(from.index(std::min(row, from.rowCount() - 1)),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void FileLists::addName(int row)
+{
+    moveName(m_available, m_availableSelection, row, m_selected);
+}
+
+void FileLists::removeName(int row)
+{
+    moveName(m_selected, m_selectedSelection, row, m_available);
 }
 
 void FileLists::addSelection()

@@ -36,6 +36,10 @@ public:
     // Moves every name, top to bottom.
     void addAll();
     void removeAll();
+    // Moves the name at `row` alone; the other names keep their highlight, and the caret sits
+    // on the name that took its place.
+    void addName(int row);
+    void removeName(int row);
 
     // The assembly order.
     std::vector<QByteArray> selectedNames() const { return m_selected.names(); }
@@ -43,6 +47,8 @@ public:
 private:
     static void moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
                               NameListModel &to);
+    static void moveName(NameListModel &from, QItemSelectionModel &fromSelection, int row,
+                         NameListModel &to);
 
     NameListModel m_available{NameListModel::Order::Alphabetical};
     NameListModel m_selected{NameListModel::Order::AsAdded};

@@ -6,7 +6,11 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "frame_centring.h"
+#include "job_input_gate.h"
 #include "labeled_edit.h"
+#include "list_moves.h"
+#include "progress_pacer.h"
 #include "tool_directory.h"
 
 #include <QCheckBox>
@@ -22,9 +26,11 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 TFPrincipale *FPrincipale = nullptr;
@@ -40,7 +46,7 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_executablePath(executablePath),
+      m_executablePath(executablePath), m_progressPacer(std::make_unique<ProgressPacer>()),
       m_chooseDirectory([](TFrmChooseDirectory *dialog, const QString &caption,
                            const QString &okText, const QString &cancelText, QString &directory,
                            QByteArray &rawDirectory) {
@@ -56,6 +62,8 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
+    if (isWindow())
+        FrameCentring::atNextShow(this, FrameCentring::screenCentre(this));
 }
 
 TFPrincipale::~TFPrincipale()
@@ -70,19 +78,20 @@ void TFPrincipale::createControls()
 {
     LblDirectory = ControlFactory::label(this, QRect(13, 13, 135, 13),
                                          QStringLiteral("Répertoire des fichiers EPS: "));
-    SbnLocalDir = ControlFactory::glyphButton(this, QRect(288, 40, 23, 22),
-                                              QStringLiteral("open_folder.xpm"), QString());
+    SbnLocalDir =
+        ControlFactory::glyphButton(this, QRect(288, 40, 23, 22), GlyphPicture::Glyph::OpenFolder,
+                                    QStringLiteral("Choisir le répertoire"));
     SbnAddAll = ControlFactory::glyphButton(this, QRect(240, 168, 23, 22),
-                                            QStringLiteral("double_arrow_right.xpm"),
+                                            GlyphPicture::Glyph::DoubleArrowRight,
                                             QStringLiteral("Ajoute tout"));
-    SbnAdd = ControlFactory::glyphButton(this, QRect(240, 208, 23, 22),
-                                         QStringLiteral("arrow_right.xpm"),
-                                         QStringLiteral("Ajoute la sélection"));
+    SbnAdd =
+        ControlFactory::glyphButton(this, QRect(240, 208, 23, 22), GlyphPicture::Glyph::ArrowRight,
+                                    QStringLiteral("Ajoute la sélection"));
     SbnRemove =
-        ControlFactory::glyphButton(this, QRect(240, 304, 23, 22), QStringLiteral("arrow_left.xpm"),
+        ControlFactory::glyphButton(this, QRect(240, 304, 23, 22), GlyphPicture::Glyph::ArrowLeft,
                                     QStringLiteral("Enléve la sélection"));
     SbnRemoveAll = ControlFactory::glyphButton(this, QRect(240, 344, 23, 22),
-                                               QStringLiteral("double_arrow_left.xpm"),
+                                               GlyphPicture::Glyph::DoubleArrowLeft,
                                                QStringLiteral("Enléve tout"));
     for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
         button->setEnabled(false);
@@ -128,6 +137,13 @@ void TFPrincipale::createControls()
          std::initializer_list<QWidget *>{LblDirectory, CbxPDFConvert, CbxDeleteFiles})
         ControlFactory::widenToFitText(widget, ClientWidth);
 
+    // Names for screen readers; buttons and boxes are named by their captions.
+    ControlFactory::caption(LblDirectory, EdtDirectory);
+    ControlFactory::caption(LblFileList, LbxEnable);
+    ControlFactory::caption(LblFileSelected, LbxSelected);
+    ControlFactory::caption(LbEdtFinalName->editLabel(), LbEdtFinalName);
+    PrbRunning->setAccessibleName(QStringLiteral("Progression de l'assemblage"));
+
     const std::pair<QObject *, const char *> names[] = {
         {LblDirectory, "LblDirectory"},     {SbnLocalDir, "SbnLocalDir"},
         {SbnAddAll, "SbnAddAll"},           {SbnAdd, "SbnAdd"},
@@ -172,6 +188,20 @@ void TFPrincipale::connectHandlers()
             close();
     });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
+
+    // The keyboard's ways to what the glyph buttons do.
+    auto *chooseDirectory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(chooseDirectory, &QShortcut::activated, SbnLocalDir, &QToolButton::click);
+    const auto moveName = [this](void (FileLists::*move)(int)) {
+        return [this, move](int row) {
+            DefaultErrorBox::guard([this, move, row] {
+                (m_lists.*move)(row);
+                ApplyControlRules();
+            });
+        };
+    };
+    new ListMoves(LbxEnable, SbnAdd, moveName(&FileLists::addName));
+    new ListMoves(LbxSelected, SbnRemove, moveName(&FileLists::removeName));
 }
 
 void TFPrincipale::FormCreate()
@@ -291,9 +321,15 @@ void TFPrincipale::BtnOkClick()
     inputs.deleteSources = CbxDeleteFiles->isChecked();
 
     // The job itself gives the window back (OK and quit shown, bar hidden, normal cursor) when
-    // it fails, before the error box shows.
+    // it fails, before the error box shows. The window takes no input meanwhile.
+    std::optional<JobInputGate> gate(std::in_place);
+    m_inputGate = &*gate;
     m_jobRunning = true;
-    const auto jobOver = qScopeGuard([this] { m_jobRunning = false; });
+    const auto jobOver = qScopeGuard([this, &gate] {
+        gate.reset();
+        m_inputGate = nullptr;
+        m_jobRunning = false;
+    });
     assembly::runJob(inputs, QFile::encodeName(DefaultDirectory).toStdString(), *this);
 }
 
@@ -326,19 +362,33 @@ void TFPrincipale::setQuitButtonVisible(bool visible)
 void TFPrincipale::setProgressRange(int minimum, int maximum)
 {
     PrbRunning->setRange(minimum, maximum);
+    const QScreen *screen = PrbRunning->screen();
+    m_progressPacer->start(minimum, maximum,
+                           qRound(PrbRunning->width() * PrbRunning->devicePixelRatioF()),
+                           screen ? screen->refreshRate() : 60.0);
 }
 
 void TFPrincipale::setProgressPosition(int position)
 {
+    if (!m_progressPacer->due(position))
+        return;
     PrbRunning->setValue(position);
     // The job runs on this thread: let the window repaint so the bar visibly advances and the
-    // window never looks frozen, while clicks and keys wait until the job is over.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // window never looks frozen.
+    letWindowRepaint();
 }
 
 void TFPrincipale::waitingForConverter()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    letWindowRepaint();
+}
+
+void TFPrincipale::letWindowRepaint()
+{
+    if (m_inputGate)
+        m_inputGate->processEvents();
+    else
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TFPrincipale::setProgressVisible(bool visible)
@@ -348,8 +398,13 @@ void TFPrincipale::setProgressVisible(bool visible)
 
 void TFPrincipale::showErrorBox(const std::string &message)
 {
+    // Over the main window, which it keeps above, and centred on the screen.
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"),
-                    QString::fromStdString(message), QMessageBox::Ok);
+                    QString::fromStdString(message), QMessageBox::Ok, this);
+    FrameCentring::atNextShow(&box, FrameCentring::screenCentre(this), this);
+    std::optional<JobInputGate::Opening> answering;
+    if (m_inputGate)
+        answering.emplace(*m_inputGate);
     box.exec();
 }
 
@@ -363,20 +418,10 @@ void TFPrincipale::applyControlRules()
     ApplyControlRules();
 }
 
-void TFPrincipale::showEvent(QShowEvent *event)
-{
-    if (!m_centred && isWindow()) {
-        m_centred = true;
-        if (const QScreen *screen = this->screen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QWidget::showEvent(event);
-}
-
 void TFPrincipale::closeEvent(QCloseEvent *event)
 {
-    // A close request from the title bar while the job runs waits for the job's end, like
-    // any other input made meanwhile.
+    // A close request from the title bar while the job runs waits for the job's end: clicks
+    // and keys are dropped meanwhile, but the user asked to quit and does so once it is over.
     if (m_jobRunning) {
         m_closeAfterJob = true;
         event->ignore();

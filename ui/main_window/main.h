@@ -10,8 +10,11 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+class JobInputGate;
 class LabeledEdit;
+class ProgressPacer;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -103,22 +106,23 @@ public:
     void applyControlRules() override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
     void setUpTabOrder();
     void connectHandlers();
+    void letWindowRepaint();
 
     QString m_executablePath;
+    std::unique_ptr<ProgressPacer> m_progressPacer;
     FileLists m_lists;
     RawDirectoryChooser m_chooseDirectory;
     QByteArray m_directoryBytes; // as the chooser last gave them
     bool m_busyCursor = false;
     bool m_jobRunning = false;
+    JobInputGate *m_inputGate = nullptr; // while the job runs
     bool m_closeAfterJob = false;
-    bool m_centred = false;
 };
 
 extern TFPrincipale *FPrincipale;

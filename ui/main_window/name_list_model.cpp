@@ -1,5 +1,7 @@
 #include "name_list_model.h"
 
+#include "name_order.h"
+
 #include <algorithm>
 
 NameListModel::NameListModel(Order order, QObject *parent)
@@ -24,7 +26,8 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
     const Entry &entry = m_entries[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return entry.text;
+        // Invalid UTF-8 shows as replacement characters.
+        return QString::fromUtf8(entry.bytes);
     case NameBytesRole:
         return entry.bytes;
     default:
@@ -41,29 +44,54 @@ std::vector<QByteArray> NameListModel::names() const
     return result;
 }
 
-NameListModel::Entry NameListModel::makeEntry(const QByteArray &bytes) const
+namespace {
+
+// The text of a name, in a string whose room is used again from name to name: a large folder
+// would otherwise make and free one string per name.
+void decodeInto(QString &text, const QByteArray &bytes)
 {
-    Entry entry{bytes, QString::fromUtf8(bytes), std::nullopt, 0};
-    if (m_order == Order::Alphabetical)
-        entry.key = m_collator.sortKey(entry.text);
+    const bool ascii =
+        std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return (byte & 0x80) == 0; });
+    if (!ascii) {
+        text = QString::fromUtf8(bytes);
+        return;
+    }
+    text.resize(bytes.size());
+    std::copy(bytes.cbegin(), bytes.cend(), text.data());
+}
+
+} // namespace
+
+NameListModel::Entry NameListModel::makeEntry(const QByteArray &bytes, const QString &text) const
+{
+    Entry entry;
+    entry.bytes = bytes;
     if (m_measure)
-        entry.textWidth = m_measure(entry.text);
+        entry.textWidth = m_measure(text);
     return entry;
 }
 
-bool NameListModel::lessThan(const Entry &a, const Entry &b) const
+std::vector<int> NameListModel::place(Entries &entries)
 {
-    const int byKey = a.key->compare(*b.key);
-    if (byKey != 0)
-        return byKey < 0;
-    // Names equal but for letter case still get one fixed order.
-    return a.bytes < b.bytes;
-}
+    std::vector<QByteArrayView> names;
+    names.reserve(entries.size());
+    for (const Entry &entry : entries)
+        names.emplace_back(entry.bytes);
+    const std::vector<int> order = NameOrder(m_collator).sorted(names);
+    names = {};
 
-void NameListModel::sortEntries(Entries &entries) const
-{
-    std::stable_sort(entries.begin(), entries.end(),
-                     [this](const Entry &a, const Entry &b) { return lessThan(a, b); });
+    ++m_placing;
+    Entries placed;
+    placed.reserve(entries.size());
+    for (const int from : order) {
+        Entry &entry = entries[size_t(from)];
+        entry.placer = this;
+        entry.placing = m_placing;
+        entry.rank = quint32(placed.size());
+        placed.push_back(std::move(entry));
+    }
+    entries = std::move(placed);
+    return order;
 }
 
 void NameListModel::updateWidestTextWidth()
@@ -77,10 +105,13 @@ void NameListModel::setNames(const std::vector<QByteArray> &names)
 {
     Entries entries;
     entries.reserve(names.size());
-    for (const QByteArray &name : names)
-        entries.push_back(makeEntry(name));
+    QString text;
+    for (const QByteArray &name : names) {
+        decodeInto(text, name);
+        entries.push_back(makeEntry(name, text));
+    }
     if (m_order == Order::Alphabetical)
-        sortEntries(entries);
+        place(entries);
     beginResetModel();
     m_entries = std::move(entries);
     updateWidestTextWidth();
@@ -92,7 +123,7 @@ void NameListModel::addNames(const std::vector<QByteArray> &names)
     Entries entries;
     entries.reserve(names.size());
     for (const QByteArray &name : names)
-        entries.push_back(makeEntry(name));
+        entries.push_back(makeEntry(name, QString::fromUtf8(name)));
     addEntries(std::move(entries));
 }
 
@@ -111,12 +142,26 @@ void NameListModel::addEntries(Entries added)
         return;
     }
 
-    for (Entry &entry : added) {
-        if (!entry.key)
-            entry.key = m_collator.sortKey(entry.text);
+    const bool allPlaced = std::all_of(added.cbegin(), added.cend(),
+                                       [this](const Entry &entry) { return isPlaced(entry); });
+    if (!allPlaced) {
+        // A name from elsewhere has no rank here: every name is placed again, those listed
+        // first before an equal newcomer.
+        Entries all = m_entries; // copied: the model stays whole until relayout
+        const size_t oldCount = all.size();
+        std::move(added.begin(), added.end(), std::back_inserter(all));
+        const std::vector<int> order = place(all);
+        std::vector<int> newRowOfOld(oldCount);
+        for (size_t row = 0; row < order.size(); ++row) {
+            if (size_t(order[row]) < oldCount)
+                newRowOfOld[size_t(order[row])] = int(row);
+        }
+        relayout(std::move(all), newRowOfOld);
+        return;
     }
-    sortEntries(added);
-    // Merge, a new name going after the equal ones already listed.
+
+    std::sort(added.begin(), added.end(),
+              [](const Entry &a, const Entry &b) { return a.rank < b.rank; });
     Entries merged;
     merged.reserve(m_entries.size() + added.size());
     std::vector<int> newRowOfOld(m_entries.size());
@@ -125,7 +170,7 @@ void NameListModel::addEntries(Entries added)
     while (oldRow < m_entries.size() || addedRow < added.size()) {
         const bool takeOld =
             addedRow == added.size() ||
-            (oldRow < m_entries.size() && !lessThan(added[addedRow], m_entries[oldRow]));
+            (oldRow < m_entries.size() && m_entries[oldRow].rank < added[addedRow].rank);
         if (takeOld) {
             newRowOfOld[oldRow] = int(merged.size());
             // Copied: the model stays whole until relayout.

@@ -5,10 +5,8 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QCollator>
-#include <QCollatorSortKey>
 #include <QString>
 #include <functional>
-#include <optional>
 #include <vector>
 
 class NameListModel : public QAbstractListModel
@@ -20,13 +18,17 @@ public:
     // The name's bytes as the file system gave them, for rebuilding paths.
     static constexpr int NameBytesRole = Qt::UserRole;
 
-    // A listed name. Its sort key and shown width are worked out once, when it is first
-    // listed, and travel with it from one list to the other.
+    // A listed name. Its alphabetical place and shown width are worked out once, when it is
+    // first listed, and travel with it from one list to the other. Only the bytes are kept: the
+    // text is made again for the rows drawn, and whatever sorting needs lives only while it sorts.
     struct Entry
     {
         QByteArray bytes;
-        QString text; // invalid UTF-8 shows as replacement characters
-        std::optional<QCollatorSortKey> key;
+        // The alphabetical list that placed the name, and its rank there as of that list's
+        // `placing`; a name no list placed yet has no placer.
+        const NameListModel *placer = nullptr;
+        quint32 placing = 0;
+        quint32 rank = 0;
         int textWidth = 0;
     };
     using Entries = std::vector<Entry>;
@@ -58,9 +60,14 @@ public:
     Entries takeAll();
 
 private:
-    Entry makeEntry(const QByteArray &bytes) const;
-    bool lessThan(const Entry &a, const Entry &b) const;
-    void sortEntries(Entries &entries) const;
+    Entry makeEntry(const QByteArray &bytes, const QString &text) const;
+    bool isPlaced(const Entry &entry) const
+    {
+        return entry.placer == this && entry.placing == m_placing;
+    }
+    // Puts `entries` in alphabetical order and ranks them afresh, under a new placing; returns
+    // the permutation applied (new row -> old row).
+    std::vector<int> place(Entries &entries);
     // Installs `entries`, moving every persistent index from its old row to `newRowOfOld`
     // (-1 for a row that is gone).
     void relayout(Entries entries, const std::vector<int> &newRowOfOld);
@@ -71,4 +78,5 @@ private:
     TextMeasure m_measure;
     Entries m_entries;
     int m_widestTextWidth = 0;
+    quint32 m_placing = 0;
 };

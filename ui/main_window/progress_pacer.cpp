@@ -1,0 +1,35 @@
+#include "progress_pacer.h"
+
+#include <algorithm>
+
+void ProgressPacer::start(int minimum, int maximum, int barPixels, qreal framesPerSecond)
+{
+    m_minimum = minimum;
+    m_maximum = maximum;
+    m_barPixels = std::max(barPixels, 1);
+    m_frameNanoseconds = framesPerSecond > 0 ? qint64(1e9 / framesPerSecond) : 0;
+    m_drawnPixels = -1;
+    m_sinceDrawn.invalidate();
+}
+
+qint64 ProgressPacer::filledPixels(int position) const
+{
+    const qint64 span = qint64(m_maximum) - m_minimum;
+    if (span <= 0)
+        return 0;
+    const qint64 done = std::clamp<qint64>(qint64(position) - m_minimum, 0, span);
+    return done * m_barPixels / span;
+}
+
+bool ProgressPacer::due(int position)
+{
+    const qint64 pixels = filledPixels(position);
+    if (pixels == m_drawnPixels)
+        return false;
+    const bool last = position >= m_maximum;
+    if (!last && m_sinceDrawn.isValid() && m_sinceDrawn.nsecsElapsed() < m_frameNanoseconds)
+        return false;
+    m_drawnPixels = pixels;
+    m_sinceDrawn.start();
+    return true;
+}

@@ -1,0 +1,27 @@
+// Decides when the job's progress is worth drawing. The job reports every source, tens of
+// thousands of them in a fraction of a second; drawing each, and turning the event loop each
+// time, would cost more than copying small files. The bar is drawn when its filled part grows
+// by a device pixel, and no more often than the screen shows frames.
+#pragma once
+
+#include <QElapsedTimer>
+
+class ProgressPacer
+{
+public:
+    // A new run over `minimum`..`maximum`, drawn `barPixels` device pixels wide on a screen that
+    // shows `framesPerSecond` frames.
+    void start(int minimum, int maximum, int barPixels, qreal framesPerSecond);
+    // Whether `position` is to be drawn now. The last position always is, so the bar ends full.
+    bool due(int position);
+
+private:
+    qint64 filledPixels(int position) const;
+
+    int m_minimum = 0;
+    int m_maximum = 0;
+    int m_barPixels = 0;
+    qint64 m_frameNanoseconds = 0;
+    qint64 m_drawnPixels = -1;
+    QElapsedTimer m_sinceDrawn;
+};
