@@ -11,21 +11,6 @@
 
 namespace assembly {
 
-std::string joinPath(const std::string &directory, const std::string &name)
-{
-    return directory + "/" + name;
-}
-
-std::string parentFolder(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 bool fileExists(const std::string &path)
 {
     struct stat status = {};

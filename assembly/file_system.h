@@ -2,16 +2,14 @@
 
 // The few file-system questions the job asks, over POSIX calls on raw byte paths.
 
+#include "posix/path.h"
+
 #include <string>
 
 namespace assembly {
 
-// directory + "/" + name, joined as plain text (a directory "/" gives "//name", which the
-// system accepts).
-std::string joinPath(const std::string &directory, const std::string &name);
-
-// The folder part of a path ("." when it has none).
-std::string parentFolder(const std::string &path);
+using posix::joinPath;
+using posix::parentFolder;
 
 // True when something that is not a folder exists at path (links followed).
 bool fileExists(const std::string &path);
