@@ -7,7 +7,7 @@
 // start. Until the rename an older result stays as it was; a file not committed is removed.
 
 #include "assembly/file_identity.h"
-#include "posix/unique_fd.h"
+#include "posix/pending_file.h"
 
 #include <cstdint>
 #include <string>
@@ -20,11 +20,8 @@ public:
     // Creates the temporary file empty, with the permissions a new file gets (umask applied).
     // Failures are reported as EInOutError naming resultPath.
     explicit TemporaryOutput(std::string resultPath);
-    TemporaryOutput(const TemporaryOutput &) = delete;
-    TemporaryOutput &operator=(const TemporaryOutput &) = delete;
-    ~TemporaryOutput();
 
-    int fd() const { return m_fd.get(); }
+    int fd() const { return m_file.fd(); }
     // The file being written, as it is now.
     FileIdentity identity() const;
 
@@ -34,13 +31,8 @@ public:
     FileIdentity commit(std::uint64_t expectedSize, bool durable);
 
 private:
-    void createNamed(const std::string &folder);
-    void linkUnnamed(const std::string &folder);
-
     std::string m_resultPath;
-    std::string m_temporaryPath; // empty while the file has no name
-    posix::UniqueFd m_fd;
-    bool m_committed = false;
+    posix::PendingFile m_file;
 };
 
 } // namespace assembly

@@ -9,6 +9,7 @@
 #include "converter/pdf_output.h"
 #include "posix/child_process.h"
 #include "posix/eintr.h"
+#include "posix/pending_file.h"
 #include "posix/stop_signals.h"
 #include "posix/unique_fd.h"
 #include "posix/write_all.h"
@@ -28,17 +29,6 @@ namespace converter {
 namespace {
 
 const char *const nothingWritten = " ; aucun PDF n'a été écrit";
-
-std::string randomHex(int digits)
-{
-    static constexpr char hex[] = "0123456789abcdef";
-    std::random_device device;
-    std::uniform_int_distribution<int> pick(0, 15);
-    std::string text;
-    for (int i = 0; i < digits; ++i)
-        text += hex[pick(device)];
-    return text;
-}
 
 // A descriptor number given in the environment, or -1.
 int descriptorFromEnvironment(const char *name)
@@ -95,7 +85,7 @@ std::string makePrivateFolder(LeftoverGuard &guard)
 {
     const std::string base = temporaryBase();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = base + "/brakwen-ps2pdf-" + randomHex(12);
+        std::string candidate = base + "/brakwen-ps2pdf-" + posix::randomHex(12);
         guard.watch(candidate);
         if (::mkdir(candidate.c_str(), 0700) == 0)
             return candidate;
@@ -178,7 +168,7 @@ void Conversion::run()
         const FolderRemoval removal(setup.temporaryFolder);
         setup.program = gs;
         setup.responseFile = m_responseFile;
-        setup.key = randomHex(32);
+        setup.key = posix::randomHex(32);
         setup.driverPath = setup.temporaryFolder + "/driver.ps";
         writeFile(setup.driverPath,
                   driverProgram(parts, setup.key, documentTitle(), "Brakwen " BRAKWEN_VERSION));

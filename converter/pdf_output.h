@@ -5,7 +5,7 @@
 // only once it is complete and checked. An older PDF stays as it was until then.
 
 #include "converter/leftover_guard.h"
-#include "posix/unique_fd.h"
+#include "posix/pending_file.h"
 
 #include <string>
 
@@ -16,23 +16,15 @@ class PdfOutput
 public:
     // Throws ConversionFailure when nothing can be written in the PDF's folder.
     PdfOutput(std::string pdfPath, LeftoverGuard &guard);
-    PdfOutput(const PdfOutput &) = delete;
-    PdfOutput &operator=(const PdfOutput &) = delete;
-    ~PdfOutput();
 
-    int fd() const { return m_fd.get(); }
+    int fd() const { return m_file.fd(); }
 
     // Puts the finished file in place under the PDF's name, with the permissions a new file gets.
     void commit();
 
 private:
-    std::string hiddenName();
-
     std::string m_pdfPath;
-    std::string m_folder;
-    LeftoverGuard &m_guard;
-    posix::UniqueFd m_fd;
-    std::string m_temporaryPath; // empty while the file has no name
+    posix::PendingFile m_file;
 };
 
 } // namespace converter
