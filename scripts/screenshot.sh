@@ -33,7 +33,7 @@ fi
 sandbox="$scratch/Exemples"
 mkdir "$sandbox"
 cp "$program" "$sandbox/brakwen"
-for converter in ps2pdf.bat pdfwrite.rsp; do
+for converter in ps2pdf.bat pdfwrite.rsp brakwen-ps2pdf; do
     if [ -e "$(dirname "$program")/$converter" ]; then
         cp "$(dirname "$program")/$converter" "$sandbox/"
     fi
