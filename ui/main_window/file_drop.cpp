@@ -1,0 +1,116 @@
+#include "file_drop.h"
+
+#include "eps_directory_listing.h"
+#include "posix/path.h"
+
+#include <QFile>
+#include <QStringList>
+#include <sys/stat.h>
+
+namespace {
+
+// Names quoted in the message; more are counted.
+constexpr int namesShown = 8;
+
+QString quoted(const QByteArray &path)
+{
+    return QStringLiteral("« ") +
+           QFile::decodeName(QByteArray::fromStdString(posix::fileName(path.toStdString()))) +
+           QStringLiteral(" »");
+}
+
+// The reasons something is left out, in the order the message gives them.
+enum class Reason { NotLocal, Missing, Folder, NotEps, OtherFolder };
+
+QString reasonText(Reason reason, const QByteArray &folder)
+{
+    switch (reason) {
+    case Reason::NotLocal:
+        return QStringLiteral("pas un fichier de cet ordinateur");
+    case Reason::Missing:
+        return QStringLiteral("introuvable");
+    case Reason::Folder:
+        return QStringLiteral("un dossier, déposé avec des fichiers");
+    case Reason::NotEps:
+        return QStringLiteral("pas un fichier .eps");
+    case Reason::OtherFolder:
+        return QStringLiteral("dans un autre dossier que ") + QStringLiteral("« ") +
+               QFile::decodeName(folder) + QStringLiteral(" »");
+    }
+    return {};
+}
+
+} // namespace
+
+QByteArray localPathBytes(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    // The encoded path keeps every byte of the name as an escape; decoding the text would
+    // replace the bytes that are not UTF-8.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+FileDrop FileDrop::plan(const QList<QUrl> &urls)
+{
+    FileDrop drop;
+    struct Refused
+    {
+        QString name;
+        Reason reason;
+    };
+    std::vector<Refused> refused;
+    std::vector<QByteArray> folders;
+    std::vector<QByteArray> files;
+    for (const QUrl &url : urls) {
+        const QByteArray path = localPathBytes(url);
+        if (path.isEmpty()) {
+            refused.push_back({QStringLiteral("« ") + url.toDisplayString() + QStringLiteral(" »"),
+                               Reason::NotLocal});
+            continue;
+        }
+        struct stat status = {};
+        if (::stat(path.constData(), &status) != 0)
+            refused.push_back({quoted(path), Reason::Missing});
+        else if (S_ISDIR(status.st_mode))
+            folders.push_back(path);
+        else
+            files.push_back(path);
+    }
+
+    if (files.empty() && folders.size() == 1 && refused.empty()) {
+        drop.folder = folders.front();
+        drop.folderAlone = true;
+        return drop;
+    }
+    for (const QByteArray &folder : folders)
+        refused.push_back({quoted(folder), Reason::Folder});
+    for (const QByteArray &path : files) {
+        const QByteArray name = QByteArray::fromStdString(posix::fileName(path.toStdString()));
+        const QByteArray folder =
+            QByteArray::fromStdString(posix::parentFolder(path.toStdString()));
+        if (!EpsDirectoryListing::matchesEpsPattern(name)) {
+            refused.push_back({quoted(path), Reason::NotEps});
+        } else if (drop.folder.isEmpty() || folder == drop.folder) {
+            drop.folder = folder;
+            drop.names.push_back(name);
+        } else {
+            refused.push_back({quoted(path), Reason::OtherFolder});
+        }
+    }
+
+    if (refused.empty())
+        return drop;
+    QStringList lines;
+    for (std::size_t i = 0; i < refused.size() && i < namesShown; ++i)
+        lines << refused[i].name + QStringLiteral(" : ") +
+                     reasonText(refused[i].reason, drop.folder);
+    if (refused.size() > namesShown)
+        lines << QStringLiteral("et %1 autres").arg(refused.size() - namesShown);
+    drop.leftOut =
+        (refused.size() == 1 ? QStringLiteral("Un élément déposé n'a pas été ajouté :\n")
+                             : QStringLiteral("%1 éléments déposés n'ont pas été ajoutés :\n")
+                                   .arg(refused.size())) +
+        lines.join(QLatin1Char('\n'));
+    return drop;
+}

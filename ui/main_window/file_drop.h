@@ -1,0 +1,27 @@
+// What a drop of files from a file manager (text/uri-list) means for the main window: a folder to
+// choose, and the EPS files of one folder to add in the order dropped; and what is left out, and
+// why, in one French message.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <vector>
+
+struct FileDrop
+{
+    QByteArray folder;             // the folder to choose, or the folder of the names; raw bytes
+    std::vector<QByteArray> names; // EPS files of that folder, in the order dropped
+    bool folderAlone = false;      // a single folder was dropped: it is only chosen
+    QString leftOut;               // what was not taken and why; empty when everything was
+
+    bool empty() const { return folder.isEmpty(); }
+
+    // Reads the dropped URLs against the file system as it is now.
+    static FileDrop plan(const QList<QUrl> &urls);
+};
+
+// The file system path of a file: URL, as bytes (percent-escapes decoded to the bytes they
+// stand for, so that a name that is not UTF-8 keeps its bytes); empty for any other URL.
+QByteArray localPathBytes(const QUrl &url);
