@@ -2,10 +2,11 @@
 
 // Renders EPS files for the preview, one at a time, in a separate Ghostscript process that never
 // blocks the window: sandboxed as the converter runs it (-dSAFER, a private temporary folder, no
-// file but its input, which it reads on its standard input), ended after a time limit, and ended
-// as soon as another file is asked for. Results are kept by path, size and modification time. A
-// DOS EPS that carries a TIFF preview shows it at once while the rendering runs. After the file
-// asked for, the files named as next are rendered ahead, so that moving on shows them at once.
+// file but its input, which it reads through this process's open descriptor), ended after a time
+// limit, and ended as soon as another file is asked for. Results are kept by path, size and
+// modification time. A DOS EPS that carries a TIFF preview shows it at once while the rendering
+// runs. After the file asked for, the files named as next are rendered ahead, so that moving on
+// shows them at once.
 
 #include "preview/eps_facts.h"
 
@@ -65,7 +66,6 @@ private:
 
     void start(Job job);
     void startNextAhead();
-    void feed();
     void finish(int exitCode, bool crashed);
     void fail(const QString &reason);
     void stopProcess();
@@ -80,8 +80,7 @@ private:
     QProcess *m_process = nullptr;
     std::unique_ptr<QTemporaryDir> m_temporaryFolder;
     QTimer *m_timer = nullptr;
-    int m_input = -1;       // the file, read as Ghostscript takes it
-    qint64 m_remaining = 0; // bytes of PostScript not written yet
+    int m_input = -1; // the file, held open while Ghostscript reads it
     QByteArray m_output;
     QByteArray m_errors;
     std::deque<Job> m_ahead;

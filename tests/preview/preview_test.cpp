@@ -229,19 +229,26 @@ void PreviewTest::filesAskedAheadAreShownAtOnce()
 {
     const QByteArray first = write(QStringLiteral("1.eps"), halfBlack);
     const QByteArray second = write(QStringLiteral("2.eps"), halfBlack + "%2\n");
+    const QByteArray third = write(QStringLiteral("3.eps"), halfBlack + "%3\n");
     PreviewRenderer renderer;
     renderer.setProgram(m_standIn);
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    // As the window does: the files after are asked for as soon as one is shown, from the
+    // answer itself.
+    connect(&renderer, &PreviewRenderer::shown, &renderer, [&](const QByteArray &path) {
+        if (path == first)
+            renderer.prefetch({second, third}, QSize(200, 100));
+    });
     renderer.request(first, QSize(200, 100));
     QVERIFY(shown.wait(5000));
-    renderer.prefetch({second}, QSize(200, 100));
-    QTRY_COMPARE(runs(), 2);
+    QTRY_COMPARE(runs(), 3);
     QTRY_VERIFY(!renderer.rendering());
-    // Nobody waited for it: no answer until it is asked for, then at once.
+    // Nobody waited for them: no answer until they are asked for, then at once.
     QCOMPARE(shown.count(), 1);
     renderer.request(second, QSize(200, 100));
-    QCOMPARE(shown.count(), 2);
-    QCOMPARE(runs(), 2);
+    renderer.request(third, QSize(200, 100));
+    QCOMPARE(shown.count(), 3);
+    QCOMPARE(runs(), 3);
 }
 
 void PreviewTest::theRealGhostscriptDrawsTheBox()
