@@ -1,6 +1,7 @@
 #include "item_facts.h"
 
 #include "item_details.h"
+#include "raw_path.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -18,12 +19,8 @@ ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
         facts.type = (attributes & Folder) ? QStringLiteral("Dossier système") : QString();
         return facts;
     }
-    QByteArray where = *path;
-    while (where.size() > 1 && where.endsWith('/'))
-        where.chop(1);
-    const qsizetype slash = where.lastIndexOf('/');
-    facts.location = QString::fromUtf8(slash <= 0 ? QByteArray("/") : where.left(slash));
-    facts.type = ItemDetails::typeName(*path, where.mid(slash + 1));
+    facts.location = QString::fromUtf8(parentOf(*path));
+    facts.type = ItemDetails::typeName(*path, baseNameOf(*path));
 
     struct stat st = {};
     if (::stat(path->constData(), &st) != 0 && ::lstat(path->constData(), &st) != 0)

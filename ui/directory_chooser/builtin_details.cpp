@@ -1,5 +1,7 @@
 #include "builtin_details.h"
 
+#include "shell/raw_path.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -26,7 +28,7 @@ BuiltinCells BuiltinDetails::read(const QByteArray &path, const QLocale &locale)
 
 QString BuiltinDetails::typeOf(const QByteArray &path)
 {
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = shell::baseNameOf(path);
     const qsizetype dot = name.lastIndexOf('.');
     return dot < 0 ? QString() : QString::fromLocal8Bit(name.mid(dot));
 }
