@@ -115,7 +115,7 @@ bool allEpsListing(TFPrincipale &window, QTextStream &out)
     window.EdtDirectory->setText(folder.path());
     const double listing = bestOf([&] {
         window.fileLists().clear();
-        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ListEpsFiles(QFile::encodeName(folder.path()) + '/');
         window.ApplyControlRules();
         show(window);
     });
@@ -156,7 +156,7 @@ int main(int argc, char **argv)
 
     const double listing = bestOf([&] {
         window.fileLists().clear();
-        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ListEpsFiles(QFile::encodeName(folder.path()) + '/');
         window.ApplyControlRules();
         show(window);
     });

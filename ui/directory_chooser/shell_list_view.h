@@ -18,7 +18,6 @@ public:
     explicit TShellListView(const shell::ShellNamespace &ns, QWidget *parent = nullptr);
 
     void setShellTreeView(TShellTreeView *tree);
-    TShellTreeView *shellTreeView() const { return m_tree; }
     FolderListModel *folderModel() const { return m_model; }
 
     // Shows the folder at `ids` (the desktop's items when it cannot be opened); the tree is not

@@ -6,8 +6,8 @@
 #include "folder_list_model.h"
 #include "folder_node.h"
 #include "folder_tree_model.h"
-#include "id_lists.h"
 #include "item_verbs.h"
+#include "shell/id_list.h"
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
@@ -167,7 +167,7 @@ QByteArray TShellTreeView::folderFileSystemPath() const
 void TShellTreeView::showFolder(const shell::IdList &ids)
 {
     FolderNode *node = selectedNode();
-    if (node && chooser::sameItem(node->parentFolder(), node->ids(), ids))
+    if (node && shell::sameItem(node->parentFolder(), node->ids(), ids))
         return;
     if (followFolder(ids) && m_list)
         m_list->showFolder(selectedNode()->ids());
@@ -180,7 +180,7 @@ FolderNode *TShellTreeView::findFrom(FolderNode *current, const shell::IdList &i
     while (!pending.empty()) {
         FolderNode *node = pending.back();
         pending.pop_back();
-        if (chooser::sameItem(node->parentFolder(), node->ids(), ids))
+        if (shell::sameItem(node->parentFolder(), node->ids(), ids))
             return node;
         const auto &children = node->children();
         for (auto it = children.rbegin(); it != children.rend(); ++it)
@@ -214,7 +214,7 @@ FolderNode *TShellTreeView::findBelow(FolderNode *current, const shell::IdList &
 bool TShellTreeView::followFolder(const shell::IdList &ids)
 {
     FolderNode *selected = selectedNode();
-    if (selected && chooser::sameItem(selected->parentFolder(), selected->ids(), ids))
+    if (selected && shell::sameItem(selected->parentFolder(), selected->ids(), ids))
         return true;
     QScopedValueRollback<bool> suspended(m_followingSuspended, true);
     FolderNode *current = m_model->nodeFor(m_model->topIndex());
@@ -276,7 +276,7 @@ void TShellTreeView::onSelectionChanged()
     if (!node)
         return;
     // The list already on this folder keeps its rows and selection.
-    if (chooser::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
+    if (shell::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
         return;
     m_list->showFolder(node->ids());
 }

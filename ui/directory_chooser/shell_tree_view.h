@@ -29,7 +29,6 @@ public:
     QByteArray folderFileSystemPath() const;
 
     void setShellListView(TShellListView *list);
-    TShellListView *shellListView() const { return m_list; }
     FolderTreeModel *folderModel() const { return m_model; }
 
     // Moves the selection to the node of `ids`, expanding its ancestors, without telling the

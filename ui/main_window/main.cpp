@@ -253,11 +253,6 @@ QByteArray TFPrincipale::directoryBytes() const
     return QFile::encodeName(text);
 }
 
-void TFPrincipale::ListEpsFiles(const QString &directory)
-{
-    ListEpsFiles(QFile::encodeName(directory));
-}
-
 void TFPrincipale::ListEpsFiles(const QByteArray &directory)
 {
     m_lists.list(directory);

@@ -85,7 +85,6 @@ public:
     void BtnCancelClick();
 
     // Shared by the handlers and the job.
-    void ListEpsFiles(const QString &directory);
     void ListEpsFiles(const QByteArray &directory);
     // The directory that the lists and the job use: the chosen folder's own bytes while the
     // directory field still shows their text, else the bytes of that text. A folder name that

@@ -24,15 +24,8 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const Entry &entry = m_entries[size_t(index.row())];
-    switch (role) {
-    case Qt::DisplayRole:
-        // Invalid UTF-8 shows as replacement characters.
-        return QString::fromUtf8(entry.bytes);
-    case NameBytesRole:
-        return entry.bytes;
-    default:
-        return {};
-    }
+    // Invalid UTF-8 shows as replacement characters.
+    return role == Qt::DisplayRole ? QString::fromUtf8(entry.bytes) : QVariant();
 }
 
 std::vector<QByteArray> NameListModel::names() const
