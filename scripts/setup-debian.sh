@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-build-essential cmake ninja-build pkg-config clang-format
+build-essential cmake ninja-build pkg-config clang-format clang-tidy
 qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
 libgtest-dev libcli11-dev
 ghostscript poppler-utils qpdf

@@ -155,7 +155,7 @@ QByteArray PasteOperation::freeName(const QByteArray &folder, const QByteArray &
     const QByteArray extension = dot > 0 ? name.mid(dot) : QByteArray();
     for (int n = 1;; ++n) {
         const QByteArray suffix = n == 1 ? " (copie)" : " (copie " + QByteArray::number(n) + ')';
-        const QByteArray candidate = stem + suffix + extension;
+        QByteArray candidate = stem + suffix + extension;
         if (!exists(joinPath(folder, candidate)))
             return candidate;
     }

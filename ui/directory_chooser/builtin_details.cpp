@@ -37,7 +37,7 @@ QString BuiltinDetails::formatTime(const QDateTime &local, const QLocale &locale
 {
     const QTime t = local.time();
     const QTime even(t.hour(), t.minute(), t.second() - t.second() % 2);
-    const QString date = locale.toString(local.date(), QLocale::ShortFormat);
+    QString date = locale.toString(local.date(), QLocale::ShortFormat);
     if (even == QTime(0, 0))
         return date;
     // The long format names the time zone too, which a list of local times does not need.

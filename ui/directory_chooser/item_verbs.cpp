@@ -32,8 +32,7 @@ shell::actions::VerbResult ItemVerbs::run(const QString &verb, const shell::Shel
     const QString previous = QDir::currentPath();
     if (const std::optional<QByteArray> path = folder.fileSystemPath(child))
         QDir::setCurrent(QFileInfo(QFile::decodeName(*path)).path());
-    const shell::actions::VerbResult result =
-        shell::actions::invokeVerb(verb, folder, child, parent);
+    shell::actions::VerbResult result = shell::actions::invokeVerb(verb, folder, child, parent);
     // The working directory belongs to the whole process: it goes back even when the command
     // failed, or every later relative path would be resolved elsewhere.
     QDir::setCurrent(previous);

@@ -133,7 +133,7 @@ QString TShellTreeView::FolderPath() const
     const shell::ShellFolder *parent = node->parentFolder();
     if (!parent)
         return {};
-    const QString path = parent->displayNameOf(node->id(), shell::NameForm::Parsing);
+    QString path = parent->displayNameOf(node->id(), shell::NameForm::Parsing);
     if (path.startsWith(QLatin1String("::{")))
         return parent->displayNameOf(node->id(), shell::NameForm::Normal);
     return path;
@@ -350,11 +350,15 @@ void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
         if (!regularFile)
             removeNode(node);
     } else if (ItemVerbs::is(verb, shell::actions::PasteVerb)) {
-        const shell::IdList target = node->ids();
+        // Rebuilding the selected subtree may delete `node` with it: the node pasted into is
+        // found again by its identifiers.
+        const auto findPastedInto = [this, ids = node->ids()] {
+            return findFrom(m_model->nodeFor(m_model->topIndex()), ids);
+        };
         if (FolderNode *selected = selectedNode())
             rebuildSubtree(selected);
         // The node pasted into may lie outside the rebuilt subtree, still drawn as it was.
-        if (FolderNode *pastedInto = findFrom(m_model->nodeFor(m_model->topIndex()), target))
+        if (FolderNode *pastedInto = findPastedInto())
             showNewChildren(pastedInto);
     }
 }

@@ -70,7 +70,7 @@ std::vector<int> NameListModel::place(Entries &entries)
     names.reserve(entries.size());
     for (const Entry &entry : entries)
         names.emplace_back(entry.bytes);
-    const std::vector<int> order = NameOrder(m_collator).sorted(names);
+    std::vector<int> order = NameOrder(m_collator).sorted(names);
     names = {};
 
     ++m_placing;

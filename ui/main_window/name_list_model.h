@@ -50,7 +50,7 @@ public:
     // Adds in one batch: sorted into place or appended, by the list's order. Duplicates are
     // kept. Rows already there keep their selection and the current row.
     void addNames(const std::vector<QByteArray> &names);
-    void addEntries(Entries entries);
+    void addEntries(Entries added);
     // Removes the given rows (ascending, no repeats) in one batch and returns them in that
     // order. The remaining rows keep their selection and the current row.
     Entries takeRows(const std::vector<int> &rows);
