@@ -2,7 +2,8 @@
 # Fails when clang-tidy, under the committed .clang-tidy, finds anything in the production code:
 # every .cpp of app, assembly, cli, converter, eps, posix, preview, shell and ui, each compiled
 # as the build compiles it (its compile_commands.json), several at once, one per processor.
-# The files are git's tracked ones; without git, every .cpp of those folders.
+# The files are those git tracks or would (new ones not yet added); without git, every .cpp of
+# those folders.
 # Arguments: the source tree's root, the build tree.
 set -u
 LC_ALL=C
@@ -32,7 +33,7 @@ trap 'rm -rf "$work"' EXIT
 folders="app assembly cli converter eps posix preview shell ui"
 if [ -e .git ] && git ls-files >/dev/null 2>&1; then
     for folder in $folders; do
-        git ls-files -- "$folder/*.cpp"
+        git ls-files --cached --others --exclude-standard -- "$folder/*.cpp"
     done | while IFS= read -r file; do
         # A file tracked but deleted in the work tree has nothing left to judge.
         [ -f "$file" ] && printf '%s/%s\n' "$root" "$file"

@@ -1,6 +1,6 @@
 #include "shell_list_view.h"
 
-#include "error_box.h"
+#include "default_error_box.h"
 #include "folder_list_model.h"
 #include "item_verbs.h"
 #include "shell_tree_view.h"
@@ -169,5 +169,5 @@ void TShellListView::runVerb(const QString &verb, int row)
 
 void TShellListView::showError(const QString &message)
 {
-    showErrorBox(this, message);
+    DefaultErrorBox::show(message, this);
 }

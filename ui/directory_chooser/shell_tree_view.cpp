@@ -1,7 +1,7 @@
 #include "shell_tree_view.h"
 
+#include "default_error_box.h"
 #include "einvalid_path.h"
-#include "error_box.h"
 #include "file_system_path.h"
 #include "folder_list_model.h"
 #include "folder_node.h"
@@ -428,5 +428,5 @@ void TShellTreeView::rebuildSubtree(FolderNode *node)
 
 void TShellTreeView::showError(const QString &message)
 {
-    showErrorBox(this, message);
+    DefaultErrorBox::show(message, this);
 }

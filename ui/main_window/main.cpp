@@ -6,6 +6,7 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "error_box.h"
 #include "frame_centring.h"
 #include "job_input_gate.h"
 #include "labeled_edit.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -394,8 +394,7 @@ void TFPrincipale::setProgressVisible(bool visible)
 void TFPrincipale::showErrorBox(const std::string &message)
 {
     // Over the main window, which it keeps above, and centred on the screen.
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Erreur"),
-                    QString::fromStdString(message), QMessageBox::Ok, this);
+    ErrorBox box(QStringLiteral("Erreur"), QString::fromStdString(message), this);
     FrameCentring::atNextShow(&box, FrameCentring::screenCentre(this), this);
     std::optional<JobInputGate::Opening> answering;
     if (m_inputGate)

@@ -1,18 +1,16 @@
 #include "name_list_model.h"
 
 #include "name_order.h"
+#include "shell/name_collation.h"
 
 #include <algorithm>
 
 NameListModel::NameListModel(Order order, QObject *parent)
-    : QAbstractListModel(parent), m_order(order)
-{
-    // The C locale collates by code point and ignores the case setting, which would put "Z"
-    // before "a"; such a session still gets a case-insensitive order, in the window's language.
-    if (m_collator.locale().language() == QLocale::C)
-        m_collator.setLocale(QLocale(QLocale::French, QLocale::France));
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
+    : QAbstractListModel(parent), m_order(order),
+      // The chooser compares the numbers in names by value; the available list still reads their
+      // digits one by one ("img10" before "img2"), the order it has always shown.
+      m_collator(shell::nameCollator(shell::NumberOrder::ByCharacter))
+{}
 
 int NameListModel::rowCount(const QModelIndex &parent) const
 {
