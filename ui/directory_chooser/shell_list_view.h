@@ -40,7 +40,6 @@ private:
     void applyColumnWidths();
     int selectedRow() const;
     void runVerb(const QString &verb, int row);
-    void showError(const QString &message);
 
     FolderListModel *m_model;
     TShellTreeView *m_tree = nullptr;
