@@ -26,21 +26,24 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
 {
     LblDirectory = ControlFactory::label(window, QRect(13, 13, 135, 13),
                                          QStringLiteral("Répertoire des fichiers EPS: "));
-    SbnLocalDir =
-        ControlFactory::glyphButton(window, QRect(288, 40, 23, 22), GlyphPicture::Glyph::OpenFolder,
-                                    QStringLiteral("Choisir le répertoire"));
-    SbnAddAll = ControlFactory::glyphButton(window, QRect(240, 168, 23, 22),
-                                            GlyphPicture::Glyph::DoubleArrowRight,
-                                            QStringLiteral("Ajoute tout"));
-    SbnAdd = ControlFactory::glyphButton(window, QRect(240, 208, 23, 22),
-                                         GlyphPicture::Glyph::ArrowRight,
-                                         QStringLiteral("Ajoute la sélection"));
-    SbnRemove =
-        ControlFactory::glyphButton(window, QRect(240, 304, 23, 22), GlyphPicture::Glyph::ArrowLeft,
-                                    QStringLiteral("Enléve la sélection"));
-    SbnRemoveAll = ControlFactory::glyphButton(window, QRect(240, 344, 23, 22),
-                                               GlyphPicture::Glyph::DoubleArrowLeft,
-                                               QStringLiteral("Enléve tout"));
+    using Glyph = GlyphPicture::Glyph;
+    using C = MainWindowControls;
+    const struct
+    {
+        QToolButton *C::*button;
+        QRect geometry;
+        Glyph glyph;
+        const char *hint;
+    } glyphButtons[] = {
+        {&C::SbnLocalDir, QRect(288, 40, 23, 22), Glyph::OpenFolder, "Choisir le répertoire"},
+        {&C::SbnAddAll, QRect(240, 168, 23, 22), Glyph::DoubleArrowRight, "Ajoute tout"},
+        {&C::SbnAdd, QRect(240, 208, 23, 22), Glyph::ArrowRight, "Ajoute la sélection"},
+        {&C::SbnRemove, QRect(240, 304, 23, 22), Glyph::ArrowLeft, "Enléve la sélection"},
+        {&C::SbnRemoveAll, QRect(240, 344, 23, 22), Glyph::DoubleArrowLeft, "Enléve tout"},
+    };
+    for (const auto &made : glyphButtons)
+        this->*made.button = ControlFactory::glyphButton(window, made.geometry, made.glyph,
+                                                         QString::fromUtf8(made.hint));
     for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
         button->setEnabled(false);
     LblFileList = ControlFactory::label(window, QRect(16, 128, 201, 13),
