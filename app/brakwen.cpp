@@ -10,7 +10,7 @@ int main(int argc, char **argv)
     FPrincipale = new TFPrincipale;
     FrmChooseDirectory = createFrmChooseDirectory(FPrincipale);
     FPrincipale->show();
-    const int status = application.exec();
+    const int status = BrakwenApplication::exec();
     delete FPrincipale;
     return status;
 }

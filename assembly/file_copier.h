@@ -18,7 +18,7 @@ class FileCopier
 public:
     static constexpr std::size_t bufferSize = std::size_t{1} << 20;
     // Up to this size a source is gathered in the buffer.
-    static constexpr std::uint64_t smallSource = 64 * 1024;
+    static constexpr std::uint64_t smallSource = std::uint64_t{64} * 1024;
 
     // stopRequested is asked between blocks, so that even one huge source can be given up at
     // once (the copy then throws JobInterrupted).

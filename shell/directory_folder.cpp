@@ -1,10 +1,11 @@
 #include "directory_folder.h"
 
 #include "item_details.h"
+#include "posix/rename.h"
+#include "raw_path.h"
 
 #include <QHash>
 #include <cerrno>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,20 +18,6 @@ bool isAcceptableName(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
            !name.contains('\0');
-}
-
-// Renames without ever replacing an existing entry; renameat2's no-replace flag makes the test
-// and the rename one step where the file system supports it.
-bool renameNoReplace(int folder, const QByteArray &from, const QByteArray &to)
-{
-    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    struct stat st = {};
-    if (::fstatat(folder, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return false;
-    return ::renameat(folder, from.constData(), folder, to.constData()) == 0;
 }
 
 // Whether the open folder holds a link to a folder. Only links are looked at closely, so a
@@ -60,19 +47,19 @@ DirectoryFolder::DirectoryFolder(QByteArray path)
     : m_path(std::move(path)), m_folder(PathWalk::openFolder(m_path))
 {}
 
-DirectoryFolder::DirectoryFolder(QByteArray path, FileDescriptor folder)
+DirectoryFolder::DirectoryFolder(QByteArray path, posix::UniqueFd folder)
     : m_path(std::move(path)), m_folder(std::move(folder))
 {}
 
 QByteArray DirectoryFolder::childPath(const ItemId &child) const
 {
-    return m_path.endsWith('/') ? m_path + child : m_path + '/' + child;
+    return joinPath(m_path, child);
 }
 
 quint32 DirectoryFolder::folderAttributes(const QByteArray &path)
 {
-    const FileDescriptor folder = PathWalk::openFolder(path);
-    return folder.isOpen() ? folderAttributesAt(folder.get(), ".") : 0;
+    const posix::UniqueFd folder = PathWalk::openFolder(path);
+    return folder.valid() ? folderAttributesAt(folder.get(), ".") : 0;
 }
 
 quint32 DirectoryFolder::folderAttributesAt(int parent, const QByteArray &name)
@@ -84,8 +71,8 @@ quint32 DirectoryFolder::folderAttributesAt(int parent, const QByteArray &name)
     if (st.st_nlink != 2) {
         attributes |= HasSubFolder;
     } else {
-        const FileDescriptor folder = PathWalk::openFolderAt(parent, name);
-        if (folder.isOpen() && holdsLinkToFolder(folder.get()))
+        const posix::UniqueFd folder = PathWalk::openFolderAt(parent, name);
+        if (folder.valid() && holdsLinkToFolder(folder.get()))
             attributes |= HasSubFolder;
     }
     return attributes;
@@ -109,7 +96,7 @@ std::optional<ColumnDescription> DirectoryFolder::folderColumn(int column)
 
 std::optional<QList<ItemId>> DirectoryFolder::enumerate(unsigned filter) const
 {
-    DIR *dir = m_folder.isOpen() ? PathWalk::readEntries(m_folder.get()) : nullptr;
+    DIR *dir = m_folder.valid() ? PathWalk::readEntries(m_folder.get()) : nullptr;
     if (dir == nullptr)
         return std::nullopt;
     const int fd = ::dirfd(dir);
@@ -214,8 +201,8 @@ std::unique_ptr<ShellFolder> DirectoryFolder::bindToObject(const ItemId &child) 
 {
     if (!isAcceptableName(child))
         return nullptr;
-    FileDescriptor folder = PathWalk::openFolderAt(m_folder.get(), child);
-    if (!folder.isOpen())
+    posix::UniqueFd folder = PathWalk::openFolderAt(m_folder.get(), child);
+    if (!folder.valid())
         return nullptr;
     return std::make_unique<DirectoryFolder>(childPath(child), std::move(folder));
 }
@@ -239,7 +226,8 @@ std::optional<ItemId> DirectoryFolder::setNameOf(const ItemId &child, const QStr
         return std::nullopt;
     if (newId == child)
         return child;
-    if (!renameNoReplace(m_folder.get(), child, newId))
+    if (!posix::renameNoReplace(m_folder.get(), child.constData(), m_folder.get(),
+                                newId.constData()))
         return std::nullopt;
     if (const qsizetype at = m_listed.indexOf(child); at >= 0)
         m_listed[at] = newId;

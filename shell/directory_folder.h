@@ -16,7 +16,7 @@ public:
     // The folder at `path`, opened here.
     explicit DirectoryFolder(QByteArray path);
     // The folder at `path`, already open as `folder`.
-    DirectoryFolder(QByteArray path, FileDescriptor folder);
+    DirectoryFolder(QByteArray path, posix::UniqueFd folder);
 
     const QByteArray &path() const { return m_path; }
     QByteArray childPath(const ItemId &child) const;
@@ -51,7 +51,7 @@ private:
     QList<int> folderRanks(const QList<ItemId> &ids) const;
 
     QByteArray m_path;
-    FileDescriptor m_folder;
+    posix::UniqueFd m_folder;
     NameCollation m_collation;
     // The last listing and the kinds readdir gave with it, so that sorting a large folder with
     // folders first costs no stat per entry.

@@ -13,31 +13,19 @@ std::unique_ptr<ShellFolder> bindFolder(const ShellNamespace &ns, const IdList &
     return folder;
 }
 
-int compareIdLists(const ShellNamespace &ns, const IdList &a, const IdList &b)
+bool sameItem(const ShellFolder *parentOfA, const IdList &a, const IdList &b)
 {
-    qsizetype common = 0;
-    while (common < a.size() && common < b.size() && a[common] == b[common])
-        ++common;
-    if (common == a.size() || common == b.size()) {
-        if (a.size() == b.size())
-            return 0;
-        return a.size() < b.size() ? -1 : 1;
+    if (a.size() != b.size())
+        return false;
+    if (a.isEmpty())
+        return true;
+    for (qsizetype i = 0; i + 1 < a.size(); ++i) {
+        if (a.at(i) != b.at(i))
+            return false;
     }
-    const std::unique_ptr<ShellFolder> parent = bindFolder(ns, a.mid(0, common));
-    if (parent) {
-        if (const int order = parent->compareIds(0, a[common], b[common]); order != 0)
-            return order < 0 ? -1 : 1;
-    }
-    // Different identifiers are different items even where the folder cannot tell them apart.
-    return a[common] < b[common] ? -1 : 1;
-}
-
-QString displayNameOfIdList(const ShellNamespace &ns, const IdList &ids, NameForm form)
-{
-    if (ids.isEmpty())
-        return {};
-    const std::unique_ptr<ShellFolder> parent = bindFolder(ns, ids.mid(0, ids.size() - 1));
-    return parent ? parent->displayNameOf(ids.constLast(), form) : QString();
+    if (a.last() == b.last())
+        return true;
+    return parentOfA && parentOfA->compareIds(0, a.last(), b.last()) == 0;
 }
 
 } // namespace shell

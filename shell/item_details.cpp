@@ -1,7 +1,9 @@
 #include "item_details.h"
 
-#include <QLocale>
+#include "locales.h"
+
 #include <QMimeDatabase>
+#include <QScopeGuard>
 #include <array>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,22 +13,20 @@ namespace shell {
 
 namespace {
 
-QLocale french()
-{
-    return QLocale(QLocale::French, QLocale::France);
-}
-
-// QMimeType::comment() picks its translation from the default locale; the program speaks
-// French whatever the session's language, so the default is French while the comment is read.
+// QMimeType::comment() speaks the default locale's language, which the program's start-up makes
+// French. Where the namespace runs without that start-up, French is made the default while the
+// comment is read, and the default is put back however the reading ends.
 QString frenchComment(const QMimeType &type)
 {
-    const QLocale previous;
-    const bool swap = previous.language() != QLocale::French;
-    if (swap)
-        QLocale::setDefault(french());
-    QString comment = type.comment();
-    if (swap)
-        QLocale::setDefault(previous);
+    QString comment;
+    if (QLocale().language() == QLocale::French) {
+        comment = type.comment();
+    } else {
+        const QLocale previous;
+        QLocale::setDefault(frenchLocale());
+        const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+        comment = type.comment();
+    }
     if (!comment.isEmpty())
         comment[0] = comment[0].toUpper();
     return comment;
@@ -74,12 +74,12 @@ QString ItemDetails::formatSize(qint64 bytes)
         value /= 1024.0;
         ++unit;
     }
-    return french().toString(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
+    return frenchLocale().toString(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
 }
 
 QString ItemDetails::formatTime(const QDateTime &time)
 {
-    return french().toString(time.toLocalTime(), QLocale::ShortFormat);
+    return frenchLocale().toString(time.toLocalTime(), QLocale::ShortFormat);
 }
 
 QString ItemDetails::typeName(const QByteArray &path, const QByteArray &name)

@@ -1,5 +1,7 @@
 #include "mount_table.h"
 
+#include "raw_path.h"
+
 #include <QFile>
 #include <algorithm>
 #include <climits>
@@ -50,7 +52,7 @@ QHash<QByteArray, QString> systemLabels()
         const QByteArray name(entry->d_name);
         if (name.startsWith('.'))
             continue;
-        labels.insert(canonicalDevice(folder + '/' + name),
+        labels.insert(canonicalDevice(joinPath(folder, name)),
                       QString::fromUtf8(MountTable::unescapeHex(name)));
     }
     ::closedir(dir);

@@ -1,6 +1,7 @@
 #include "name_collation.h"
 
-#include <QLocale>
+#include "locales.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -16,15 +17,18 @@ int byteOrder(const QByteArray &a, const QByteArray &b)
 
 } // namespace
 
-NameCollation::NameCollation()
+QCollator nameCollator(NumberOrder numbers)
 {
-    QLocale locale;
+    QLocale locale = sessionLocale();
     if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::French, QLocale::France);
-    m_collator = QCollator(locale);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_collator.setNumericMode(true);
+        locale = frenchLocale();
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(numbers == NumberOrder::ByValue);
+    return collator;
 }
+
+NameCollation::NameCollation() : m_collator(nameCollator(NumberOrder::ByValue)) {}
 
 int NameCollation::compare(const QByteArray &a, const QByteArray &b) const
 {

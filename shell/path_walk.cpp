@@ -1,5 +1,7 @@
 #include "path_walk.h"
 
+#include "raw_path.h"
+
 #include <QList>
 #include <cerrno>
 #include <climits>
@@ -7,23 +9,6 @@
 #include <unistd.h>
 
 namespace shell {
-
-FileDescriptor::~FileDescriptor()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-FileDescriptor &FileDescriptor::operator=(FileDescriptor &&other) noexcept
-{
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = other.m_fd;
-        other.m_fd = -1;
-    }
-    return *this;
-}
 
 namespace PathWalk {
 
@@ -38,22 +23,22 @@ bool fitsOneCall(const QByteArray &path)
 
 } // namespace
 
-FileDescriptor openFolderAt(int parent, const QByteArray &name)
+posix::UniqueFd openFolderAt(int parent, const QByteArray &name)
 {
-    return FileDescriptor(::openat(parent, name.constData(), FolderFlags));
+    return posix::UniqueFd(::openat(parent, name.constData(), FolderFlags));
 }
 
-FileDescriptor openFolder(const QByteArray &path)
+posix::UniqueFd openFolder(const QByteArray &path)
 {
     if (path.isEmpty() || path.contains('\0')) {
         errno = ENOENT;
-        return FileDescriptor();
+        return posix::UniqueFd();
     }
     if (fitsOneCall(path))
-        return FileDescriptor(::open(path.constData(), FolderFlags));
-    FileDescriptor folder(::open(path.startsWith('/') ? "/" : ".", FolderFlags));
+        return posix::UniqueFd(::open(path.constData(), FolderFlags));
+    posix::UniqueFd folder(::open(path.startsWith('/') ? "/" : ".", FolderFlags));
     for (const QByteArray &name : path.split('/')) {
-        if (!folder.isOpen())
+        if (!folder.valid())
             break;
         if (!name.isEmpty())
             folder = openFolderAt(folder.get(), name);
@@ -78,16 +63,10 @@ bool status(const QByteArray &path, struct stat *st, bool followLink)
 {
     if (fitsOneCall(path))
         return (followLink ? ::stat(path.constData(), st) : ::lstat(path.constData(), st)) == 0;
-    QByteArray trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith('/'))
-        trimmed.chop(1);
-    const qsizetype slash = trimmed.lastIndexOf('/');
-    if (slash < 0)
-        return ::fstatat(AT_FDCWD, trimmed.constData(), st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) ==
-               0;
-    const FileDescriptor parent = openFolder(slash == 0 ? QByteArray("/") : trimmed.left(slash));
-    return parent.isOpen() && ::fstatat(parent.get(), trimmed.mid(slash + 1).constData(), st,
-                                        followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+    // Only the entry's folder is walked to; the entry itself is looked at from there.
+    const posix::UniqueFd parent = openFolder(parentOf(path));
+    return parent.valid() && ::fstatat(parent.get(), baseNameOf(path).constData(), st,
+                                       followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 } // namespace PathWalk

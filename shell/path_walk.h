@@ -4,39 +4,23 @@
 // most PATH_MAX bytes in one call; a longer one is walked a folder at a time, each step opened
 // from the descriptor of the one before.
 
+#include "posix/unique_fd.h"
+
 #include <QByteArray>
 #include <dirent.h>
 #include <sys/stat.h>
 
 namespace shell {
 
-// Owns one open file descriptor; closed when destroyed.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor();
-    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-    FileDescriptor &operator=(FileDescriptor &&other) noexcept;
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-
-    int get() const { return m_fd; }
-    bool isOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
 namespace PathWalk {
 
 // A descriptor of the folder at `path` (relative paths from the working directory), good for the
 // *at calls (fstatat, openat, renameat) though not for reading: it needs only the right to pass
-// through the folders above. Not open, with errno set, when no folder is there.
-FileDescriptor openFolder(const QByteArray &path);
+// through the folders above. Not valid, with errno set, when no folder is there.
+posix::UniqueFd openFolder(const QByteArray &path);
 // The folder `name` inside the open folder `parent`, the same way; a link to a folder is
 // followed.
-FileDescriptor openFolderAt(int parent, const QByteArray &name);
+posix::UniqueFd openFolderAt(int parent, const QByteArray &name);
 // The entries of the open folder `folder`, from the first: a stream of its own, or nullptr when
 // the folder may not be read. Closed with closedir().
 DIR *readEntries(int folder);

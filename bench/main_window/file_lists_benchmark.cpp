@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
@@ -115,7 +116,7 @@ bool allEpsListing(TFPrincipale &window, QTextStream &out)
     window.EdtDirectory->setText(folder.path());
     const double listing = bestOf([&] {
         window.fileLists().clear();
-        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ListEpsFiles(QFile::encodeName(folder.path()) + '/');
         window.ApplyControlRules();
         show(window);
     });
@@ -156,7 +157,7 @@ int main(int argc, char **argv)
 
     const double listing = bestOf([&] {
         window.fileLists().clear();
-        window.ListEpsFiles(folder.path() + QLatin1Char('/'));
+        window.ListEpsFiles(QFile::encodeName(folder.path()) + '/');
         window.ApplyControlRules();
         show(window);
     });
@@ -175,26 +176,26 @@ int main(int argc, char **argv)
 
     highlightEveryOther(window.LbxEnable);
     const double add = seconds([&] {
-        window.SbnAddClick();
+        window.SbnAdd->click();
         show(window);
     });
     out << QString::asprintf("add 10000 highlighted, every other one:     %.3f s\n", add);
 
     const double addAll = seconds([&] {
-        window.SbnAddAllClick();
+        window.SbnAddAll->click();
         show(window);
     });
     out << QString::asprintf("add all 10000 remaining:                    %.3f s\n", addAll);
 
     highlightEveryOther(window.LbxSelected);
     const double remove = seconds([&] {
-        window.SbnRemoveClick();
+        window.SbnRemove->click();
         show(window);
     });
     out << QString::asprintf("remove 10000 highlighted, every other one:  %.3f s\n", remove);
 
     const double removeAll = seconds([&] {
-        window.SbnRemoveAllClick();
+        window.SbnRemoveAll->click();
         show(window);
     });
     out << QString::asprintf("remove all 10000 remaining:                 %.3f s\n", removeAll);

@@ -1,11 +1,14 @@
 #include "home_trash.h"
 
+#include "posix/rename.h"
+#include "posix/write_all.h"
+#include "shell/raw_path.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,34 +22,20 @@ bool makeFolder(const QByteArray &path)
     return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
 }
 
-bool writeAll(int fd, const QByteArray &data)
-{
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 } // namespace
 
 QByteArray HomeTrash::location()
 {
-    return QFile::encodeName(
-               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
-           "/Trash";
+    return joinPath(
+        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)),
+        "Trash");
 }
 
 bool HomeTrash::prepare()
 {
     const QByteArray trash = location();
-    return QDir().mkpath(QFile::decodeName(trash.left(trash.lastIndexOf('/')))) &&
-           makeFolder(trash) && makeFolder(trash + "/files") && makeFolder(trash + "/info");
+    return QDir().mkpath(QFile::decodeName(parentOf(trash))) && makeFolder(trash) &&
+           makeFolder(joinPath(trash, "files")) && makeFolder(joinPath(trash, "info"));
 }
 
 bool HomeTrash::moveToTrash(const QByteArray &path)
@@ -60,26 +49,26 @@ bool HomeTrash::moveToTrash(const QByteArray &path)
         ::stat(trash.constData(), &home) != 0 || entry.st_dev != home.st_dev)
         return false;
 
-    const QByteArray base = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray base = baseNameOf(path);
     const QByteArray info =
         "[Trash Info]\nPath=" + path.toPercentEncoding("/") +
         "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
     // The info file, made exclusively, reserves the name in the trash.
     for (int n = 1; n < 10000; ++n) {
         const QByteArray name = n == 1 ? base : base + '.' + QByteArray::number(n);
-        const QByteArray infoPath = trash + "/info/" + name + ".trashinfo";
+        const QByteArray infoPath = joinPath(joinPath(trash, "info"), name + ".trashinfo");
         const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return false;
         }
-        const bool written = writeAll(fd, info);
+        const bool written =
+            posix::writeAll(fd, info.constData(), static_cast<std::size_t>(info.size())) == 0;
         const bool closed = ::close(fd) == 0;
-        const QByteArray target = trash + "/files/" + name;
+        const QByteArray target = joinPath(joinPath(trash, "files"), name);
         if (written && closed &&
-            ::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, target.constData(),
-                        RENAME_NOREPLACE) == 0)
+            posix::renameNoReplace(AT_FDCWD, path.constData(), AT_FDCWD, target.constData()))
             return true;
         const bool taken = written && closed && errno == EEXIST;
         ::unlink(infoPath.constData());

@@ -4,7 +4,7 @@
 #include "home_trash.h"
 #include "paste_operation.h"
 #include "properties_dialog.h"
-#include "raw_path.h"
+#include "shell/raw_path.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -1,9 +1,10 @@
 #include "item_facts.h"
 
 #include "item_details.h"
+#include "locales.h"
+#include "raw_path.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <sys/stat.h>
 
 namespace shell::actions {
@@ -18,12 +19,8 @@ ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
         facts.type = (attributes & Folder) ? QStringLiteral("Dossier système") : QString();
         return facts;
     }
-    QByteArray where = *path;
-    while (where.size() > 1 && where.endsWith('/'))
-        where.chop(1);
-    const qsizetype slash = where.lastIndexOf('/');
-    facts.location = QString::fromUtf8(slash <= 0 ? QByteArray("/") : where.left(slash));
-    facts.type = ItemDetails::typeName(*path, where.mid(slash + 1));
+    facts.location = QString::fromUtf8(parentOf(*path));
+    facts.type = ItemDetails::typeName(*path, baseNameOf(*path));
 
     struct stat st = {};
     if (::stat(path->constData(), &st) != 0 && ::lstat(path->constData(), &st) != 0)
@@ -32,10 +29,8 @@ ItemFacts ItemFacts::of(const ShellFolder &folder, const ItemId &child)
         const qint64 bytes = qint64(st.st_size);
         facts.size = ItemDetails::formatSize(bytes);
         // The exact count is worth adding only once the size is rounded to Ko, Mo, ...
-        if (bytes >= 1024) {
-            const QLocale french(QLocale::French, QLocale::France);
-            facts.size += QStringLiteral(" (%1 octets)").arg(french.toString(bytes));
-        }
+        if (bytes >= 1024)
+            facts.size += QStringLiteral(" (%1 octets)").arg(frenchLocale().toString(bytes));
     }
     facts.modified = ItemDetails::formatTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
     return facts;

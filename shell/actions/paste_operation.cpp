@@ -1,12 +1,14 @@
 #include "paste_operation.h"
 
-#include "raw_path.h"
+#include "posix/eintr.h"
+#include "posix/rename.h"
+#include "posix/write_all.h"
+#include "shell/raw_path.h"
 #include "system_error_text.h"
 
 #include <QString>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -32,29 +34,7 @@ bool exists(const QByteArray &path)
 
 bool renameNoReplace(const QByteArray &from, const QByteArray &to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    if (exists(to)) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(from.constData(), to.constData()) == 0;
-}
-
-bool writeAll(int fd, const char *data, ssize_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
+    return posix::renameNoReplace(AT_FDCWD, from.constData(), AT_FDCWD, to.constData());
 }
 
 // Copies the content and times of `from` into the open, empty file `out`, then closes it.
@@ -64,14 +44,13 @@ bool copyFileContent(const QByteArray &from, int out, const struct stat &source)
     bool ok = in >= 0;
     char buffer[65536];
     while (ok) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got =
+            posix::retryOnInterrupt([&] { return ::read(in, buffer, sizeof buffer); });
         if (got <= 0) {
             ok = got == 0; // a read error is not the end of the file
             break;
         }
-        ok = writeAll(out, buffer, got);
+        ok = posix::writeAll(out, buffer, static_cast<std::size_t>(got)) == 0;
     }
     if (in >= 0)
         ::close(in);
@@ -176,7 +155,7 @@ QByteArray PasteOperation::freeName(const QByteArray &folder, const QByteArray &
     const QByteArray extension = dot > 0 ? name.mid(dot) : QByteArray();
     for (int n = 1;; ++n) {
         const QByteArray suffix = n == 1 ? " (copie)" : " (copie " + QByteArray::number(n) + ')';
-        const QByteArray candidate = stem + suffix + extension;
+        QByteArray candidate = stem + suffix + extension;
         if (!exists(joinPath(folder, candidate)))
             return candidate;
     }

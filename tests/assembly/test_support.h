@@ -69,7 +69,11 @@ public:
 private:
     void record(const char *what, int value)
     {
-        calls.push_back(what + (" " + std::to_string(value)));
+        // Built in place: GCC 12 takes `what + std::string&&` for an overlapping copy (-Wrestrict).
+        std::string call(what);
+        call += ' ';
+        call += std::to_string(value);
+        calls.push_back(std::move(call));
     }
 };
 

@@ -146,7 +146,7 @@ void EndToEndTest::init()
 
 void EndToEndTest::openWindow(const QString &executablePath)
 {
-    // One program at a time: the chooser's end clears the Tool directory.
+    // One program at a time: the chooser's end clears DefaultDirectory.
     m_window.reset();
     m_window = std::make_unique<TFPrincipale>(nullptr, executablePath);
     FrmChooseDirectory = createFrmChooseDirectory(m_window.get());
@@ -265,7 +265,7 @@ void EndToEndTest::folderNamedWithBytesThatAreNotText()
     QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
     QCOMPARE(readRaw(folder + "/final.eps"), QByteArray("%!PS two\n%!PS one\n"));
 
-    // The next opening comes back to that folder, not to the Tool directory, and a cancel
+    // The next opening comes back to that folder, not to the program's own, and a cancel
     // lists it again, the result now with its sources.
     QByteArray reopened;
     QString selectedText;

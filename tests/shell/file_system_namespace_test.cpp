@@ -113,7 +113,9 @@ TEST_F(NamespaceTest, ParsesThroughTheVolumeWithTheLongestMountPoint)
 
     const auto ids = ns.parseDisplayName(QString::fromUtf8(tree.path("disk/docs/inner")));
     ASSERT_TRUE(ids);
-    EXPECT_EQ(displayNameOfIdList(ns, *ids, NameForm::Parsing),
+    const auto parent = bindFolder(ns, ids->mid(0, ids->size() - 1));
+    ASSERT_TRUE(parent);
+    EXPECT_EQ(parent->displayNameOf(ids->constLast(), NameForm::Parsing),
               QString::fromUtf8(tree.path("disk/docs/inner")));
     EXPECT_TRUE(bindFolder(ns, *ids));
 }
@@ -196,16 +198,19 @@ TEST_F(NamespaceTest, IdListsCompareEqualOnlyForTheSameItem)
     const IdList docs = *ns.parseDisplayName(QString::fromUtf8(tree.path("disk/docs")));
     const IdList inner = *ns.parseDisplayName(QString::fromUtf8(tree.path("disk/docs/inner")));
     const IdList file = *ns.parseDisplayName(QString::fromUtf8(tree.path("disk/docs/file.eps")));
-    EXPECT_EQ(compareIdLists(ns, docs, docs), 0);
-    EXPECT_LT(compareIdLists(ns, docs, inner), 0); // ancestor first
-    EXPECT_GT(compareIdLists(ns, inner, docs), 0);
-    EXPECT_NE(compareIdLists(ns, file, inner), 0);
-    EXPECT_EQ(compareIdLists(ns, file, inner), -compareIdLists(ns, inner, file));
-    EXPECT_EQ(compareIdLists(ns, {}, {}), 0);
-    EXPECT_LT(compareIdLists(ns, {}, ns.computerNode()), 0);
+    const auto folderHolding = [&](const IdList &ids) {
+        return bindFolder(ns, ids.mid(0, ids.size() - 1));
+    };
+    EXPECT_TRUE(sameItem(folderHolding(docs).get(), docs, docs));
+    EXPECT_FALSE(sameItem(folderHolding(docs).get(), docs, inner)); // an ancestor is another item
+    EXPECT_FALSE(sameItem(folderHolding(inner).get(), inner, docs));
+    EXPECT_FALSE(sameItem(folderHolding(file).get(), file, inner));
+    EXPECT_FALSE(sameItem(folderHolding(inner).get(), inner, file));
+    EXPECT_TRUE(sameItem(nullptr, {}, {}));
+    EXPECT_FALSE(sameItem(nullptr, {}, ns.computerNode()));
     EXPECT_FALSE(bindFolder(ns, file));
     EXPECT_TRUE(bindFolder(ns, {}));
-    EXPECT_EQ(displayNameOfIdList(ns, ns.computerNode(), NameForm::Normal),
+    EXPECT_EQ(ns.desktop()->displayNameOf(ns.computerNode().constLast(), NameForm::Normal),
               QStringLiteral("Ordinateur"));
 }
 

@@ -1,5 +1,7 @@
 #include "builtin_details.h"
 
+#include "shell/raw_path.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -26,7 +28,7 @@ BuiltinCells BuiltinDetails::read(const QByteArray &path, const QLocale &locale)
 
 QString BuiltinDetails::typeOf(const QByteArray &path)
 {
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = shell::baseNameOf(path);
     const qsizetype dot = name.lastIndexOf('.');
     return dot < 0 ? QString() : QString::fromLocal8Bit(name.mid(dot));
 }
@@ -35,7 +37,7 @@ QString BuiltinDetails::formatTime(const QDateTime &local, const QLocale &locale
 {
     const QTime t = local.time();
     const QTime even(t.hour(), t.minute(), t.second() - t.second() % 2);
-    const QString date = locale.toString(local.date(), QLocale::ShortFormat);
+    QString date = locale.toString(local.date(), QLocale::ShortFormat);
     if (even == QTime(0, 0))
         return date;
     // The long format names the time zone too, which a list of local times does not need.

@@ -6,9 +6,9 @@
 class QWidget;
 class TFrmChooseDirectory;
 
-// The Tool directory: the executable's folder, trailing separator included. Written once at
-// start-up by the main window; read by the chooser as its fallback start folder and by the PDF
-// conversion to find the converter.
+// The program's folder, where the executable and the converter sit, trailing separator included.
+// Written once at start-up by the main window; read by the chooser as its fallback start folder
+// and by the PDF conversion to find the converter.
 extern QString DefaultDirectory;
 
 // The one chooser of the program, created hidden at start-up after the main window.

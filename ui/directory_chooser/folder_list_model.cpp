@@ -4,6 +4,13 @@
 #include "shell/actions/item_actions.h"
 #include "shell/id_list.h"
 
+namespace {
+
+// The list shows folders first, each group in its folder's order.
+constexpr bool Sorted = true;
+
+} // namespace
+
 FolderListModel::FolderListModel(const shell::ShellNamespace &ns, QObject *parent)
     : QAbstractTableModel(parent), m_ns(ns)
 {
@@ -111,7 +118,7 @@ void FolderListModel::setFolder(const shell::IdList &ids)
     m_contents.setFolder(std::move(folder), isFileSystem(m_ids));
     {
         BusyCursor busy;
-        m_contents.fill(m_sorted);
+        m_contents.fill(Sorted);
     }
     endResetModel();
     emit folderChanged();
@@ -125,7 +132,7 @@ void FolderListModel::refill()
         m_contents.setFolder(std::move(folder), isFileSystem(m_ids));
     {
         BusyCursor busy;
-        m_contents.fill(m_sorted);
+        m_contents.fill(Sorted);
     }
     endResetModel();
 }

@@ -34,7 +34,6 @@ public:
     // The width of each column in characters.
     QList<int> columnWidths() const;
 
-    void setSorted(bool sorted) { m_sorted = sorted; }
     // Reopens the list folder under its new identifiers when it or a folder above it was
     // renamed in the other view.
     void followRename(const shell::IdList &before, const shell::IdList &after);
@@ -51,5 +50,4 @@ private:
     const shell::ShellNamespace &m_ns;
     shell::IdList m_ids;
     FolderContents m_contents;
-    bool m_sorted = true;
 };

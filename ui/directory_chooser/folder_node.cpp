@@ -12,6 +12,15 @@ FolderNode::FolderNode(FolderNode *parent, shell::ItemId id)
     m_ids.append(std::move(id));
 }
 
+bool FolderNode::isInside(const FolderNode *ancestor) const
+{
+    for (const FolderNode *n = m_parent; n; n = n->parent()) {
+        if (n == ancestor)
+            return true;
+    }
+    return false;
+}
+
 shell::ShellFolder *FolderNode::parentFolder() const
 {
     return m_parent ? m_parent->folder() : nullptr;

@@ -18,6 +18,8 @@ public:
     FolderNode(FolderNode *parent, shell::ItemId id);
 
     FolderNode *parent() const { return m_parent; }
+    // Whether this node lies somewhere below `ancestor` (not `ancestor` itself).
+    bool isInside(const FolderNode *ancestor) const;
     const shell::IdList &ids() const { return m_ids; }
     const shell::ItemId &id() const { return m_ids.last(); }
     int depth() const { return static_cast<int>(m_ids.size()); }

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 FolderTreeModel::FolderTreeModel(const shell::ShellNamespace &ns, QObject *parent)
-    : QAbstractItemModel(parent), m_ns(ns)
+    : QAbstractItemModel(parent)
 {
     const shell::IdList top = ns.computerNode();
     shell::IdList above = top;

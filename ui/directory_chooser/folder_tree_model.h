@@ -30,7 +30,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    const shell::ShellNamespace &shellNamespace() const { return m_ns; }
     QModelIndex topIndex() const;
     FolderNode *nodeFor(const QModelIndex &index) const;
     QModelIndex indexFor(const FolderNode *node) const;
@@ -56,7 +55,6 @@ private:
     void createChildren(const QModelIndex &parent);
     QIcon icon(const FolderNode &node) const;
 
-    const shell::ShellNamespace &m_ns;
     std::unique_ptr<FolderNode> m_root;
     mutable QHash<QString, QIcon> m_iconCache; // by the closed and open icons' theme names
 };

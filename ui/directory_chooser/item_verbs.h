@@ -1,6 +1,6 @@
 #pragma once
 
-// The context menu both views show for an item, and how its verbs run from a view.
+// The context menu both views show for an item, and how a verb chosen there runs from a view.
 
 #include "shell/actions/item_actions.h"
 #include "shell/shell_namespace.h"
@@ -8,6 +8,8 @@
 #include <QPoint>
 #include <QString>
 
+class QAbstractItemView;
+class QModelIndex;
 class QWidget;
 
 class ItemVerbs
@@ -17,9 +19,12 @@ public:
     // the item offers none. Each entry carries its verb as object name.
     static QString chooseVerb(const shell::ShellFolder &folder, const shell::ItemId &child,
                               const QPoint &globalPos, QWidget *parent);
-    // Runs a verb; "open" runs in the item's directory, the working directory restored after.
-    static shell::actions::VerbResult run(const QString &verb, const shell::ShellFolder &folder,
-                                          const shell::ItemId &child, QWidget *parent);
+    // Runs a verb chosen in `view`: "rename" starts editing `label` and goes no further; any
+    // other runs on the item, "open" from the item's own folder, and a failure is shown over
+    // `view`. True when the verb ran and succeeded: the view then shows what it changed.
+    static bool runInView(const QString &verb, const shell::ShellFolder &folder,
+                          const shell::ItemId &child, QAbstractItemView *view,
+                          const QModelIndex &label);
     static bool is(const QString &verb, QLatin1String name)
     {
         return verb.compare(name, Qt::CaseInsensitive) == 0;

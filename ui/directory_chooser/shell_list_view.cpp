@@ -1,6 +1,6 @@
 #include "shell_list_view.h"
 
-#include "error_box.h"
+#include "default_error_box.h"
 #include "folder_list_model.h"
 #include "item_verbs.h"
 #include "shell_tree_view.h"
@@ -34,13 +34,12 @@ TShellListView::TShellListView(const shell::ShellNamespace &ns, QWidget *parent)
             [this](const QModelIndex &index) { activateRow(index.row()); });
     // The message waits until the label editor has closed: while it shows, the row reads its old
     // name, not the one just refused.
-    connect(m_model, &FolderListModel::renameFailed, this, &TShellListView::showError,
-            Qt::QueuedConnection);
+    const auto showError = [this](const QString &message) { DefaultErrorBox::show(message, this); };
+    connect(m_model, &FolderListModel::renameFailed, this, showError, Qt::QueuedConnection);
     // Each folder brings its own columns; filling the same folder again keeps the user's widths.
     connect(m_model, &FolderListModel::folderChanged, this, &TShellListView::applyColumnWidths);
     // Cells are fetched while painting: the message waits until the painting is over.
-    connect(m_model, &FolderListModel::detailsFailed, this, &TShellListView::showError,
-            Qt::QueuedConnection);
+    connect(m_model, &FolderListModel::detailsFailed, this, showError, Qt::QueuedConnection);
 
     showFolder(ns.computerNode());
 }
@@ -151,23 +150,11 @@ void TShellListView::contextMenuEvent(QContextMenuEvent *event)
 
 void TShellListView::runVerb(const QString &verb, int row)
 {
-    if (ItemVerbs::is(verb, shell::actions::RenameVerb)) {
-        edit(m_model->index(row, 0));
+    const FolderContents &contents = m_model->contents();
+    if (!ItemVerbs::runInView(verb, *contents.folder(), contents.row(row).id, this,
+                              m_model->index(row, 0)))
         return;
-    }
-    const shell::actions::VerbResult result =
-        ItemVerbs::run(verb, *m_model->contents().folder(), m_model->contents().row(row).id, this);
-    if (!result.succeeded) {
-        if (!result.message.isEmpty())
-            showError(result.message);
-        return;
-    }
     if (ItemVerbs::is(verb, shell::actions::DeleteVerb) ||
         ItemVerbs::is(verb, shell::actions::PasteVerb))
         refill();
-}
-
-void TShellListView::showError(const QString &message)
-{
-    showErrorBox(this, message);
 }

@@ -18,7 +18,6 @@ public:
     explicit TShellListView(const shell::ShellNamespace &ns, QWidget *parent = nullptr);
 
     void setShellTreeView(TShellTreeView *tree);
-    TShellTreeView *shellTreeView() const { return m_tree; }
     FolderListModel *folderModel() const { return m_model; }
 
     // Shows the folder at `ids` (the desktop's items when it cannot be opened); the tree is not
@@ -41,7 +40,6 @@ private:
     void applyColumnWidths();
     int selectedRow() const;
     void runVerb(const QString &verb, int row);
-    void showError(const QString &message);
 
     FolderListModel *m_model;
     TShellTreeView *m_tree = nullptr;

@@ -1,13 +1,13 @@
 #include "shell_tree_view.h"
 
+#include "default_error_box.h"
 #include "einvalid_path.h"
-#include "error_box.h"
 #include "file_system_path.h"
 #include "folder_list_model.h"
 #include "folder_node.h"
 #include "folder_tree_model.h"
-#include "id_lists.h"
 #include "item_verbs.h"
+#include "shell/id_list.h"
 #include "shell_list_view.h"
 
 #include <QContextMenuEvent>
@@ -19,22 +19,9 @@
 #include <QScrollBar>
 #include <sys/stat.h>
 
-namespace {
-
-// Whether `node` lies somewhere below `ancestor` (not `ancestor` itself).
-bool isInside(const FolderNode *node, const FolderNode *ancestor)
-{
-    for (const FolderNode *n = node ? node->parent() : nullptr; n; n = n->parent()) {
-        if (n == ancestor)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
-    : QTreeView(parent), m_ns(ns), m_model(new FolderTreeModel(ns, this))
+    : QTreeView(parent), m_ns(ns), m_model(new FolderTreeModel(ns, this)),
+      m_navigator(*this, *m_model)
 {
     setModel(m_model);
     setHeaderHidden(true);
@@ -52,8 +39,10 @@ TShellTreeView::TShellTreeView(const shell::ShellNamespace &ns, QWidget *parent)
     connect(this, &QTreeView::expanded, this, &TShellTreeView::expandNode);
     connect(this, &QTreeView::collapsed, this, &TShellTreeView::onCollapsed);
     // Shown once the label editor has closed, over the node's old name.
-    connect(m_model, &FolderTreeModel::renameFailed, this, &TShellTreeView::showError,
-            Qt::QueuedConnection);
+    connect(
+        m_model, &FolderTreeModel::renameFailed, this,
+        [this](const QString &message) { DefaultErrorBox::show(message, this); },
+        Qt::QueuedConnection);
 
     const QModelIndex top = m_model->topIndex();
     expandNode(top);
@@ -101,14 +90,7 @@ void TShellTreeView::keyPressEvent(QKeyEvent *event)
 
 void TShellTreeView::expandNode(const QModelIndex &index)
 {
-    if (!index.isValid())
-        return;
-    if (m_model->canFetchMore(index))
-        m_model->fetchMore(index);
-    if (m_model->rowCount(index) > 0)
-        expand(index);
-    else
-        collapse(index);
+    m_navigator.expand(index);
 }
 
 FolderNode *TShellTreeView::selectedNode() const
@@ -133,7 +115,7 @@ QString TShellTreeView::FolderPath() const
     const shell::ShellFolder *parent = node->parentFolder();
     if (!parent)
         return {};
-    const QString path = parent->displayNameOf(node->id(), shell::NameForm::Parsing);
+    QString path = parent->displayNameOf(node->id(), shell::NameForm::Parsing);
     if (path.startsWith(QLatin1String("::{")))
         return parent->displayNameOf(node->id(), shell::NameForm::Normal);
     return path;
@@ -167,64 +149,19 @@ QByteArray TShellTreeView::folderFileSystemPath() const
 void TShellTreeView::showFolder(const shell::IdList &ids)
 {
     FolderNode *node = selectedNode();
-    if (node && chooser::sameItem(node->parentFolder(), node->ids(), ids))
+    if (node && shell::sameItem(node->parentFolder(), node->ids(), ids))
         return;
     if (followFolder(ids) && m_list)
         m_list->showFolder(selectedNode()->ids());
 }
 
-FolderNode *TShellTreeView::findFrom(FolderNode *current, const shell::IdList &ids) const
-{
-    // Through the nodes that exist, in display order, from `current` to the end of its subtree.
-    std::vector<FolderNode *> pending{current};
-    while (!pending.empty()) {
-        FolderNode *node = pending.back();
-        pending.pop_back();
-        if (chooser::sameItem(node->parentFolder(), node->ids(), ids))
-            return node;
-        const auto &children = node->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            pending.push_back(it->get());
-    }
-    return nullptr;
-}
-
-FolderNode *TShellTreeView::findBelow(FolderNode *current, const shell::IdList &ids)
-{
-    if (FolderNode *found = findFrom(current, ids))
-        return found;
-    // A folder made since `current` was first expanded would otherwise never be reached: the
-    // node's folder is read again for it, and only then.
-    const shell::IdList &here = current->ids();
-    const bool isChild = ids.size() == here.size() + 1 && ids.first(here.size()) == here;
-    if (!isChild)
-        return nullptr;
-    const QModelIndex index = m_model->indexFor(current);
-    if (current->populated()) {
-        if (m_model->addNewChildren(index))
-            return findFrom(current, ids);
-        return nullptr;
-    }
-    // Never opened because it had no sub-folders when first drawn: what it holds now is read.
-    m_model->refetch(index);
-    expandNode(index);
-    return findFrom(current, ids);
-}
-
 bool TShellTreeView::followFolder(const shell::IdList &ids)
 {
     FolderNode *selected = selectedNode();
-    if (selected && chooser::sameItem(selected->parentFolder(), selected->ids(), ids))
+    if (selected && shell::sameItem(selected->parentFolder(), selected->ids(), ids))
         return true;
     QScopedValueRollback<bool> suspended(m_followingSuspended, true);
-    FolderNode *current = m_model->nodeFor(m_model->topIndex());
-    for (qsizetype length = 0; length < ids.size(); ++length) {
-        if (FolderNode *found = findBelow(current, ids.first(length))) {
-            expandNode(m_model->indexFor(found));
-            current = found;
-        }
-    }
-    FolderNode *target = findBelow(current, ids);
+    FolderNode *target = m_navigator.follow(ids);
     selectNode(target);
     return target != nullptr;
 }
@@ -276,7 +213,7 @@ void TShellTreeView::onSelectionChanged()
     if (!node)
         return;
     // The list already on this folder keeps its rows and selection.
-    if (chooser::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
+    if (shell::sameItem(node->parentFolder(), m_list->folderIds(), node->ids()))
         return;
     m_list->showFolder(node->ids());
 }
@@ -285,7 +222,8 @@ void TShellTreeView::onCollapsed(const QModelIndex &index)
 {
     // A selection hidden inside a closed node would still be the chosen folder, which the user
     // can no longer see: it moves up to the node that closed, and the list follows.
-    if (isInside(selectedNode(), m_model->nodeFor(index)))
+    const FolderNode *selected = selectedNode();
+    if (selected && selected->isInside(m_model->nodeFor(index)))
         setCurrentIndex(index);
 }
 
@@ -329,19 +267,13 @@ void TShellTreeView::drawRow(QPainter *painter, const QStyleOptionViewItem &opti
 
 void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
 {
-    if (ItemVerbs::is(verb, shell::actions::RenameVerb)) {
-        if (FolderNode *selected = selectedNode())
-            edit(m_model->indexFor(selected));
-        return;
-    }
     shell::ShellFolder *parent = node->parentFolder();
+    // Read before the verb runs: a deleted item has no path left to look at.
     const std::optional<QByteArray> path = parent->fileSystemPath(node->id());
-    const shell::actions::VerbResult result = ItemVerbs::run(verb, *parent, node->id(), this);
-    if (!result.succeeded) {
-        if (!result.message.isEmpty())
-            showError(result.message);
+    const FolderNode *selected = selectedNode();
+    const QModelIndex label = selected ? m_model->indexFor(selected) : QModelIndex();
+    if (!ItemVerbs::runInView(verb, *parent, node->id(), this, label))
         return;
-    }
     if (ItemVerbs::is(verb, shell::actions::DeleteVerb)) {
         struct stat st
         {
@@ -350,12 +282,14 @@ void TShellTreeView::runVerb(const QString &verb, FolderNode *node)
         if (!regularFile)
             removeNode(node);
     } else if (ItemVerbs::is(verb, shell::actions::PasteVerb)) {
-        const shell::IdList target = node->ids();
-        if (FolderNode *selected = selectedNode())
-            rebuildSubtree(selected);
+        // Rebuilding the selected subtree may delete `node` with it: the node pasted into is
+        // found again by its identifiers.
+        const auto findPastedInto = [this, ids = node->ids()] { return m_navigator.find(ids); };
+        if (FolderNode *selectedNow = selectedNode())
+            rebuildSubtree(selectedNow);
         // The node pasted into may lie outside the rebuilt subtree, still drawn as it was.
-        if (FolderNode *pastedInto = findFrom(m_model->nodeFor(m_model->topIndex()), target))
-            showNewChildren(pastedInto);
+        if (FolderNode *pastedInto = findPastedInto())
+            m_navigator.showNewChildren(pastedInto);
     }
 }
 
@@ -364,65 +298,20 @@ void TShellTreeView::removeNode(FolderNode *node)
     // The view moves a selection off a removed node to the one that follows, but a selection
     // deeper inside it would simply vanish, leaving the list on a folder that is gone: it is
     // first brought up to the node itself, quietly, since the list moves once the node goes.
-    if (isInside(selectedNode(), node)) {
+    const FolderNode *selected = selectedNode();
+    if (selected && selected->isInside(node)) {
         QScopedValueRollback<bool> suspended(m_followingSuspended, true);
         setCurrentIndex(m_model->indexFor(node));
     }
     m_model->removeNode(m_model->indexFor(node));
 }
 
-void TShellTreeView::showNewChildren(FolderNode *node)
-{
-    const QModelIndex index = m_model->indexFor(node);
-    if (node->populated())
-        m_model->addNewChildren(index);
-    else
-        m_model->refetch(index); // its expand button followed what it held before
-}
-
 void TShellTreeView::rebuildSubtree(FolderNode *node)
 {
     QScopedValueRollback<bool> suspended(m_followingSuspended, true);
-    // Nodes are found again by their identifier lists once the subtree is created anew.
-    QList<shell::IdList> expandedIds;
-    std::vector<const FolderNode *> pending{node};
-    while (!pending.empty()) {
-        const FolderNode *n = pending.back();
-        pending.pop_back();
-        if (isExpanded(m_model->indexFor(n)))
-            expandedIds.append(n->ids());
-        for (const auto &child : n->children())
-            pending.push_back(child.get());
-    }
-    const std::optional<shell::IdList> selected = selectedIds();
-    const QModelIndex topVisible = indexAt(QPoint(0, 0));
-    const std::optional<shell::IdList> topIds =
-        topVisible.isValid() ? std::optional<shell::IdList>(m_model->nodeFor(topVisible)->ids())
-                             : std::nullopt;
-
-    const QModelIndex index = m_model->indexFor(node);
-    const bool wasExpanded = isExpanded(index);
-    m_model->refetch(index);
-    const auto findExisting = [this](const shell::IdList &ids) {
-        return findFrom(m_model->nodeFor(m_model->topIndex()), ids);
-    };
-    for (const shell::IdList &ids : expandedIds) {
-        if (FolderNode *n = findExisting(ids))
-            expandNode(m_model->indexFor(n));
-    }
-    if (wasExpanded)
-        expand(index);
-    if (selected) {
-        if (FolderNode *n = findExisting(*selected))
-            selectNode(n);
-    }
-    if (topIds) {
-        if (FolderNode *n = findExisting(*topIds))
-            scrollTo(m_model->indexFor(n), QAbstractItemView::PositionAtTop);
-    }
-}
-
-void TShellTreeView::showError(const QString &message)
-{
-    showErrorBox(this, message);
+    const FolderTreeNavigator::Rebuilt rebuilt = m_navigator.rebuild(node, selectedIds());
+    if (rebuilt.selected)
+        selectNode(rebuilt.selected);
+    if (rebuilt.topVisible)
+        scrollTo(m_model->indexFor(rebuilt.topVisible), QAbstractItemView::PositionAtTop);
 }

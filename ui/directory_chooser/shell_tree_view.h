@@ -3,6 +3,7 @@
 // The folder tree: the computer node at the top, folders only, children created on first
 // expansion. Its FolderPath shows a folder when written and names the selected one when read.
 
+#include "folder_tree_navigator.h"
 #include "shell/shell_namespace.h"
 
 #include <QPersistentModelIndex>
@@ -29,7 +30,6 @@ public:
     QByteArray folderFileSystemPath() const;
 
     void setShellListView(TShellListView *list);
-    TShellListView *shellListView() const { return m_list; }
     FolderTreeModel *folderModel() const { return m_model; }
 
     // Moves the selection to the node of `ids`, expanding its ancestors, without telling the
@@ -50,8 +50,6 @@ protected:
 
 private:
     FolderNode *selectedNode() const;
-    FolderNode *findFrom(FolderNode *current, const shell::IdList &ids) const;
-    FolderNode *findBelow(FolderNode *current, const shell::IdList &ids);
     void selectNode(FolderNode *node);
     void revealSideways(const QModelIndex &index);
     void showFolder(const shell::IdList &ids);
@@ -59,12 +57,11 @@ private:
     void onCollapsed(const QModelIndex &index);
     void runVerb(const QString &verb, FolderNode *node);
     void rebuildSubtree(FolderNode *node);
-    void showNewChildren(FolderNode *node);
     void removeNode(FolderNode *node);
-    void showError(const QString &message);
 
     const shell::ShellNamespace &m_ns;
     FolderTreeModel *m_model;
+    FolderTreeNavigator m_navigator;
     TShellListView *m_list = nullptr;
     bool m_followingSuspended = false;
     QPersistentModelIndex m_menuTarget; // the node whose context menu is open

@@ -1,6 +1,7 @@
 #include "brakwen_application.h"
 
 #include "default_error_box.h"
+#include "shell/locales.h"
 
 #include <QFile>
 #include <QIcon>
@@ -21,6 +22,7 @@ BrakwenApplication::BrakwenApplication(int &argc, char **argv) : QApplication(ar
     if (!icon.isNull())
         setWindowIcon(icon);
     installFrenchTranslations(*this);
+    shell::makeFrenchTheDefaultLocale();
 }
 
 bool BrakwenApplication::notify(QObject *receiver, QEvent *event)

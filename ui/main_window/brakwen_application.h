@@ -1,5 +1,5 @@
-// The application object: French texts for Qt's own widgets, and the default error box for
-// any error that leaves an event handler.
+// The application object: French texts for Qt's own widgets and French as the default locale,
+// and the default error box for any error that leaves an event handler.
 #pragma once
 
 #include <QApplication>

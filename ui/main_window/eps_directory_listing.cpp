@@ -22,15 +22,15 @@ bool isDirectory(DIR *directory, const dirent *entry)
         return false;
     // A link is judged by what it points to: a link to a folder cannot be joined as a file.
     // A dangling link is offered; the job then reports the missing file.
-    struct stat info;
+    struct stat info = {};
     return ::fstatat(::dirfd(directory), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The folder opened for reading, however long its path.
 DIR *openForReading(const QByteArray &directory)
 {
-    const shell::FileDescriptor folder = shell::PathWalk::openFolder(directory);
-    return folder.isOpen() ? shell::PathWalk::readEntries(folder.get()) : nullptr;
+    const posix::UniqueFd folder = shell::PathWalk::openFolder(directory);
+    return folder.valid() ? shell::PathWalk::readEntries(folder.get()) : nullptr;
 }
 
 } // namespace

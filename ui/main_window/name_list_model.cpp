@@ -1,18 +1,16 @@
 #include "name_list_model.h"
 
 #include "name_order.h"
+#include "shell/name_collation.h"
 
 #include <algorithm>
 
 NameListModel::NameListModel(Order order, QObject *parent)
-    : QAbstractListModel(parent), m_order(order)
-{
-    // The C locale collates by code point and ignores the case setting, which would put "Z"
-    // before "a"; such a session still gets a case-insensitive order, in the window's language.
-    if (m_collator.locale().language() == QLocale::C)
-        m_collator.setLocale(QLocale(QLocale::French, QLocale::France));
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
+    : QAbstractListModel(parent), m_order(order),
+      // The chooser compares the numbers in names by value; the available list still reads their
+      // digits one by one ("img10" before "img2"), the order it has always shown.
+      m_collator(shell::nameCollator(shell::NumberOrder::ByCharacter))
+{}
 
 int NameListModel::rowCount(const QModelIndex &parent) const
 {
@@ -24,15 +22,8 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const Entry &entry = m_entries[size_t(index.row())];
-    switch (role) {
-    case Qt::DisplayRole:
-        // Invalid UTF-8 shows as replacement characters.
-        return QString::fromUtf8(entry.bytes);
-    case NameBytesRole:
-        return entry.bytes;
-    default:
-        return {};
-    }
+    // Invalid UTF-8 shows as replacement characters.
+    return role == Qt::DisplayRole ? QString::fromUtf8(entry.bytes) : QVariant();
 }
 
 std::vector<QByteArray> NameListModel::names() const
@@ -77,7 +68,7 @@ std::vector<int> NameListModel::place(Entries &entries)
     names.reserve(entries.size());
     for (const Entry &entry : entries)
         names.emplace_back(entry.bytes);
-    const std::vector<int> order = NameOrder(m_collator).sorted(names);
+    std::vector<int> order = NameOrder(m_collator).sorted(names);
     names = {};
 
     ++m_placing;

@@ -15,8 +15,6 @@ class NameListModel : public QAbstractListModel
 
 public:
     enum class Order { Alphabetical, AsAdded };
-    // The name's bytes as the file system gave them, for rebuilding paths.
-    static constexpr int NameBytesRole = Qt::UserRole;
 
     // A listed name. Its alphabetical place and shown width are worked out once, when it is
     // first listed, and travel with it from one list to the other. Only the bytes are kept: the
@@ -44,7 +42,6 @@ public:
     // The widest name's width, by the text measure: the width every row is given.
     int widestTextWidth() const { return m_widestTextWidth; }
 
-    Order order() const { return m_order; }
     QByteArray nameAt(int row) const { return m_entries.at(size_t(row)).bytes; }
     std::vector<QByteArray> names() const;
 
@@ -53,7 +50,7 @@ public:
     // Adds in one batch: sorted into place or appended, by the list's order. Duplicates are
     // kept. Rows already there keep their selection and the current row.
     void addNames(const std::vector<QByteArray> &names);
-    void addEntries(Entries entries);
+    void addEntries(Entries added);
     // Removes the given rows (ascending, no repeats) in one batch and returns them in that
     // order. The remaining rows keep their selection and the current row.
     Entries takeRows(const std::vector<int> &rows);

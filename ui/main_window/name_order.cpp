@@ -44,7 +44,7 @@ NameOrder::NameOrder(const QCollator &collator) : m_collator(collator)
         // Characters the collator finds equal ("a" and "A") share their rank.
         if (i > 0 && compare(characters[i - 1], characters[i]) != 0)
             ++rank;
-        m_rank[size_t(characters[i])] = rank;
+        m_rank[static_cast<unsigned char>(characters[i])] = rank;
     }
 }
 
@@ -62,8 +62,8 @@ bool NameOrder::characterLess(QByteArrayView a, QByteArrayView b) const
         // Equal bytes have equal ranks: only differing ones are looked up.
         if (a[i] == b[i])
             continue;
-        const quint8 rankA = m_rank[size_t(a[i])];
-        const quint8 rankB = m_rank[size_t(b[i])];
+        const quint8 rankA = rankOf(a[i]);
+        const quint8 rankB = rankOf(b[i]);
         if (rankA != rankB)
             return rankA < rankB;
     }
@@ -85,7 +85,7 @@ NameOrder::sortedByCharacters(const std::vector<QByteArrayView> &names) const
             if (c < FirstPrintable || c > LastPrintable)
                 return std::nullopt;
             if (i < PrefixLength)
-                (i < 8 ? entry.high : entry.low) |= quint64(m_rank[size_t(c)]) << (8 * (7 - i % 8));
+                (i < 8 ? entry.high : entry.low) |= quint64(rankOf(c)) << (8 * (7 - i % 8));
         }
     }
     std::sort(prefixed.begin(), prefixed.end(), [&](const Prefixed &a, const Prefixed &b) {

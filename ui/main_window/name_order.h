@@ -26,6 +26,7 @@ private:
     sortedByCharacters(const std::vector<QByteArrayView> &names) const;
     std::vector<int> sortedByKeys(const std::vector<QByteArrayView> &names) const;
     bool characterLess(QByteArrayView a, QByteArrayView b) const;
+    quint8 rankOf(char printable) const { return m_rank[static_cast<unsigned char>(printable)]; }
 
     const QCollator &m_collator;
     // The collator's rank of each printable ASCII character, from 1; 0 for the others.

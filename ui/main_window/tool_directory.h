@@ -1,4 +1,4 @@
-// The Tool directory: the folder of the running executable, where the converter is looked for.
+// The program's folder: the folder of the running executable, where the converter is looked for.
 #pragma once
 
 #include <QString>

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Runs clang-tidy over one source for check_tidy.sh and leaves what it found beside the job:
+# JOB.out (clang-tidy's report) and JOB.result ("clean", "unchanged" or "failed").
+# A source clean before is not checked again while nothing clang-tidy reads has changed: the
+# source and every header it includes (the compiler lists them, system headers too), the compile
+# command, the configuration and clang-tidy itself all go into the key of that earlier result.
+# Arguments: the folder of earlier clean results, the configuration's key, the build tree, a job.
+set -u
+cache=$1
+config_key=$2
+build=$3
+job=$4
+
+. "$job" || exit 1
+cd "$directory" || exit 1
+
+key=$({
+    printf '%s\n' "$config_key"
+    sed -n '/^inputs()/,/^}/p' "$job"
+    # What cannot be listed or read gets a key of its own: the source is then always checked.
+    if listed=$(inputs 2>/dev/null) &&
+        files=$(printf '%s\n' "$listed" | sed -e 's/\\$//' -e 's/^[^:]*://' | tr -s ' \t' '\n' |
+            grep -v '^$'); then
+        printf '%s\n' "$files"
+        printf '%s\n' "$files" | xargs cat || echo "unreadable: $$ $(date +%s%N)"
+    else
+        echo "not listed: $$ $(date +%s%N)"
+    fi
+} | sha256sum | cut -d' ' -f1)
+
+if [ -e "$cache/$key" ]; then
+    echo unchanged >"$job.result"
+    exit 0
+fi
+
+clang-tidy -p "$build" --quiet "$source" >"$job.out" 2>"$job.err"
+status=$?
+# Any diagnostic fails the check, even one its configuration would not count as an error.
+if [ "$status" -eq 0 ] && ! grep -q -e 'warning:' -e 'error:' "$job.out"; then
+    mkdir -p "$cache" && : >"$cache/$key"
+    echo clean >"$job.result"
+    exit 0
+fi
+grep -v ' warnings\{0,1\} generated\.$' "$job.err" >>"$job.out"
+echo failed >"$job.result"
+exit 1

@@ -1,0 +1,88 @@
+#include "main_window_job.h"
+
+#include "assembly/assembly_job.h"
+#include "error_box.h"
+#include "file_lists.h"
+#include "frame_centring.h"
+#include "main_window_controls.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+MainWindowJob::MainWindowJob(QWidget &window, MainWindowControls &controls, FileLists &lists,
+                             std::function<void()> applyControlRules)
+    : m_window(window), m_controls(controls), m_lists(lists),
+      m_applyControlRules(std::move(applyControlRules))
+{}
+
+void MainWindowJob::run(const assembly::JobInputs &inputs, const std::string &toolDirectory)
+{
+    assembly::runJob(inputs, toolDirectory, *this);
+}
+
+void MainWindowJob::setBusyCursor(bool busy)
+{
+    if (busy && !m_busyCursor)
+        m_busyCursor.emplace();
+    else if (!busy)
+        m_busyCursor.reset();
+}
+
+void MainWindowJob::setOkButtonVisible(bool visible)
+{
+    m_controls.BtnOk->setVisible(visible);
+}
+
+void MainWindowJob::setQuitButtonVisible(bool visible)
+{
+    m_controls.BtnCancel->setVisible(visible);
+}
+
+void MainWindowJob::setProgressRange(int minimum, int maximum)
+{
+    QProgressBar *bar = m_controls.PrbRunning;
+    bar->setRange(minimum, maximum);
+    const QScreen *screen = bar->screen();
+    m_progressPacer.start(minimum, maximum, qRound(bar->width() * bar->devicePixelRatioF()),
+                          screen ? screen->refreshRate() : 60.0);
+}
+
+void MainWindowJob::setProgressPosition(int position)
+{
+    if (!m_progressPacer.due(position))
+        return;
+    m_controls.PrbRunning->setValue(position);
+    // The job runs on this thread: the window repaints here, so the bar visibly advances and the
+    // window never looks frozen.
+    m_inputGate.processEvents();
+}
+
+void MainWindowJob::setProgressVisible(bool visible)
+{
+    m_controls.PrbRunning->setVisible(visible);
+}
+
+void MainWindowJob::waitingForConverter()
+{
+    m_inputGate.processEvents();
+}
+
+void MainWindowJob::showErrorBox(const std::string &message)
+{
+    // Over the main window, which it keeps above, and centred on the screen.
+    ErrorBox box(QStringLiteral("Erreur"), QString::fromStdString(message), &m_window);
+    FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
+    const JobInputGate::Opening answering(m_inputGate);
+    box.exec();
+}
+
+void MainWindowJob::clearLists()
+{
+    m_lists.clear();
+}
+
+void MainWindowJob::applyControlRules()
+{
+    m_applyControlRules();
+}

@@ -1,0 +1,22 @@
+#include "default_error_box.h"
+
+#include "assembly/error_message.h"
+#include "error_box.h"
+
+#include <QApplication>
+
+QString DefaultErrorBox::textFor(const QString &message)
+{
+    // The rule reads bytes: every character past ASCII ends in a byte above '.', as a letter does.
+    return QString::fromStdString(assembly::withFinalPeriod(message.toStdString()));
+}
+
+void DefaultErrorBox::show(const QString &message, QWidget *owner)
+{
+    if (!owner)
+        owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    ErrorBox box(QStringLiteral("Brakwen"), textFor(message), owner);
+    box.exec();
+}

@@ -1,0 +1,15 @@
+// The program's error boxes: the stop icon and one OK button, which Enter and Esc both press.
+// The default box of an error that ended a handler and the job's "Erreur" box differ only in
+// their caption and text.
+#pragma once
+
+#include <QMessageBox>
+
+class ErrorBox : public QMessageBox
+{
+    Q_OBJECT
+
+public:
+    // Modal over `owner`'s window; shown by exec().
+    ErrorBox(const QString &caption, const QString &text, QWidget *owner);
+};
