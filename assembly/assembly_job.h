@@ -33,7 +33,7 @@ struct SourceStamp;
 class AssemblyJob
 {
 public:
-    // toolDirectory is the Tool directory, ending in '/'.
+    // toolDirectory is the folder the program runs from, where the converter sits; it ends in '/'.
     AssemblyJob(const JobInputs &inputs, std::string toolDirectory, JobWindow &window);
 
     // Runs the job to its end. A failure (EInOutError, JobError, JobInterrupted) leaves no

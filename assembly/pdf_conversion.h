@@ -1,7 +1,7 @@
 #pragma once
 
 // The hand-over of the assembled EPS to the external converter: the shell script ps2pdf.bat and
-// its response file pdfwrite.rsp, both in the Tool directory.
+// its response file pdfwrite.rsp, both in the program's own folder.
 
 #include "assembly/file_identity.h"
 #include "assembly/part_manifest.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// The Tool directory of the command line: the folder of the running executable (links
-// resolved), ending in '/', where the converter is looked for.
+// The folder brakwen-cli runs from, where it looks for the converter: the running executable's
+// folder (links resolved), ending in '/'.
 
 #include <string>
 

@@ -176,16 +176,22 @@ std::string driverProgram(const std::vector<Part> &parts, const std::string &key
     std::size_t index = 0;
     for (const Part &part : parts) {
         ++index;
-        const std::string title =
-            part.name.empty() ? "Partie " + std::to_string(index) : withoutExtension(part.name);
-        text += "[" + std::to_string(part.number) + " " + std::to_string(part.offset) + " " +
-                std::to_string(part.length) + " " + pdfTextHexString(title);
-        if (part.kind == Part::Kind::Eps)
-            text += " /eps " + number(part.box.width()) + " " + number(part.box.height()) + " " +
-                    number(-part.box.llx) + " " + number(-part.box.lly);
-        else
-            text += " /doc";
-        text += "]\n";
+        const std::string title = part.name.empty()
+                                      ? std::string("Partie ").append(std::to_string(index))
+                                      : withoutExtension(part.name);
+        // Appended piece by piece: 2,000 parts make a long program, built without temporaries.
+        text.append(1, '[').append(std::to_string(part.number)).append(1, ' ');
+        text.append(std::to_string(part.offset)).append(1, ' ');
+        text.append(std::to_string(part.length)).append(1, ' ').append(pdfTextHexString(title));
+        if (part.kind == Part::Kind::Eps) {
+            text.append(" /eps");
+            for (const double value :
+                 {part.box.width(), part.box.height(), -part.box.llx, -part.box.lly})
+                text.append(1, ' ').append(number(value));
+        } else {
+            text.append(" /doc");
+        }
+        text.append("]\n");
     }
     text += "] readonly brakwenRunAll\n";
     return text;

@@ -87,12 +87,10 @@ std::string findInPath(const std::string &name)
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = folders.find(':', start);
-        std::string folder = folders.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
-        std::string candidate = std::move(folder);
-        candidate += '/';
-        candidate += name;
+        // An empty entry is the current folder.
+        std::string candidate =
+            end == start ? std::string(".") : folders.substr(start, end - start);
+        candidate.append(1, '/').append(name);
         if (::access(candidate.c_str(), X_OK) == 0)
             return candidate;
         if (end == std::string::npos)

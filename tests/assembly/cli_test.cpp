@@ -20,7 +20,7 @@ ProgramRun cli(std::vector<std::string> arguments, const std::string &program = 
     return runProgram(arguments);
 }
 
-// A copy of brakwen-cli in a Tool directory of its own, beside a fake converter or none.
+// A copy of brakwen-cli in a folder of its own, beside a fake converter or none.
 struct ToolCopy
 {
     TempDir tool;

@@ -1,5 +1,5 @@
 // The conversion through the external converter, with fake converters written by the tests: a
-// /bin/sh script ps2pdf.bat and an empty pdfwrite.rsp in a temporary Tool directory, beside a
+// /bin/sh script ps2pdf.bat and an empty pdfwrite.rsp in a temporary program folder, beside a
 // complete PDF (made.pdf) the script may put in place.
 
 #include "assembly/assembly_job.h"
