@@ -9,6 +9,7 @@
 #include "labeled_edit.h"
 #include "list_moves.h"
 #include "main_window_job.h"
+#include "preview_link.h"
 #include "tool_directory.h"
 
 #include <QCheckBox>
@@ -88,6 +89,9 @@ void TFPrincipale::connectHandlers()
     };
     new ListMoves(LbxEnable, SbnAdd, moveName(&FileLists::addName));
     new ListMoves(LbxSelected, SbnRemove, moveName(&FileLists::removeName));
+    m_preview = new PreviewLink(
+        this, {LbxEnable, LbxSelected}, [this] { return directoryBytes(); },
+        [this] { return m_jobRunning; });
 }
 
 void TFPrincipale::FormCreate()

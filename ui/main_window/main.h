@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 
+class PreviewLink;
 class TFrmChooseDirectory;
 
 class TFPrincipale : public QWidget, public MainWindowControls
@@ -38,6 +39,8 @@ public:
         m_chooseDirectory = std::move(chooser);
     }
     FileLists &fileLists() { return m_lists; }
+    // The "Aperçu" window's tie to the lists (F3, the current row).
+    PreviewLink *previewLink() const { return m_preview; }
     bool jobRunning() const { return m_jobRunning; }
 
     // Shared by the handlers and the job.
@@ -72,6 +75,7 @@ private:
     QByteArray m_directoryBytes; // as the chooser last gave them
     bool m_jobRunning = false;
     bool m_closeAfterJob = false;
+    PreviewLink *m_preview = nullptr;
 };
 
 extern TFPrincipale *FPrincipale;
