@@ -5,6 +5,7 @@
 #   docs/main-window-lists.png  the main window once a folder is chosen and two files moved
 #   docs/main-window-scale-2.png   the same at a device pixel ratio of 2 (QT_SCALE_FACTOR=2)
 #   docs/main-window-dark.png      the same under a dark colour scheme (KDE's Breeze Dark colours)
+#   docs/preview.png            the Aperçu window (F3) beside the main window
 # The program runs from a temporary folder that also holds sample EPS files, so the chooser
 # opens right on them (its fallback is the program's own folder).
 # Usage: scripts/screenshot.sh [path/to/brakwen]   (default: build/release/bin/brakwen)
@@ -38,8 +39,13 @@ for converter in ps2pdf.bat pdfwrite.rsp brakwen-ps2pdf; do
         cp "$(dirname "$program")/$converter" "$sandbox/"
     fi
 done
+# Small figures: a frame, a disc and the file's name, so that the preview has something to show.
 for name in couverture.eps carte-1.eps carte-2.eps legende.EPS annexe.eps plan.eps; do
-    printf '%%!PS-Adobe-3.0 EPSF-3.0\n' >"$sandbox/$name"
+    printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 300 200' '%%EndComments' \
+        '0.2 0.4 0.7 setrgbcolor 10 10 280 180 rectfill 1 1 1 setrgbcolor' \
+        '150 115 50 0 360 arc fill 0.9 0.6 0.1 setrgbcolor 150 115 30 0 360 arc fill' \
+        "1 setgray /Helvetica-Bold findfont 20 scalefont setfont 30 30 moveto ($name) show" \
+        '%%EOF' >"$sandbox/$name"
 done
 
 # One session: the program started with the given environment, a folder chosen, two files
@@ -95,6 +101,17 @@ session() {
         xdotool mousemove 0 0
         sleep 0.5
         import -window "$main" "$docs/$picture.png"
+
+        if [ "$picture" = main-window-lists ]; then
+            click "$main" 330 161             # the first selected name
+            xdotool key F3
+            preview=$(wait_for "^Aperçu")
+            xdotool windowmove "$main" 10 40
+            xdotool windowmove "$preview" 545 40
+            xdotool windowfocus "$main" 2>/dev/null || true
+            sleep 2
+            import -window root "$docs/preview.png"
+        fi
     ' sh "$sandbox" "$docs" "$scale" "$picture" "$@"
 }
 
@@ -122,9 +139,9 @@ ForegroundNormal=239,240,241
 ForegroundInactive=161,169,177
 COLOURS
 
-session 800x600 1 main-window-lists QT_SCALE_FACTOR=1
+session 1000x600 1 main-window-lists QT_SCALE_FACTOR=1
 session 1600x1200 2 main-window-scale-2 QT_SCALE_FACTOR=2
 session 800x600 1 main-window-dark XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true \
     KDE_SESSION_VERSION=5 "XDG_CONFIG_HOME=$dark"
 echo "Captured docs/main-window.png, docs/directory-chooser.png, docs/main-window-lists.png," \
-    "docs/main-window-scale-2.png, docs/main-window-dark.png"
+    "docs/main-window-scale-2.png, docs/main-window-dark.png, docs/preview.png"
