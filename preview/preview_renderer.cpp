@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -221,6 +222,12 @@ void PreviewRenderer::finish(int exitCode, bool crashed)
     if (crashed)
         return fail(QStringLiteral("Ghostscript s'est arrêté brutalement"));
     if (exitCode != 0) {
+        // Ghostscript says "Error: /undefined in nosuchop"; the two names tell what went wrong.
+        static const QRegularExpression error(QStringLiteral("Error: /(\\S+) in (\\S+)"));
+        const QRegularExpressionMatch said = error.match(QString::fromLatin1(m_errors));
+        if (said.hasMatch())
+            return fail(QStringLiteral("erreur PostScript %1 dans %2")
+                            .arg(said.captured(1), said.captured(2)));
         return fail(QStringLiteral("Ghostscript a échoué (code %1) : le fichier n'est pas du "
                                    "PostScript lisible")
                         .arg(exitCode));

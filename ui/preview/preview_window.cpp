@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -142,6 +144,22 @@ void PreviewWindow::resizeEvent(QResizeEvent *event)
     if (!m_image.isNull())
         display(m_image);
     m_resized->start();
+}
+
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (std::exchange(m_placed, true) || !parentWidget())
+        return;
+    // Beside the main window rather than over its lists, on whichever side has room.
+    const QRect owner = parentWidget()->window()->frameGeometry();
+    const QRect screen = parentWidget()->screen()->availableGeometry();
+    const int gap = 8;
+    QPoint place(owner.right() + gap, owner.top());
+    if (place.x() + frameGeometry().width() > screen.right())
+        place.setX(owner.left() - gap - frameGeometry().width());
+    if (place.x() >= screen.left())
+        move(place);
 }
 
 void PreviewWindow::hideEvent(QHideEvent *event)

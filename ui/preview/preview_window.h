@@ -36,6 +36,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -53,4 +54,5 @@ private:
     QList<QByteArray> m_next;
     QImage m_image;
     bool m_frozen = false;
+    bool m_placed = false; // placed beside its owner the first time it shows
 };
