@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -146,20 +147,32 @@ void PreviewWindow::resizeEvent(QResizeEvent *event)
     m_resized->start();
 }
 
-void PreviewWindow::showEvent(QShowEvent *event)
+void PreviewWindow::setVisible(bool visible)
 {
-    QDialog::showEvent(event);
-    if (std::exchange(m_placed, true) || !parentWidget())
-        return;
-    // Beside the main window rather than over its lists, on whichever side has room.
+    if (visible && !std::exchange(m_placed, true) && parentWidget())
+        placeBesideOwner();
+    QDialog::setVisible(visible);
+}
+
+void PreviewWindow::placeBesideOwner()
+{
+    // Beside the main window rather than over its lists, on the side with more room, narrowed
+    // to fit there if need be; placed before it shows, so that the dialog's own centring over
+    // its owner does not apply. Where neither side has room for a useful picture, that centring
+    // stays.
+    constexpr int gap = 8;
+    constexpr int frame = 16; // the window manager's borders, not known before the first show
+    constexpr int narrowest = 260;
     const QRect owner = parentWidget()->window()->frameGeometry();
     const QRect screen = parentWidget()->screen()->availableGeometry();
-    const int gap = 8;
-    QPoint place(owner.right() + gap, owner.top());
-    if (place.x() + frameGeometry().width() > screen.right())
-        place.setX(owner.left() - gap - frameGeometry().width());
-    if (place.x() >= screen.left())
-        move(place);
+    const int right = screen.right() - owner.right() - gap;
+    const int left = owner.left() - screen.left() - gap;
+    const int room = std::max(right, left);
+    if (room - frame < narrowest)
+        return;
+    const int width = std::min(this->width(), room - frame);
+    resize(width, height());
+    move(right >= left ? owner.right() + gap : owner.left() - gap - width - frame, owner.top());
 }
 
 void PreviewWindow::hideEvent(QHideEvent *event)

@@ -28,6 +28,8 @@ public:
     void setFrozen(bool frozen) { m_frozen = frozen; }
     bool frozen() const { return m_frozen; }
 
+    void setVisible(bool visible) override;
+
     preview::PreviewRenderer &renderer() { return m_renderer; }
     const QByteArray &path() const { return m_path; }
     // What the picture area says when it shows no picture ("Aperçu impossible : ...").
@@ -36,12 +38,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QSize pictureSize() const;
+    void placeBesideOwner();
     void render();
     void display(const QImage &image);
     void showFacts(const preview::EpsFacts &facts);
