@@ -222,8 +222,10 @@ void PreviewRenderer::finish(int exitCode, bool crashed)
     if (crashed)
         return fail(QStringLiteral("Ghostscript s'est arrêté brutalement"));
     if (exitCode != 0) {
-        // Ghostscript says "Error: /undefined in nosuchop"; the two names tell what went wrong.
-        static const QRegularExpression error(QStringLiteral("Error: /(\\S+) in (\\S+)"));
+        // Ghostscript says "Error: /undefined in nosuchop" ("in --file--" for an operator); the
+        // two names tell what went wrong.
+        static const QRegularExpression error(
+            QStringLiteral("Error: /(\\S+) in (?:--)?([^\\s-]\\S*?)(?:--)?(?:\\s|$)"));
         const QRegularExpressionMatch said = error.match(QString::fromLatin1(m_errors));
         if (said.hasMatch())
             return fail(QStringLiteral("erreur PostScript %1 dans %2")

@@ -60,6 +60,7 @@ private slots:
     void aTiffPreviewShowsWhileTheRenderingRuns();
     void filesAskedAheadAreShownAtOnce();
     void theRealGhostscriptDrawsTheBox();
+    void aDocumentReachesNothingOutsideItsOwnFile();
     void theWindowNamesTheFileItsBoxAndItsSize();
 
 private:
@@ -266,6 +267,25 @@ void PreviewTest::theRealGhostscriptDrawsTheBox()
     QCOMPARE(qGray(image.pixel(90, 10)), 0);
     QCOMPARE(qGray(image.pixel(110, 50)), 255); // right half: white
     QCOMPARE(qGray(image.pixel(190, 90)), 255);
+}
+
+void PreviewTest::aDocumentReachesNothingOutsideItsOwnFile()
+{
+    // It tries to write beside itself, and to read a file of the same folder.
+    write(QStringLiteral("secret"), "SECRET");
+    const QByteArray eps =
+        write(QStringLiteral("hostile.eps"),
+              "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{ (" +
+                  QFile::encodeName(file(QStringLiteral("pwned"))) +
+                  ") (w) file closefile } stopped { (" +
+                  QFile::encodeName(file(QStringLiteral("secret"))) + ") (r) file } if\n");
+    PreviewRenderer renderer;
+    QSignalSpy failed(&renderer, &PreviewRenderer::failed);
+    renderer.request(eps, QSize(100, 100));
+    QVERIFY(failed.wait(10000));
+    QCOMPARE(failed.at(0).at(1).toString(),
+             QStringLiteral("Aperçu impossible : erreur PostScript invalidfileaccess dans file"));
+    QVERIFY(!QFile::exists(file(QStringLiteral("pwned"))));
 }
 
 void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
