@@ -7,9 +7,9 @@
 
 NameListModel::NameListModel(Order order, QObject *parent)
     : QAbstractListModel(parent), m_order(order),
-      // The chooser compares the numbers in names by value; the available list still reads their
-      // digits one by one ("img10" before "img2"), the order it has always shown.
-      m_collator(shell::nameCollator(shell::NumberOrder::ByCharacter))
+      // The chooser's order: "page 2" before "page 10", so that adding every name assembles
+      // numbered files in the order of their numbers.
+      m_collator(shell::nameCollator())
 {}
 
 int NameListModel::rowCount(const QModelIndex &parent) const
