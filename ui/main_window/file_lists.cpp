@@ -1,6 +1,7 @@
 #include "file_lists.h"
 
 #include "eps_directory_listing.h"
+#include "row_moves.h"
 
 #include <algorithm>
 #ifdef __GLIBC__
@@ -27,18 +28,24 @@ void FileLists::clear()
     m_available.takeAll();
 }
 
-void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
-                              NameListModel &to)
+std::vector<int> FileLists::highlightedRows(const QItemSelectionModel &selection)
 {
     // Read the ranges directly: selectedRows() tests every row against every range, which
     // takes seconds when every other row of a long list is highlighted.
     std::vector<int> rows;
-    for (const QItemSelectionRange &range : fromSelection.selection()) {
+    for (const QItemSelectionRange &range : selection.selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row)
             rows.push_back(row);
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void FileLists::moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
+                              NameListModel &to)
+{
+    const std::vector<int> rows = highlightedRows(fromSelection);
     // Every highlighted row leaves, so nothing stays highlighted here. Dropping the selection
     // quietly first spares carrying thousands of ranges through the move; the views repaint
     // the whole list once the rows have moved anyway.
@@ -86,4 +93,11 @@ void FileLists::addAll()
 void FileLists::removeAll()
 {
     m_available.addEntries(m_selected.takeAll());
+}
+
+void FileLists::stepSelected(int step)
+{
+    const std::vector<int> rows = highlightedRows(m_selectedSelection);
+    if (!rows.empty())
+        m_selected.rearrange(row_moves::stepped(m_selected.rowCount(), rows, step));
 }

@@ -41,10 +41,16 @@ public:
     void addName(int row);
     void removeName(int row);
 
+    // Moves the highlighted names of the selected list one place up (step -1) or down (+1),
+    // still highlighted.
+    void stepSelected(int step);
+
     // The assembly order.
     std::vector<QByteArray> selectedNames() const { return m_selected.names(); }
 
 private:
+    // The highlighted rows, ascending.
+    static std::vector<int> highlightedRows(const QItemSelectionModel &selection);
     static void moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
                               NameListModel &to);
     static void moveName(NameListModel &from, QItemSelectionModel &fromSelection, int row,

@@ -7,6 +7,7 @@
 #include "dirinput.h"
 #include "frame_centring.h"
 #include "labeled_edit.h"
+#include "list_arrangement.h"
 #include "list_moves.h"
 #include "main_window_job.h"
 #include "tool_directory.h"
@@ -74,6 +75,7 @@ void TFPrincipale::connectHandlers()
             close();
     });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
+    new ListArrangement(LbxSelected, m_lists);
 
     // The keyboard's ways to what the glyph buttons do.
     auto *chooseDirectory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);

@@ -209,6 +209,19 @@ NameListModel::Entries NameListModel::takeAll()
     return taken;
 }
 
+void NameListModel::rearrange(const std::vector<int> &order)
+{
+    Entries entries;
+    entries.reserve(order.size());
+    std::vector<int> newRowOfOld(order.size());
+    for (size_t row = 0; row < order.size(); ++row) {
+        newRowOfOld[size_t(order[row])] = int(row);
+        // Copied: the model stays whole until relayout.
+        entries.push_back(m_entries[size_t(order[row])]);
+    }
+    relayout(std::move(entries), newRowOfOld);
+}
+
 void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOld)
 {
     emit layoutAboutToBeChanged();

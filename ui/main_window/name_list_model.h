@@ -55,6 +55,9 @@ public:
     // order. The remaining rows keep their selection and the current row.
     Entries takeRows(const std::vector<int> &rows);
     Entries takeAll();
+    // Puts the rows in a new order (new row -> old row); each name keeps its selection, and the
+    // current row stays on its name.
+    void rearrange(const std::vector<int> &order);
 
 private:
     Entry makeEntry(const QByteArray &bytes, const QString &text) const;
