@@ -49,6 +49,7 @@ private slots:
     void duplicatesAreKept();
     void everyOtherRowMovesInOneBatch();
     void modelsStayConsistent();
+    void draggedNamesMoveOnlyIfTheirListStillHoldsThem();
 
 private:
     void fill(FileLists &lists, std::initializer_list<const char *> names);
@@ -253,10 +254,30 @@ void FileListsTest::modelsStayConsistent()
     lists.addSelection();
     select(*lists.selectedSelection(), {1});
     lists.removeSelection();
+    lists.stepSelected(+1);
+    QVERIFY(lists.dropRows(NameRows(lists.available(), {0, 1}), *lists.selected(), 1));
+    QVERIFY(lists.dropRows(NameRows(lists.selected(), {0, 3}), *lists.selected(), -1));
+    QVERIFY(lists.dropRows(NameRows(lists.selected(), {1}), *lists.available(), 0));
     lists.addAll();
     lists.removeAll();
     lists.clear();
     QCOMPARE(lists.availableCount() + lists.selectedCount(), 0);
+}
+
+void FileListsTest::draggedNamesMoveOnlyIfTheirListStillHoldsThem()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "b.eps", "c.eps"});
+    const NameRows dragged(lists.available(), {1});
+    FileLists other;
+    other.available()->setNames(bytes({"b.eps"}));
+    // From another window's list, or from rows that have changed since.
+    QVERIFY(!lists.dropRows(NameRows(other.available(), {0}), *lists.selected(), 0));
+    lists.available()->takeRows({0});
+    QVERIFY(!lists.dropRows(dragged, *lists.selected(), 0));
+    QCOMPARE(lists.selectedCount(), 0);
+    QVERIFY(lists.dropRows(NameRows(lists.available(), {0}), *lists.selected(), 0));
+    QCOMPARE(lists.selectedNames(), bytes({"b.eps"}));
 }
 
 QTEST_GUILESS_MAIN(FileListsTest)

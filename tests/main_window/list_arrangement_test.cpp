@@ -1,10 +1,13 @@
-// Arranging the assembly order directly: Alt+Up and Alt+Down in the selected list.
+// Arranging the assembly order directly: Alt+Up and Alt+Down in the selected list, names dragged
+// with the mouse within it and between the lists.
 #include "brakwen_application.h"
+#include "drag_and_drop.h"
 #include "main.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -42,6 +45,20 @@ void highlight(QListView *view, std::initializer_list<int> rows)
                                             QItemSelectionModel::NoUpdate);
 }
 
+// Where a drop lands before `row`: the upper half of it, or below the last row for the row count.
+QPoint before(QListView *view, int row)
+{
+    if (row == view->model()->rowCount())
+        return QPoint(10, view->viewport()->height() - 3);
+    return view->visualRect(view->model()->index(row, 0)).center() - QPoint(0, 3);
+}
+
+void click(QListView *view, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                      view->visualRect(view->model()->index(row, 0)).center());
+}
+
 } // namespace
 
 class ListArrangementTest : public QObject
@@ -52,6 +69,9 @@ private slots:
     void init();
     void cleanup();
     void altArrowsMoveHighlightedNamesOnePlace();
+    void namesDraggedWithinTheSelectedListGoWhereDropped();
+    void namesDraggedBetweenTheListsMoveAndTheRulesFollow();
+    void dropsThatMeanNothingAreRefused();
 
 private:
     void write(const QString &name, const QByteArray &contents, const QString &folder = {});
@@ -135,6 +155,87 @@ void ListArrangementTest::altArrowsMoveHighlightedNamesOnePlace()
     // The order shown is the order assembled.
     w.BtnOk->click();
     QCOMPARE(result(), QByteArray("abdcef"));
+}
+
+void ListArrangementTest::namesDraggedWithinTheSelectedListGoWhereDropped()
+{
+    for (const char *name : {"a", "b", "c", "d", "e", "f"})
+        write(QString::fromLatin1(name) + ".eps", name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.SbnAddAll->click();
+    QListView *list = w.LbxSelected;
+    click(list, 1);
+    click(list, 3, Qt::ControlModifier);
+
+    // Both highlighted names, taken from the second, dropped before the first row.
+    QVERIFY(drag_and_drop::dragRows(list, 3, list->viewport(), before(list, 0)));
+    QCOMPARE(texts(list), QStringList({"b.eps", "d.eps", "a.eps", "c.eps", "e.eps", "f.eps"}));
+    QCOMPARE(highlighted(list), QStringList({"b.eps", "d.eps"}));
+    // A name not highlighted is dragged alone, here below the last row.
+    QVERIFY(drag_and_drop::dragRows(list, 3, list->viewport(), before(list, 6)));
+    QCOMPARE(texts(list), QStringList({"b.eps", "d.eps", "a.eps", "e.eps", "f.eps", "c.eps"}));
+    QCOMPARE(highlighted(list), QStringList({"c.eps"}));
+    // Dropped in the middle of itself, a name stays.
+    QVERIFY(drag_and_drop::dragRows(list, 5, list->viewport(), before(list, 5)));
+    QCOMPARE(texts(list), QStringList({"b.eps", "d.eps", "a.eps", "e.eps", "f.eps", "c.eps"}));
+
+    w.BtnOk->click();
+    QCOMPARE(result(), QByteArray("bdaefc"));
+}
+
+void ListArrangementTest::namesDraggedBetweenTheListsMoveAndTheRulesFollow()
+{
+    for (const char *name : {"a", "b", "c", "d", "e"})
+        write(QString::fromLatin1(name) + ".eps", name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    QVERIFY(!w.BtnOk->isVisibleTo(&w));
+    highlight(w.LbxEnable, {0, 2});
+    w.SbnAdd->click(); // a, c
+
+    // d and e land between a and c, highlighted there.
+    click(w.LbxEnable, 1);
+    click(w.LbxEnable, 2, Qt::ShiftModifier);
+    QVERIFY(drag_and_drop::dragRows(w.LbxEnable, 2, w.LbxSelected->viewport(),
+                                    before(w.LbxSelected, 1)));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps", "d.eps", "e.eps", "c.eps"}));
+    QCOMPARE(highlighted(w.LbxSelected), QStringList({"d.eps", "e.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"b.eps"}));
+    QVERIFY(w.SbnAdd->isEnabled());
+
+    // The last available name, dropped below the last row: the add buttons go off.
+    QVERIFY(drag_and_drop::dragRows(w.LbxEnable, 0, w.LbxSelected->viewport(),
+                                    before(w.LbxSelected, 4)));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps", "d.eps", "e.eps", "c.eps", "b.eps"}));
+    QVERIFY(!w.SbnAdd->isEnabled() && !w.SbnAddAll->isEnabled());
+    QVERIFY(w.BtnOk->isVisibleTo(&w));
+
+    // Dragged back, names return to their sorted place wherever they are let go.
+    click(w.LbxSelected, 0);
+    click(w.LbxSelected, 3, Qt::ControlModifier);
+    QVERIFY(
+        drag_and_drop::dragRows(w.LbxSelected, 0, w.LbxEnable->viewport(), before(w.LbxEnable, 0)));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "c.eps"}));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"d.eps", "e.eps", "b.eps"}));
+    QVERIFY(w.SbnAdd->isEnabled());
+
+    w.BtnOk->click();
+    QCOMPARE(result(), QByteArray("deb"));
+}
+
+void ListArrangementTest::dropsThatMeanNothingAreRefused()
+{
+    for (const char *name : {"b", "a", "c"})
+        write(QString::fromLatin1(name) + ".eps", name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    // The available list keeps its order; the rest of the window takes no names.
+    QVERIFY(
+        !drag_and_drop::dragRows(w.LbxEnable, 2, w.LbxEnable->viewport(), before(w.LbxEnable, 0)));
+    QVERIFY(!drag_and_drop::dragRows(w.LbxEnable, 2, w.LblFileList, QPoint(5, 5)));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "c.eps"}));
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
 }
 
 int main(int argc, char **argv)

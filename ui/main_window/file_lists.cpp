@@ -101,3 +101,41 @@ void FileLists::stepSelected(int step)
     if (!rows.empty())
         m_selected.rearrange(row_moves::stepped(m_selected.rowCount(), rows, step));
 }
+
+void FileLists::highlightRun(QItemSelectionModel &selection, int first, int count)
+{
+    const QAbstractItemModel *model = selection.model();
+    selection.select(QItemSelection(model->index(first, 0), model->index(first + count - 1, 0)),
+                     QItemSelectionModel::ClearAndSelect);
+    selection.setCurrentIndex(model->index(first, 0), QItemSelectionModel::NoUpdate);
+}
+
+bool FileLists::dropRows(const NameRows &dragged, NameListModel &target, int row)
+{
+    NameListModel *source = nullptr;
+    if (dragged.source() == &m_available)
+        source = &m_available;
+    else if (dragged.source() == &m_selected)
+        source = &m_selected;
+    if (!source || dragged.rows().empty() || !dragged.stillHeld())
+        return false;
+
+    if (source == &target) {
+        // The available list keeps its own order.
+        if (&target != &m_selected)
+            return false;
+        const int count = m_selected.rowCount();
+        m_selected.rearrange(row_moves::dropped(count, dragged.rows(), row < 0 ? count : row));
+        return true;
+    }
+    NameListModel::Entries moved = source->takeRows(dragged.rows());
+    if (&target == &m_available) {
+        m_available.addEntries(std::move(moved));
+        return true;
+    }
+    const int at = row < 0 ? m_selected.rowCount() : std::min(row, m_selected.rowCount());
+    const int count = int(moved.size());
+    m_selected.insertEntries(at, std::move(moved));
+    highlightRun(m_selectedSelection, at, count);
+    return true;
+}

@@ -75,7 +75,7 @@ void TFPrincipale::connectHandlers()
             close();
     });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
-    new ListArrangement(LbxSelected, m_lists);
+    new ListArrangement(LbxEnable, LbxSelected, m_lists, [this] { ApplyControlRules(); });
 
     // The keyboard's ways to what the glyph buttons do.
     auto *chooseDirectory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);

@@ -26,6 +26,45 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
     return role == Qt::DisplayRole ? QString::fromUtf8(entry.bytes) : QVariant();
 }
 
+Qt::ItemFlags NameListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QStringList NameListModel::mimeTypes() const
+{
+    return {QLatin1String(NameRows::MimeType), QStringLiteral("text/uri-list")};
+}
+
+QMimeData *NameListModel::mimeData(const QModelIndexList &indexes) const
+{
+    std::vector<int> rows;
+    rows.reserve(size_t(indexes.size()));
+    for (const QModelIndex &index : indexes)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return new NameRows(this, std::move(rows));
+}
+
+bool NameListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                                    const QModelIndex &parent) const
+{
+    if (!m_dropHandler || !data || parent.isValid())
+        return false;
+    if (const auto *rows = qobject_cast<const NameRows *>(data))
+        return action == Qt::MoveAction && (rows->source() != this || m_order == Order::AsAdded);
+    return false;
+}
+
+bool NameListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                 const QModelIndex &parent)
+{
+    return canDropMimeData(data, action, row, column, parent) && m_dropHandler(*data, row);
+}
+
 std::vector<QByteArray> NameListModel::names() const
 {
     std::vector<QByteArray> result;
@@ -126,10 +165,7 @@ void NameListModel::addEntries(Entries added)
         m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
 
     if (m_order == Order::AsAdded) {
-        const int first = int(m_entries.size());
-        beginInsertRows(QModelIndex(), first, first + int(added.size()) - 1);
-        std::move(added.begin(), added.end(), std::back_inserter(m_entries));
-        endInsertRows();
+        insertEntries(-1, std::move(added));
         return;
     }
 
@@ -171,6 +207,24 @@ void NameListModel::addEntries(Entries added)
         }
     }
     relayout(std::move(merged), newRowOfOld);
+}
+
+void NameListModel::insertEntries(int row, Entries added)
+{
+    if (m_order == Order::Alphabetical) {
+        addEntries(std::move(added));
+        return;
+    }
+    if (added.empty())
+        return;
+    if (row < 0 || size_t(row) > m_entries.size())
+        row = int(m_entries.size());
+    for (const Entry &entry : added)
+        m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
+    beginInsertRows(QModelIndex(), row, row + int(added.size()) - 1);
+    m_entries.insert(m_entries.begin() + row, std::make_move_iterator(added.begin()),
+                     std::make_move_iterator(added.end()));
+    endInsertRows();
 }
 
 NameListModel::Entries NameListModel::takeRows(const std::vector<int> &rows)
@@ -236,4 +290,23 @@ void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOl
     updateWidestTextWidth();
     changePersistentIndexList(before, after);
     emit layoutChanged();
+}
+
+NameRows::NameRows(const NameListModel *source, std::vector<int> rows)
+    : m_source(source), m_rows(std::move(rows))
+{
+    m_names.reserve(m_rows.size());
+    for (const int row : m_rows)
+        m_names.push_back(source->nameAt(row));
+    // The format tells drop targets what is dragged; the rows themselves stay in this object.
+    setData(QLatin1String(MimeType), QByteArray());
+}
+
+bool NameRows::stillHeld() const
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i] >= m_source->rowCount() || m_source->nameAt(m_rows[i]) != m_names[i])
+            return false;
+    }
+    return true;
 }
