@@ -17,23 +17,24 @@
 
 namespace drag_and_drop {
 
-// Moves `data` over `target` at `at` (in the target's coordinates), then drops it there when
-// `drop`; returns whether the window took it, and with which action.
+// Moves `data` over `target` at `at` (in the target's coordinates) and drops it there, keys
+// `modifiers` held; returns whether the window took it, and with which action.
 inline std::pair<bool, Qt::DropAction> deliver(const QMimeData *data, QWidget *target, QPoint at,
-                                               Qt::DropActions actions, bool drop = true)
+                                               Qt::DropActions actions,
+                                               Qt::KeyboardModifiers modifiers = {})
 {
     QWidget *window = target->window();
     const QPoint point = target->mapTo(window, at);
     QWindow *handle = window->windowHandle();
-    const QPlatformDragQtResponse moved = QWindowSystemInterface::handleDrag(
-        handle, data, point, actions, Qt::LeftButton, Qt::NoModifier);
-    if (!drop || !moved.isAccepted()) {
+    const QPlatformDragQtResponse moved =
+        QWindowSystemInterface::handleDrag(handle, data, point, actions, Qt::LeftButton, modifiers);
+    if (!moved.isAccepted()) {
         // Leaving the window ends the drag there.
         QWindowSystemInterface::handleDrag(handle, nullptr, QPoint(), actions, {}, {});
         return {moved.isAccepted(), moved.acceptedAction()};
     }
-    const QPlatformDropQtResponse dropped = QWindowSystemInterface::handleDrop(
-        handle, data, point, actions, Qt::LeftButton, Qt::NoModifier);
+    const QPlatformDropQtResponse dropped =
+        QWindowSystemInterface::handleDrop(handle, data, point, actions, Qt::LeftButton, modifiers);
     return {dropped.isAccepted(), dropped.acceptedAction()};
 }
 
@@ -75,6 +76,18 @@ inline bool dragRows(QListView *source, int row, QWidget *target, QPoint at)
     // A drag takes the button's release, which the list never sees.
     QTest::mouseRelease(source->window(), Qt::LeftButton, {}, QPoint(1, 1));
     return taken;
+}
+
+// Files as a file manager drags them: their URLs, and their paths as text.
+inline std::unique_ptr<QMimeData> files(const QList<QByteArray> &paths)
+{
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QByteArray &path : paths)
+        urls << QUrl::fromEncoded("file://" + path.toPercentEncoding("/"));
+    data->setUrls(urls);
+    data->setText(QString::fromUtf8(paths.join('\n')));
+    return data;
 }
 
 } // namespace drag_and_drop

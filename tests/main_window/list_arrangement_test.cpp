@@ -1,8 +1,10 @@
 // Arranging the assembly order directly: Alt+Up and Alt+Down in the selected list, names dragged
-// with the mouse within it and between the lists.
+// with the mouse within it and between the lists, files dropped from a file manager.
 #include "brakwen_application.h"
 #include "drag_and_drop.h"
+#include "labeled_edit.h"
 #include "main.h"
+#include "message_box_answer.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,10 +13,15 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,11 +79,25 @@ private slots:
     void namesDraggedWithinTheSelectedListGoWhereDropped();
     void namesDraggedBetweenTheListsMoveAndTheRulesFollow();
     void dropsThatMeanNothingAreRefused();
+    void filesFromTheFolderGoWhereDroppedAndAreCopied();
+    void filesFromAnotherFolderChooseItFirst();
+    void whatCannotBeAddedIsLeftOutAndSaid();
 
 private:
     void write(const QString &name, const QByteArray &contents, const QString &folder = {});
     QByteArray result(const QString &name = QStringLiteral("final.eps")) const;
     void choose(const QString &folder);
+    QByteArray work(const QByteArray &name) const
+    {
+        return QFile::encodeName(m_work->path()) + '/' + name;
+    }
+    std::pair<bool, Qt::DropAction> dropFiles(const QList<QByteArray> &paths, QWidget *target,
+                                              QPoint at, Qt::KeyboardModifiers modifiers = {})
+    {
+        const auto data = drag_and_drop::files(paths);
+        return drag_and_drop::deliver(data.get(), target, at,
+                                      Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, modifiers);
+    }
 
     std::unique_ptr<QTemporaryDir> m_tool;
     std::unique_ptr<QTemporaryDir> m_work;
@@ -236,6 +257,126 @@ void ListArrangementTest::dropsThatMeanNothingAreRefused()
     QVERIFY(!drag_and_drop::dragRows(w.LbxEnable, 2, w.LblFileList, QPoint(5, 5)));
     QCOMPARE(texts(w.LbxEnable), QStringList({"a.eps", "b.eps", "c.eps"}));
     QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+}
+
+void ListArrangementTest::filesFromTheFolderGoWhereDroppedAndAreCopied()
+{
+    for (const char *name : {"a", "b", "c", "d", "e"})
+        write(QString::fromLatin1(name) + ".eps", name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    highlight(w.LbxEnable, {1, 2});
+    w.SbnAdd->click(); // b, c
+
+    // Shift held, the file manager proposes to move them: the window only ever copies.
+    const auto [taken, action] =
+        dropFiles({work("e.eps"), work("a.eps"), work("c.eps")}, w.LbxSelected->viewport(),
+                  before(w.LbxSelected, 1), Qt::ShiftModifier);
+    QVERIFY(taken);
+    QCOMPARE(action, Qt::CopyAction);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps", "e.eps", "a.eps", "c.eps"}));
+    QCOMPARE(highlighted(w.LbxSelected), QStringList({"e.eps", "a.eps", "c.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"d.eps"}));
+
+    // On the base-name field, files are not text to type: they go after the last name.
+    QVERIFY(dropFiles({work("d.eps")}, w.LbEdtFinalName, QPoint(5, 5)).first);
+    QCOMPARE(w.LbEdtFinalName->text(), QStringLiteral("final"));
+    QVERIFY(!w.SbnAdd->isEnabled() && !w.SbnAddAll->isEnabled());
+    // On the available list, too.
+    QVERIFY(dropFiles({work("b.eps")}, w.LbxEnable->viewport(), QPoint(5, 5)).first);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"e.eps", "a.eps", "c.eps", "d.eps", "b.eps"}));
+
+    w.BtnOk->click();
+    QCOMPARE(result(), QByteArray("eacdb"));
+}
+
+void ListArrangementTest::filesFromAnotherFolderChooseItFirst()
+{
+    // A folder and a file whose names are not valid UTF-8.
+    const QByteArray other = work("autre\xff");
+    QVERIFY(::mkdir(other.constData(), 0755) == 0);
+    const auto removeOther = qScopeGuard([&] {
+        if (DIR *dir = ::opendir(other.constData())) {
+            while (const dirent *entry = ::readdir(dir))
+                ::unlink((other + '/' + entry->d_name).constData());
+            ::closedir(dir);
+        }
+        ::rmdir(other.constData());
+    });
+    for (const QByteArray &name :
+         {QByteArray("z.eps"), QByteArray("\xe9.eps"), QByteArray("y.eps")}) {
+        const int fd = ::open((other + '/' + name).constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, name.constData(), 1), 1);
+        ::close(fd);
+    }
+    write("a.eps", "a");
+    TFPrincipale &w = *m_window;
+    // Before any folder is chosen, the lists are off: the window takes the files.
+    QVERIFY(!w.LbxSelected->isEnabled() && !w.LbEdtFinalName->isEnabled());
+    QVERIFY(
+        dropFiles({other + "/z.eps", other + "/\xe9.eps"}, w.LbxSelected->viewport(), QPoint(5, 5))
+            .first);
+    QCOMPARE(w.EdtDirectory->text(), QFile::decodeName(other));
+    QCOMPARE(w.directoryBytes(), other);
+    QVERIFY(w.LbEdtFinalName->isEnabled() && w.LbxSelected->isEnabled());
+    QCOMPARE(texts(w.LbxEnable), QStringList({"y.eps"}));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"z.eps", QStringLiteral("\uFFFD.eps")}));
+    QVERIFY(w.BtnOk->isVisibleTo(&w));
+    w.BtnOk->click();
+    char joined[8] = {};
+    const int fd = ::open((other + "/final.eps").constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::read(fd, joined, sizeof joined), 2);
+    ::close(fd);
+    QCOMPARE(QByteArray(joined), QByteArray("z\xe9"));
+
+    // Back to the work folder: the lists start afresh there.
+    QVERIFY(dropFiles({work("a.eps")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
+    QCOMPARE(w.EdtDirectory->text(), m_work->path());
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    // A folder alone is chosen, as the chooser would.
+    QVERIFY(dropFiles({other}, w.LblDirectory, QPoint(5, 5)).first);
+    QCOMPARE(w.directoryBytes(), other);
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 4);
+}
+
+void ListArrangementTest::whatCannotBeAddedIsLeftOutAndSaid()
+{
+    write("a.eps", "a");
+    write("note.txt", "n");
+    QVERIFY(QDir(m_work->path()).mkpath(QStringLiteral("sous/dossier")));
+    write("x.eps", "x", m_work->filePath(QStringLiteral("sous")));
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+
+    // Offered only as links, files are refused.
+    auto data = drag_and_drop::files({work("a.eps")});
+    QVERIFY(
+        !drag_and_drop::deliver(data.get(), w.LbxSelected->viewport(), QPoint(5, 5), Qt::LinkAction)
+             .first);
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+
+    MessageBoxAnswer answer;
+    QVERIFY(dropFiles({work("note.txt"), work("a.eps"), work("sous/dossier"), work("gone.eps"),
+                       work("sous/x.eps")},
+                      w.LbxSelected->viewport(), QPoint(5, 5))
+                .first);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    QVERIFY(w.BtnOk->isVisibleTo(&w));
+    // Said once the drop is over, in one box.
+    QVERIFY(!answer.shown);
+    QTRY_VERIFY(answer.shown);
+    QCOMPARE(answer.title, QStringLiteral("Brakwen"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("4 éléments déposés n'ont pas été ajoutés :\n")),
+             qPrintable(answer.text));
+    for (const QString &line :
+         {QStringLiteral("« note.txt » : pas un fichier .eps"),
+          QStringLiteral("« dossier » : un dossier, déposé avec des fichiers"),
+          QStringLiteral("« gone.eps » : introuvable"),
+          QStringLiteral("« x.eps » : dans un autre dossier")})
+        QVERIFY2(answer.text.contains(line), qPrintable(line));
 }
 
 int main(int argc, char **argv)

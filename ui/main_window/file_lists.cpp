@@ -3,6 +3,7 @@
 #include "eps_directory_listing.h"
 #include "row_moves.h"
 
+#include <QHash>
 #include <algorithm>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -138,4 +139,49 @@ bool FileLists::dropRows(const NameRows &dragged, NameListModel &target, int row
     m_selected.insertEntries(at, std::move(moved));
     highlightRun(m_selectedSelection, at, count);
     return true;
+}
+
+void FileLists::insertSelected(const std::vector<QByteArray> &names, int row)
+{
+    // Each name once, in the order given.
+    QHash<QByteArray, size_t> place;
+    std::vector<QByteArray> wanted;
+    for (const QByteArray &name : names) {
+        if (!place.contains(name)) {
+            place.insert(name, wanted.size());
+            wanted.push_back(name);
+        }
+    }
+    if (wanted.empty())
+        return;
+    std::vector<bool> found(wanted.size(), false);
+    const auto rowsHolding = [&](const NameListModel &list) {
+        std::vector<int> rows;
+        for (int at = 0; at < list.rowCount(); ++at) {
+            const auto it = place.constFind(list.nameAt(at));
+            if (it != place.cend() && !found[*it]) {
+                found[*it] = true;
+                rows.push_back(at);
+            }
+        }
+        return rows;
+    };
+    const std::vector<int> fromAvailable = rowsHolding(m_available);
+    const std::vector<int> fromSelected = rowsHolding(m_selected);
+
+    int at = row < 0 ? m_selected.rowCount() : std::min(row, m_selected.rowCount());
+    // The names taken from above the drop leave their places, which moves it up.
+    at -=
+        int(std::lower_bound(fromSelected.begin(), fromSelected.end(), at) - fromSelected.begin());
+    std::vector<NameListModel::Entry> entries(wanted.size());
+    for (NameListModel::Entry &entry : m_available.takeRows(fromAvailable))
+        entries[place.value(entry.bytes)] = std::move(entry);
+    for (NameListModel::Entry &entry : m_selected.takeRows(fromSelected))
+        entries[place.value(entry.bytes)] = std::move(entry);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if (!found[i])
+            entries[i] = m_selected.entryFor(wanted[i]);
+    }
+    m_selected.insertEntries(at, std::move(entries));
+    highlightRun(m_selectedSelection, at, int(wanted.size()));
 }

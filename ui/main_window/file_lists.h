@@ -49,6 +49,9 @@ public:
     // dragged within the selected list keep their highlight. False when nothing moved: names
     // dragged from elsewhere, or that their list no longer holds.
     bool dropRows(const NameRows &dragged, NameListModel &target, int row);
+    // Puts `names` into the selected list before `row` (the end for -1), in the order given and
+    // highlighted there: taken from the list that holds them, or added when neither does.
+    void insertSelected(const std::vector<QByteArray> &names, int row);
 
     // The assembly order.
     std::vector<QByteArray> selectedNames() const { return m_selected.names(); }

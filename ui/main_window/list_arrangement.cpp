@@ -1,13 +1,19 @@
 #include "list_arrangement.h"
 
 #include "file_lists.h"
+#include "name_list_view.h"
 
+#include <QDropEvent>
+#include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QShortcut>
 
-ListArrangement::ListArrangement(QListView *available, QListView *selected, FileLists &lists,
-                                 std::function<void()> changed)
-    : QObject(selected), m_selected(selected), m_lists(lists), m_changed(std::move(changed))
+ListArrangement::ListArrangement(QWidget *window, QListView *available, QListView *selected,
+                                 FileLists &lists, std::function<void()> namesMoved,
+                                 FilesDropped filesDropped)
+    : QObject(window), m_selected(selected), m_lists(lists), m_namesMoved(std::move(namesMoved)),
+      m_filesDropped(std::move(filesDropped))
 {
     for (QListView *view : {available, selected}) {
         view->setDragDropMode(QAbstractItemView::DragDrop);
@@ -20,6 +26,12 @@ ListArrangement::ListArrangement(QListView *available, QListView *selected, File
     // wherever it is let go.
     available->setDropIndicatorShown(false);
     selected->setDropIndicatorShown(true);
+
+    // A disabled list leaves files to the window. An edit would take them as text.
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>())
+        edit->installEventFilter(this);
 
     const struct
     {
@@ -43,9 +55,35 @@ void ListArrangement::step(int step)
 
 bool ListArrangement::drop(NameListModel &target, const QMimeData &data, int row)
 {
-    const auto *rows = qobject_cast<const NameRows *>(&data);
-    if (!rows || !m_lists.dropRows(*rows, target, row))
-        return false;
-    m_changed();
+    if (const auto *rows = qobject_cast<const NameRows *>(&data)) {
+        if (!m_lists.dropRows(*rows, target, row))
+            return false;
+        m_namesMoved();
+        return true;
+    }
+    // Files dropped on the available list go to the selected list all the same, at its end.
+    m_filesDropped(data.urls(), &target == m_lists.selected() ? row : -1);
+    m_selected->scrollTo(m_selected->currentIndex());
+    return true;
+}
+
+bool ListArrangement::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QObject::eventFilter(watched, event);
+    auto *drop = static_cast<QDropEvent *>(event);
+    if (!NameListView::carriesFiles(drop))
+        return QObject::eventFilter(watched, event);
+    if (NameListView::refusesFiles(drop)) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+        m_filesDropped(drop->mimeData()->urls(), -1);
+        m_selected->scrollTo(m_selected->currentIndex());
+    }
     return true;
 }

@@ -56,7 +56,8 @@ bool NameListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action
         return false;
     if (const auto *rows = qobject_cast<const NameRows *>(data))
         return action == Qt::MoveAction && (rows->source() != this || m_order == Order::AsAdded);
-    return false;
+    // The view answers a file manager that the files were copied, whatever it proposed.
+    return data->hasUrls();
 }
 
 bool NameListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,

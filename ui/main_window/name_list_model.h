@@ -65,6 +65,11 @@ public:
     int widestTextWidth() const { return m_widestTextWidth; }
 
     QByteArray nameAt(int row) const { return m_entries.at(size_t(row)).bytes; }
+    // A name as this list lists it, measured.
+    Entry entryFor(const QByteArray &name) const
+    {
+        return makeEntry(name, QString::fromUtf8(name));
+    }
     std::vector<QByteArray> names() const;
 
     // Replaces the whole contents in one reset.
