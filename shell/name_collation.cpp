@@ -17,18 +17,18 @@ int byteOrder(const QByteArray &a, const QByteArray &b)
 
 } // namespace
 
-QCollator nameCollator(NumberOrder numbers)
+QCollator nameCollator()
 {
     QLocale locale = sessionLocale();
     if (locale.language() == QLocale::C)
         locale = frenchLocale();
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(numbers == NumberOrder::ByValue);
+    collator.setNumericMode(true);
     return collator;
 }
 
-NameCollation::NameCollation() : m_collator(nameCollator(NumberOrder::ByValue)) {}
+NameCollation::NameCollation() : m_collator(nameCollator()) {}
 
 int NameCollation::compare(const QByteArray &a, const QByteArray &b) const
 {

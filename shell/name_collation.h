@@ -10,20 +10,14 @@
 
 namespace shell {
 
-enum class NumberOrder {
-    ByValue,     // "img2" before "img10"
-    ByCharacter, // "img10" before "img2": digits are read one by one, as letters are
-};
-
 // The collator every list of names in the program is ordered by: the session's language,
-// ignoring case. The C locale collates by code point and ignores the case setting, which would
-// put "Z" before "a": French, the program's language, stands in for it.
-QCollator nameCollator(NumberOrder numbers);
+// ignoring case, numbers by value. The C locale collates by code point and ignores the case
+// setting, which would put "Z" before "a": French, the program's language, stands in for it.
+QCollator nameCollator();
 
 class NameCollation
 {
 public:
-    // nameCollator(), numbers compared by value.
     NameCollation();
 
     // Negative, zero or positive; zero only for identical bytes.

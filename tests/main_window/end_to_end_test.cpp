@@ -2,6 +2,7 @@
 // names are moved in a chosen order, OK assembles them.
 #include "brakwen_application.h"
 #include "dirinput.h"
+#include "drag_and_drop.h"
 #include "frm_choose_directory.h"
 #include "labeled_edit.h"
 #include "main.h"
@@ -125,6 +126,7 @@ private slots:
     void chooseMoveAndAssemble();
     void assembleIntoPdfWithTheConverter();
     void folderNamedWithBytesThatAreNotText();
+    void orderedByDragAndFilesDroppedFromOutside();
 
 private:
     void openWindow(const QString &executablePath);
@@ -280,6 +282,36 @@ void EndToEndTest::folderNamedWithBytesThatAreNotText()
     QCOMPARE(selectedText, QStringLiteral("bad\uFFFD"));
     QCOMPARE(m_window->EdtDirectory->text(), shown);
     QCOMPARE(texts(m_window->LbxEnable), QStringList({"final.eps", "one.eps", "two.eps"}));
+}
+
+void EndToEndTest::orderedByDragAndFilesDroppedFromOutside()
+{
+    for (const char *name : {"p1", "p2", "p3"})
+        writeFile(m_work->filePath(QString::fromLatin1(name) + ".eps"), name);
+    chooseThroughDialog(m_work->path(), true);
+    m_window->CbxDeleteFiles->setChecked(false);
+    QTest::mouseClick(m_window->SbnAddAll, Qt::LeftButton);
+    QListView *selected = m_window->LbxSelected;
+    QVERIFY(drag_and_drop::dragRows(selected, 2, selected->viewport(),
+                                    selected->visualRect(selected->model()->index(0, 0)).topLeft() +
+                                        QPoint(5, 2)));
+    QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
+    QCOMPARE(readRaw(QFile::encodeName(m_work->filePath(QStringLiteral("final.eps")))),
+             QByteArray("p3p1p2"));
+
+    // From another folder, dropped on the window as a file manager drops them.
+    QTemporaryDir other;
+    writeFile(other.filePath(QStringLiteral("q1.eps")), "q1");
+    writeFile(other.filePath(QStringLiteral("q2.eps")), "q2");
+    const auto files = drag_and_drop::files(
+        {QFile::encodeName(other.filePath("q2.eps")), QFile::encodeName(other.filePath("q1.eps"))});
+    QVERIFY(drag_and_drop::deliver(files.get(), m_window.get(), QPoint(400, 20),
+                                   Qt::CopyAction | Qt::MoveAction)
+                .first);
+    QCOMPARE(m_window->EdtDirectory->text(), other.path());
+    QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
+    QCOMPARE(readRaw(QFile::encodeName(other.filePath(QStringLiteral("final.eps")))),
+             QByteArray("q2q1"));
 }
 
 int main(int argc, char **argv)

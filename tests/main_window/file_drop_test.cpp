@@ -64,6 +64,12 @@ void FileDropTest::aFolderAloneIsChosen()
     QVERIFY(drop.folderAlone);
     QCOMPARE(drop.folder, path("dossier"));
     QVERIFY(drop.names.empty());
+    // Named as the chooser names folders, without a final slash.
+    QCOMPARE(FileDrop::plan({url("dossier/")}).folder, path("dossier"));
+    // The same folder through a link is the same folder.
+    QVERIFY(::symlink(path("dossier").constData(), path("lien").constData()) == 0);
+    QVERIFY(FileDrop::sameFolder(path("lien"), path("dossier")));
+    QVERIFY(!FileDrop::sameFolder(path("autre"), path("dossier")));
 }
 
 void FileDropTest::whatCannotBeAddedIsLeftOutAndSaid()

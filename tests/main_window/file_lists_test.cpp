@@ -1,5 +1,6 @@
 // The two file lists and the moves between them, driven without any widget.
 #include "file_lists.h"
+#include "shell/name_collation.h"
 
 #include <QAbstractItemModelTester>
 #include <QLocale>
@@ -40,6 +41,7 @@ private slots:
     void initTestCase();
     void alphabeticalOrderIgnoresCaseAndFollowsLocale();
     void lettersMadeOfTwoCharactersSortAsTheLanguageDoes();
+    void numbersSortByValueAsInTheChooser();
     void addSelectionAppendsInListOrderAndParksCaret();
     void removeSelectionSortsBackAndKeepsOtherSelection();
     void addAllAndRemoveAll();
@@ -47,6 +49,7 @@ private slots:
     void duplicatesAreKept();
     void everyOtherRowMovesInOneBatch();
     void modelsStayConsistent();
+    void draggedNamesMoveOnlyIfTheirListStillHoldsThem();
 
 private:
     void fill(FileLists &lists, std::initializer_list<const char *> names);
@@ -99,6 +102,31 @@ void FileListsTest::lettersMadeOfTwoCharactersSortAsTheLanguageDoes()
             names.push_back(expected[i].toUtf8());
         lists.available()->setNames(names);
         QCOMPARE(texts(*lists.available()), expected);
+    }
+}
+
+void FileListsTest::numbersSortByValueAsInTheChooser()
+{
+    QList<QByteArray> names = {"page10.eps", "page2.eps", "Page1.eps", "page01.eps", "page001.eps",
+                               "page1a.eps", "page 3.eps", "page-3.eps", "page.eps", "page9.eps",
+                               "p10q2.eps", "p10q10.eps", "p9q10.eps", "10.eps", "9.eps", "0.eps",
+                               "00.eps", "a.eps",
+                               // Longer than any machine word, and long runs of zeros.
+                               "page12345678901234567890.eps", "page9999999999999999999.eps",
+                               "page0000000000000000002.eps"};
+    // Plain ASCII names take the quick way, a name in another script the collation keys.
+    for (const bool ascii : {true, false}) {
+        if (!ascii)
+            names << "\xc3\xa9t\xc3\xa9 10.eps"
+                  << "\xc3\xa9t\xc3\xa9 9.eps";
+        FileLists lists;
+        lists.available()->setNames(std::vector<QByteArray>(names.begin(), names.end()));
+        QList<QByteArray> chooserOrder = names;
+        shell::NameCollation().sort(chooserOrder, {});
+        const std::vector<QByteArray> listed = lists.available()->names();
+        QCOMPARE(QList<QByteArray>(listed.begin(), listed.end()), chooserOrder);
+        const QStringList shown = texts(*lists.available());
+        QVERIFY(shown.indexOf("page2.eps") < shown.indexOf("page10.eps"));
     }
 }
 
@@ -222,10 +250,30 @@ void FileListsTest::modelsStayConsistent()
     lists.addSelection();
     select(*lists.selectedSelection(), {1});
     lists.removeSelection();
+    lists.stepSelected(+1);
+    QVERIFY(lists.dropRows(NameRows(lists.available(), {0, 1}), *lists.selected(), 1));
+    QVERIFY(lists.dropRows(NameRows(lists.selected(), {0, 3}), *lists.selected(), -1));
+    QVERIFY(lists.dropRows(NameRows(lists.selected(), {1}), *lists.available(), 0));
     lists.addAll();
     lists.removeAll();
     lists.clear();
     QCOMPARE(lists.availableCount() + lists.selectedCount(), 0);
+}
+
+void FileListsTest::draggedNamesMoveOnlyIfTheirListStillHoldsThem()
+{
+    FileLists lists;
+    fill(lists, {"a.eps", "b.eps", "c.eps"});
+    const NameRows dragged(lists.available(), {1});
+    FileLists other;
+    other.available()->setNames(bytes({"b.eps"}));
+    // From another window's list, or from rows that have changed since.
+    QVERIFY(!lists.dropRows(NameRows(other.available(), {0}), *lists.selected(), 0));
+    lists.available()->takeRows({0});
+    QVERIFY(!lists.dropRows(dragged, *lists.selected(), 0));
+    QCOMPARE(lists.selectedCount(), 0);
+    QVERIFY(lists.dropRows(NameRows(lists.available(), {0}), *lists.selected(), 0));
+    QCOMPARE(lists.selectedNames(), bytes({"b.eps"}));
 }
 
 QTEST_GUILESS_MAIN(FileListsTest)

@@ -2,6 +2,7 @@
 
 #include "glyph_button.h"
 #include "name_list_model.h"
+#include "name_list_view.h"
 #include "name_row_delegate.h"
 #include "name_width_meter.h"
 
@@ -71,7 +72,7 @@ void ControlFactory::caption(QLabel *label, QWidget *field)
 QListView *ControlFactory::listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
                                    QItemSelectionModel *selection)
 {
-    auto *view = new QListView(parent);
+    auto *view = new NameListView(parent);
     view->setGeometry(geometry);
     view->setModel(model);
     view->setSelectionModel(selection);

@@ -79,7 +79,10 @@ FileDrop FileDrop::plan(const QList<QUrl> &urls)
     }
 
     if (files.empty() && folders.size() == 1 && refused.empty()) {
+        // Named as the chooser names it: "/" alone keeps its slash, no other folder ends in one.
         drop.folder = folders.front();
+        while (drop.folder.size() > 1 && drop.folder.endsWith('/'))
+            drop.folder.chop(1);
         drop.folderAlone = true;
         return drop;
     }
@@ -113,4 +116,14 @@ FileDrop FileDrop::plan(const QList<QUrl> &urls)
                                    .arg(refused.size())) +
         lines.join(QLatin1Char('\n'));
     return drop;
+}
+
+bool FileDrop::sameFolder(const QByteArray &a, const QByteArray &b)
+{
+    if (a == b)
+        return true;
+    struct stat statusA = {};
+    struct stat statusB = {};
+    return ::stat(a.constData(), &statusA) == 0 && ::stat(b.constData(), &statusB) == 0 &&
+           statusA.st_dev == statusB.st_dev && statusA.st_ino == statusB.st_ino;
 }

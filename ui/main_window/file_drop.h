@@ -20,6 +20,8 @@ struct FileDrop
 
     // Reads the dropped URLs against the file system as it is now.
     static FileDrop plan(const QList<QUrl> &urls);
+    // Whether two paths name the same folder: the same bytes, or a link to it.
+    static bool sameFolder(const QByteArray &a, const QByteArray &b);
 };
 
 // The file system path of a file: URL, as bytes (percent-escapes decoded to the bytes they

@@ -41,14 +41,30 @@ public:
     void addName(int row);
     void removeName(int row);
 
+    // Moves the highlighted names of the selected list one place up (step -1) or down (+1),
+    // still highlighted.
+    void stepSelected(int step);
+    // Moves names dragged from either list to `target`: into the selected list before `row`
+    // (the end for -1), highlighted there; back into the available list, sorted in. Names
+    // dragged within the selected list keep their highlight. False when nothing moved: names
+    // dragged from elsewhere, or that their list no longer holds.
+    bool dropRows(const NameRows &dragged, NameListModel &target, int row);
+    // Puts `names` into the selected list before `row` (the end for -1), in the order given and
+    // highlighted there: taken from the list that holds them, or added when neither does.
+    void insertSelected(const std::vector<QByteArray> &names, int row);
+
     // The assembly order.
     std::vector<QByteArray> selectedNames() const { return m_selected.names(); }
 
 private:
+    // The highlighted rows, ascending.
+    static std::vector<int> highlightedRows(const QItemSelectionModel &selection);
     static void moveSelection(NameListModel &from, QItemSelectionModel &fromSelection,
                               NameListModel &to);
     static void moveName(NameListModel &from, QItemSelectionModel &fromSelection, int row,
                          NameListModel &to);
+    // Highlights `count` rows from `first` alone, the caret on the first.
+    static void highlightRun(QItemSelectionModel &selection, int first, int count);
 
     NameListModel m_available{NameListModel::Order::Alphabetical};
     NameListModel m_selected{NameListModel::Order::AsAdded};

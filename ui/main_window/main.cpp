@@ -5,8 +5,11 @@
 #include "control_rules.h"
 #include "default_error_box.h"
 #include "dirinput.h"
+#include "error_box.h"
+#include "file_drop.h"
 #include "frame_centring.h"
 #include "labeled_edit.h"
+#include "list_arrangement.h"
 #include "list_moves.h"
 #include "main_window_job.h"
 #include "preview_link.h"
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <utility>
 
@@ -75,6 +79,11 @@ void TFPrincipale::connectHandlers()
             close();
     });
     connect(BtnCancel, &QPushButton::clicked, this, handle(&TFPrincipale::BtnCancelClick));
+    new ListArrangement(
+        this, LbxEnable, LbxSelected, m_lists, [this] { ApplyControlRules(); },
+        [this](const QList<QUrl> &files, int row) {
+            DefaultErrorBox::guard([&] { dropFiles(files, row); });
+        });
 
     // The keyboard's ways to what the glyph buttons do.
     auto *chooseDirectory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
@@ -141,6 +150,28 @@ QByteArray TFPrincipale::directoryBytes() const
     if (!m_directoryBytes.isEmpty() && QFile::decodeName(m_directoryBytes) == text)
         return m_directoryBytes;
     return QFile::encodeName(text);
+}
+
+void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
+{
+    const FileDrop drop = FileDrop::plan(files);
+    if (!drop.empty()) {
+        if (drop.folderAlone || !FileDrop::sameFolder(drop.folder, directoryBytes())) {
+            // What choosing that folder does: the directory, then both lists afresh from it.
+            m_directoryBytes = drop.folder;
+            EdtDirectory->setText(QFile::decodeName(drop.folder));
+            ListEpsFiles(directoryBytes() + '/');
+            row = -1;
+        }
+        m_lists.insertSelected(drop.names, row);
+        ApplyControlRules();
+    }
+    if (!drop.leftOut.isEmpty()) {
+        // Said once the drop is over: the file manager waits for its answer meanwhile.
+        QTimer::singleShot(0, this, [this, text = drop.leftOut] {
+            ErrorBox(QStringLiteral("Brakwen"), text, this).exec();
+        });
+    }
 }
 
 void TFPrincipale::ListEpsFiles(const QByteArray &directory)

@@ -6,7 +6,9 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 
@@ -68,6 +70,9 @@ private:
     void BtnCancelClick();
 
     void connectHandlers();
+    // Files dropped from a file manager go to the selected list before `row` (-1: the end), their
+    // folder chosen first when it is another; a folder alone is only chosen.
+    void dropFiles(const QList<QUrl> &files, int row);
 
     QString m_executablePath;
     FileLists m_lists;

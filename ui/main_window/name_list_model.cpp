@@ -7,9 +7,9 @@
 
 NameListModel::NameListModel(Order order, QObject *parent)
     : QAbstractListModel(parent), m_order(order),
-      // The chooser compares the numbers in names by value; the available list still reads their
-      // digits one by one ("img10" before "img2"), the order it has always shown.
-      m_collator(shell::nameCollator(shell::NumberOrder::ByCharacter))
+      // The chooser's order: "page 2" before "page 10", so that adding every name assembles
+      // numbered files in the order of their numbers.
+      m_collator(shell::nameCollator())
 {}
 
 int NameListModel::rowCount(const QModelIndex &parent) const
@@ -24,6 +24,46 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
     const Entry &entry = m_entries[size_t(index.row())];
     // Invalid UTF-8 shows as replacement characters.
     return role == Qt::DisplayRole ? QString::fromUtf8(entry.bytes) : QVariant();
+}
+
+Qt::ItemFlags NameListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QStringList NameListModel::mimeTypes() const
+{
+    return {QLatin1String(NameRows::MimeType), QStringLiteral("text/uri-list")};
+}
+
+QMimeData *NameListModel::mimeData(const QModelIndexList &indexes) const
+{
+    std::vector<int> rows;
+    rows.reserve(size_t(indexes.size()));
+    for (const QModelIndex &index : indexes)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return new NameRows(this, std::move(rows));
+}
+
+bool NameListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                                    const QModelIndex &parent) const
+{
+    if (!m_dropHandler || !data || parent.isValid())
+        return false;
+    if (const auto *rows = qobject_cast<const NameRows *>(data))
+        return action == Qt::MoveAction && (rows->source() != this || m_order == Order::AsAdded);
+    // The view answers a file manager that the files were copied, whatever it proposed.
+    return data->hasUrls();
+}
+
+bool NameListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                 const QModelIndex &parent)
+{
+    return canDropMimeData(data, action, row, column, parent) && m_dropHandler(*data, row);
 }
 
 std::vector<QByteArray> NameListModel::names() const
@@ -126,10 +166,7 @@ void NameListModel::addEntries(Entries added)
         m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
 
     if (m_order == Order::AsAdded) {
-        const int first = int(m_entries.size());
-        beginInsertRows(QModelIndex(), first, first + int(added.size()) - 1);
-        std::move(added.begin(), added.end(), std::back_inserter(m_entries));
-        endInsertRows();
+        insertEntries(-1, std::move(added));
         return;
     }
 
@@ -173,6 +210,24 @@ void NameListModel::addEntries(Entries added)
     relayout(std::move(merged), newRowOfOld);
 }
 
+void NameListModel::insertEntries(int row, Entries added)
+{
+    if (m_order == Order::Alphabetical) {
+        addEntries(std::move(added));
+        return;
+    }
+    if (added.empty())
+        return;
+    if (row < 0 || size_t(row) > m_entries.size())
+        row = int(m_entries.size());
+    for (const Entry &entry : added)
+        m_widestTextWidth = std::max(m_widestTextWidth, entry.textWidth);
+    beginInsertRows(QModelIndex(), row, row + int(added.size()) - 1);
+    m_entries.insert(m_entries.begin() + row, std::make_move_iterator(added.begin()),
+                     std::make_move_iterator(added.end()));
+    endInsertRows();
+}
+
 NameListModel::Entries NameListModel::takeRows(const std::vector<int> &rows)
 {
     Entries taken;
@@ -209,6 +264,19 @@ NameListModel::Entries NameListModel::takeAll()
     return taken;
 }
 
+void NameListModel::rearrange(const std::vector<int> &order)
+{
+    Entries entries;
+    entries.reserve(order.size());
+    std::vector<int> newRowOfOld(order.size());
+    for (size_t row = 0; row < order.size(); ++row) {
+        newRowOfOld[size_t(order[row])] = int(row);
+        // Copied: the model stays whole until relayout.
+        entries.push_back(m_entries[size_t(order[row])]);
+    }
+    relayout(std::move(entries), newRowOfOld);
+}
+
 void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOld)
 {
     emit layoutAboutToBeChanged();
@@ -223,4 +291,23 @@ void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOl
     updateWidestTextWidth();
     changePersistentIndexList(before, after);
     emit layoutChanged();
+}
+
+NameRows::NameRows(const NameListModel *source, std::vector<int> rows)
+    : m_source(source), m_rows(std::move(rows))
+{
+    m_names.reserve(m_rows.size());
+    for (const int row : m_rows)
+        m_names.push_back(source->nameAt(row));
+    // The format tells drop targets what is dragged; the rows themselves stay in this object.
+    setData(QLatin1String(MimeType), QByteArray());
+}
+
+bool NameRows::stillHeld() const
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i] >= m_source->rowCount() || m_source->nameAt(m_rows[i]) != m_names[i])
+            return false;
+    }
+    return true;
 }

@@ -9,14 +9,65 @@ namespace {
 
 constexpr char FirstPrintable = 0x20;
 constexpr char LastPrintable = 0x7e;
-// How many leading characters go into the packed prefix that most comparisons stop at.
+// How many leading symbols go into the packed prefix that most comparisons stop at.
 constexpr int PrefixLength = 16;
 
 struct Prefixed
 {
-    quint64 high = 0; // ranks of characters 0 to 7, 8 bits each; 0 past the end
-    quint64 low = 0;  // of characters 8 to 15
+    quint64 high = 0; // symbols 0 to 7, 8 bits each; 0 past the end
+    quint64 low = 0;  // symbols 8 to 15
     int index = 0;
+};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// A plain ASCII name read as the symbols its order is decided by, one at a time: each character's
+// rank. A collator that reads numbers by value sees a run of digits as one number, which sorts
+// where a digit does: the run then reads as the rank of "0", its count of digits without the
+// leading zeros, then those digits, so that a longer number comes after a shorter one.
+class Symbols
+{
+public:
+    Symbols(QByteArrayView name, const NameOrder::Ranks &rank, bool numbers)
+        : m_name(name), m_rank(rank), m_numbers(numbers)
+    {}
+
+    // The next symbol; 0 past the end.
+    quint8 next()
+    {
+        if (m_countPending) {
+            m_countPending = false;
+            // Names are at most 255 bytes long; a longer run is left to the collator's check.
+            return quint8(std::min<qsizetype>(m_runEnd - m_at, 255));
+        }
+        if (m_at < m_runEnd)
+            return rankOf(m_name[m_at++]);
+        if (m_at == m_name.size())
+            return 0;
+        const char c = m_name[m_at];
+        if (!m_numbers || !isDigit(c))
+            return rankOf(m_name[m_at++]);
+        m_runEnd = m_at;
+        while (m_runEnd < m_name.size() && isDigit(m_name[m_runEnd]))
+            ++m_runEnd;
+        while (m_at < m_runEnd - 1 && m_name[m_at] == '0')
+            ++m_at;
+        m_countPending = true;
+        return rankOf('0');
+    }
+
+private:
+    quint8 rankOf(char printable) const { return m_rank[static_cast<unsigned char>(printable)]; }
+
+    QByteArrayView m_name;
+    const NameOrder::Ranks &m_rank;
+    bool m_numbers;
+    qsizetype m_at = 0;
+    qsizetype m_runEnd = 0; // past the digits of the number being read
+    bool m_countPending = false;
 };
 
 // The text of a plain ASCII name, in a string whose room serves from one name to the next.
@@ -29,7 +80,8 @@ const QString &widened(QByteArrayView ascii, QString &text)
 
 } // namespace
 
-NameOrder::NameOrder(const QCollator &collator) : m_collator(collator)
+NameOrder::NameOrder(const QCollator &collator)
+    : m_collator(collator), m_numbersByValue(collator.numericMode())
 {
     std::vector<char> characters;
     for (char c = FirstPrintable; c <= LastPrintable; ++c)
@@ -57,19 +109,16 @@ std::vector<int> NameOrder::sorted(const std::vector<QByteArrayView> &names) con
 
 bool NameOrder::characterLess(QByteArrayView a, QByteArrayView b) const
 {
-    const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        // Equal bytes have equal ranks: only differing ones are looked up.
-        if (a[i] == b[i])
-            continue;
-        const quint8 rankA = rankOf(a[i]);
-        const quint8 rankB = rankOf(b[i]);
-        if (rankA != rankB)
-            return rankA < rankB;
+    Symbols symbolsA(a, m_rank, m_numbersByValue);
+    Symbols symbolsB(b, m_rank, m_numbersByValue);
+    for (;;) {
+        const quint8 symbolA = symbolsA.next();
+        const quint8 symbolB = symbolsB.next();
+        if (symbolA != symbolB)
+            return symbolA < symbolB;
+        if (symbolA == 0)
+            return a.compare(b) < 0;
     }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a.compare(b) < 0;
 }
 
 std::optional<std::vector<int>>
@@ -78,14 +127,17 @@ NameOrder::sortedByCharacters(const std::vector<QByteArrayView> &names) const
     std::vector<Prefixed> prefixed(names.size());
     for (size_t n = 0; n < names.size(); ++n) {
         const QByteArrayView name = names[n];
+        if (!std::all_of(name.begin(), name.end(),
+                         [](char c) { return c >= FirstPrintable && c <= LastPrintable; }))
+            return std::nullopt;
         Prefixed &entry = prefixed[n];
         entry.index = int(n);
-        for (qsizetype i = 0; i < name.size(); ++i) {
-            const char c = name[i];
-            if (c < FirstPrintable || c > LastPrintable)
-                return std::nullopt;
-            if (i < PrefixLength)
-                (i < 8 ? entry.high : entry.low) |= quint64(rankOf(c)) << (8 * (7 - i % 8));
+        Symbols symbols(name, m_rank, m_numbersByValue);
+        for (int i = 0; i < PrefixLength; ++i) {
+            const quint8 symbol = symbols.next();
+            if (symbol == 0)
+                break;
+            (i < 8 ? entry.high : entry.low) |= quint64(symbol) << (8 * (7 - i % 8));
         }
     }
     std::sort(prefixed.begin(), prefixed.end(), [&](const Prefixed &a, const Prefixed &b) {
