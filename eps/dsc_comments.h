@@ -37,9 +37,8 @@ struct PieceFacts
     long pages = -1;                // the first page count, -1 when none
     bool startsWithHeader = false;
 
-    // One page sized to its box, or its own pages when it has no usable box or declares several
-    // (drawn on one page they would be drawn over each other).
-    bool isEps() const { return box && pages < 2; }
+    // Every page it shows is a page of its box; without a box it keeps its own page sizes.
+    bool isEps() const { return box.has_value(); }
 };
 
 // Facts of [begin, end), which is one file whatever headers it holds: its header comments when

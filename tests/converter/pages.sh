@@ -18,11 +18,11 @@ check "what a file leaves behind does not shift the next" corners_marked "$work/
 check "the input is left as it was" test "$(cksum <"$work/joined.eps")" = "$before"
 check "only the PDF is added beside the input" only_files "$work" a.eps b.eps c.eps joined.eps joined.pdf
 
-# A file's own showpage and setpagedevice make no extra page and no other size.
+# Every page a file shows is a page of its box: a setpagedevice of its own changes no size.
 eps "$work/d.eps" 0 0 150 150 DDD body='<< /PageSize [612 792] >> setpagedevice showpage'
 cat "$work/d.eps" "$work/a.eps" >"$work/showpages.eps"
-check "extra showpage and page set-up in a file are ignored" to_pdf "$work/showpages.eps" "$work/showpages.pdf"
-check "still one page per file" has_sizes "$work/showpages.pdf" "150x150 200x100"
+check "a file's own showpage and page set-up convert" to_pdf "$work/showpages.eps" "$work/showpages.pdf"
+check "each page it shows at its box" has_sizes "$work/showpages.pdf" "150x150 150x150 200x100"
 
 # PostScript without a bounding box keeps its own pages on the default page size, and a page
 # is made for it when it never shows one; the next file gets its own size back.
@@ -39,14 +39,13 @@ check "their pages keep the default size, the next file its own" \
 check "a document's own pages are kept in order" text_is "$work/mixed.pdf" 3 DOC2
 check "a document that never shows its page still gets one" text_is "$work/mixed.pdf" 4 NOSHOW
 
-# A document of several pages that gives a box keeps its pages rather than drawing them over
-# each other on one.
+# A document of several pages that gives a box keeps its pages, each at the box.
 printf '%s\n' '%!PS-Adobe-3.0' '%%BoundingBox: 0 0 300 300' '%%Pages: (atend)' \
     '/Helvetica findfont 10 scalefont setfont' '72 72 moveto (TWO1) show showpage' \
     '72 72 moveto (TWO2) show showpage' '%%Trailer' '%%Pages: 2' >"$work/two.ps"
 cat "$work/two.ps" "$work/a.eps" >"$work/twopages.eps"
 check "a document of several pages converts" to_pdf "$work/twopages.eps" "$work/twopages.pdf"
-check "its pages are kept" has_sizes "$work/twopages.pdf" "$default $default 200x100"
+check "its pages are kept" has_sizes "$work/twopages.pdf" "300x300 300x300 200x100"
 check "each with its own text" text_is "$work/twopages.pdf" 2 TWO2
 
 # EPS as a real producer writes them: resources, compressed data read from the file itself.

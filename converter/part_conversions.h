@@ -1,0 +1,33 @@
+#pragma once
+
+// Every part converted by a Ghostscript child of its own, as many at a time as there are
+// processors, each given only its own bytes and its own folder, each PDF checked alone as soon as
+// its child has ended.
+
+#include "converter/ghostscript_zygote.h"
+#include "converter/part.h"
+#include "converter/part_pdf.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace converter {
+
+struct PartConversionSettings
+{
+    std::string folder;      // private: each part gets a folder of its own in it
+    unsigned parallel = 1;   // children at a time
+    unsigned timeLimit = 60; // seconds a part may take
+    bool passOnOutput = false;
+    std::function<bool()> stopRequested;
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+// The checked PDF of every part, in the parts' order. Throws ConversionFailure naming the first
+// part found failing (the other children are then ended with the zygote).
+std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, int input,
+                                      const std::vector<Part> &parts,
+                                      const PartConversionSettings &settings);
+
+} // namespace converter
