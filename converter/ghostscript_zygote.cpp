@@ -4,6 +4,7 @@
 #include "converter/ghostscript_interpreter.h"
 #include "converter/part_child.h"
 #include "converter/part_program.h"
+#include "converter/pdf_writer_files.h"
 #include "posix/descriptor_passing.h"
 #include "posix/eintr.h"
 
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -22,6 +24,8 @@
 namespace converter {
 
 namespace {
+
+constexpr int highDescriptor = 100;
 
 // Closes every descriptor from 3 up but the two kept (-1: none), so that nothing the converter
 // holds (the job's parts list, its report) reaches the zygote.
@@ -53,6 +57,11 @@ void send(int socket, const ZygoteEvent &event)
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != converter)
         ::_exit(127);
+    ::prctl(PR_SET_NAME, "brakwen-gs");
+    // Kept high, out of the way of the descriptors the PDF writer and the children use.
+    socket = ::fcntl(socket, F_DUPFD_CLOEXEC, highDescriptor);
+    if (guardHolder >= 0)
+        guardHolder = ::fcntl(guardHolder, F_DUPFD_CLOEXEC, highDescriptor);
     closeAllBut(socket, guardHolder);
     const int nothing = ::open("/dev/null", O_RDWR);
     ::dup2(nothing, STDIN_FILENO);
@@ -70,11 +79,13 @@ void send(int socket, const ZygoteEvent &event)
     const int endings = ::signalfd(-1, &childEnded, SFD_CLOEXEC | SFD_NONBLOCK);
 
     std::optional<GhostscriptInterpreter> interpreter;
+    PdfWriterFiles writer;
     try {
         interpreter.emplace(options, passOnOutput);
         interpreter->setPassOnOutput(false);
         if (interpreter->run(warmUpProgram()).failed())
             throw ConversionFailure("Ghostscript ne peut pas être préparé");
+        writer = openSharedPdfWriter(*interpreter);
         interpreter->takeOutput();
         interpreter->setPassOnOutput(passOnOutput);
     } catch (const ConversionFailure &) {
@@ -93,11 +104,14 @@ void send(int socket, const ZygoteEvent &event)
             while (::read(endings, &info, sizeof info) > 0) {
             }
             int status = 0;
-            for (pid_t ended; (ended = ::waitpid(-1, &status, WNOHANG)) > 0;) {
+            rusage usage = {};
+            for (pid_t ended; (ended = ::wait4(-1, &status, WNOHANG, &usage)) > 0;) {
                 const auto found = running.find(ended);
                 if (found == running.end())
                     continue;
-                ZygoteEvent event{ZygoteEvent::Ended, found->second, ended, 0, 0, 0};
+                ZygoteEvent event{ZygoteEvent::Ended, found->second, ended, 0, 0, 0, 0};
+                event.cpuMicroseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 +
+                                        usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
                 if (WIFEXITED(status)) {
                     event.exited = 1;
                     event.code = WEXITSTATUS(status);
@@ -123,7 +137,7 @@ void send(int socket, const ZygoteEvent &event)
         if (child == 0) {
             ::close(socket);
             ::close(endings);
-            runPartChild(*interpreter, request, std::move(fds), ::getppid());
+            runPartChild(*interpreter, writer, request, std::move(fds), ::getppid());
         }
         if (child < 0) {
             send(socket, ZygoteEvent{ZygoteEvent::Refused, request.index, 0, 0, 0, 0});

@@ -4,6 +4,7 @@
 #include "posix/confinement.h"
 #include "posix/write_all.h"
 
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
@@ -22,8 +23,8 @@ constexpr int inputDescriptor = 3;
 constexpr int reportDescriptor = 6;
 
 // Places the request's descriptors at 3 (input), 4 (PDF), 5 (folder) and 6 (report), stdin on
-// /dev/null, and closes everything else, the zygote's socket included.
-void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds)
+// /dev/null, and closes everything else but the PDF writer's files, the zygote's socket included.
+void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWriterFiles &writer)
 {
     const int nothing = ::open("/dev/null", O_RDWR);
     int spare[requestDescriptors];
@@ -34,7 +35,18 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds)
     for (int i = 0; i < requestDescriptors; ++i)
         ::dup2(spare[i], inputDescriptor + i);
     // Ghostscript's words reach stderr through the interpreter's own callbacks, when asked.
-    ::close_range(inputDescriptor + requestDescriptors, ~0U, 0);
+    std::vector<int> kept = writer.scratch;
+    kept.push_back(writer.output);
+    std::sort(kept.begin(), kept.end());
+    int from = inputDescriptor + requestDescriptors;
+    for (const int fd : kept) {
+        if (fd < from)
+            continue;
+        if (fd > from)
+            ::close_range(static_cast<unsigned>(from), static_cast<unsigned>(fd - 1), 0);
+        from = fd + 1;
+    }
+    ::close_range(static_cast<unsigned>(from), ~0U, 0);
     for (posix::UniqueFd &fd : fds)
         fd.release();
 }
@@ -62,6 +74,8 @@ void confine()
             allowReadingIfThere(confinement, std::string(home) + fonts, held);
     }
     confinement.allowWriting(inputDescriptor + 2);
+    // Its own PDF too, for a child that opens a PDF writer of its own by that file's name.
+    confinement.allowWriting(inputDescriptor + 1);
     posix::UniqueFd nothing(::open("/dev/null", O_PATH | O_CLOEXEC));
     confinement.allowWriting(nothing.get());
     confinement.apply();
@@ -91,16 +105,22 @@ std::string_view firstWord(std::string_view &text)
 
 } // namespace
 
-void runPartChild(GhostscriptInterpreter &interpreter, const PartRequest &request,
-                  std::vector<posix::UniqueFd> fds, pid_t zygote)
+void runPartChild(GhostscriptInterpreter &interpreter, const PdfWriterFiles &writer,
+                  const PartRequest &request, std::vector<posix::UniqueFd> fds, pid_t zygote)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != zygote)
         GhostscriptInterpreter::leave(127);
+    ::prctl(PR_SET_NAME, "brakwen-gs-part");
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    keepOnlyRequestDescriptors(fds);
+    keepOnlyRequestDescriptors(fds, writer);
+    if (writer.opened() && !takeOwnCopies(writer, inputDescriptor + 2, inputDescriptor + 1)) {
+        const std::string report = "error setup -\n";
+        posix::writeAll(reportDescriptor, report.data(), report.size());
+        GhostscriptInterpreter::leave(1);
+    }
     ::setenv("TMPDIR", "/dev/fd/5", 1);
     ::prctl(PR_SET_DUMPABLE, 0);
     confine();
@@ -109,7 +129,7 @@ void runPartChild(GhostscriptInterpreter &interpreter, const PartRequest &reques
     interpreter.takeOutput();
     std::string report;
     bool finished = false;
-    if (interpreter.run(pageSetupProgram(request)).failed()) {
+    if (interpreter.run(pageSetupProgram(request, !writer.opened())).failed()) {
         report = "error setup -\npages -\n";
     } else {
         const GhostscriptInterpreter::Outcome part = interpreter.run(partProgram());

@@ -7,15 +7,18 @@
 
 #include "converter/ghostscript_interpreter.h"
 #include "converter/part_request.h"
+#include "converter/pdf_writer_files.h"
 #include "posix/unique_fd.h"
 
 #include <vector>
 
 namespace converter {
 
-// Never returns. fds are the request's descriptors in order; zygote is the parent's pid.
-[[noreturn]] void runPartChild(GhostscriptInterpreter &interpreter, const PartRequest &request,
-                               std::vector<posix::UniqueFd> fds, pid_t zygote);
+// Never returns. fds are the request's descriptors in order; writer is what the zygote opened
+// of the PDF writer (nothing when each child opens its own); zygote is the parent's pid.
+[[noreturn]] void runPartChild(GhostscriptInterpreter &interpreter, const PdfWriterFiles &writer,
+                               const PartRequest &request, std::vector<posix::UniqueFd> fds,
+                               pid_t zygote);
 
 // Report lines: "ok", "stop", "quit" or "error <name> <command>", then "pages <count>".
 struct PartReport

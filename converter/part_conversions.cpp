@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -20,6 +22,7 @@ namespace converter {
 namespace {
 
 const char *const nothingWritten = " ; aucun PDF n'a été écrit";
+constexpr std::uint64_t smallPart = std::uint64_t{1} << 20;
 
 // Text from a document, made safe to print on a terminal.
 std::string printable(std::string text)
@@ -66,16 +69,24 @@ bool copyRange(int input, int fd, std::uint64_t offset, std::uint64_t length)
 struct RunningPart
 {
     std::string pdfPath;
+    std::string scratchFolder;
     posix::UniqueFd report;
 };
+
+double processorMilliseconds()
+{
+    timespec now = {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
 
 class Conversions
 {
 public:
     Conversions(GhostscriptZygote &zygote, int input, const std::vector<Part> &parts,
-                const PartConversionSettings &settings)
+                const PartConversionSettings &settings, PartConversionCosts &costs)
         : m_zygote(zygote), m_input(input), m_parts(parts), m_settings(settings),
-          m_checked(parts.size())
+          m_checked(parts.size()), m_costs(costs)
     {}
 
     std::vector<CheckedPart> run()
@@ -84,8 +95,10 @@ public:
         std::size_t done = 0;
         const unsigned parallel = m_settings.parallel > 0 ? m_settings.parallel : 1;
         while (done < m_parts.size()) {
+            const double preparing = processorMilliseconds();
             while (m_running.size() < parallel && next < m_parts.size())
                 launch(next++);
+            m_costs.preparingMilliseconds += processorMilliseconds() - preparing;
             pollfd wait = {m_zygote.eventDescriptor(), POLLIN, 0};
             const int ready = ::poll(&wait, 1, 100);
             if (m_settings.stopRequested && m_settings.stopRequested())
@@ -102,7 +115,10 @@ public:
                                         " : Ghostscript ne peut pas être lancé" + nothingWritten);
             if (event->kind != ZygoteEvent::Ended)
                 continue;
+            const double checking = processorMilliseconds();
             finish(*event);
+            m_costs.checksMilliseconds += processorMilliseconds() - checking;
+            m_costs.childrenMilliseconds += static_cast<double>(event->cpuMicroseconds) * 1e-3;
             ++done;
             if (m_settings.progress)
                 m_settings.progress(done, m_parts.size());
@@ -120,12 +136,17 @@ private:
     {
         const Part &part = m_parts[index];
         const std::string what = part.description();
-        const std::string folder = m_settings.folder + "/" + std::to_string(index);
+        // Ghostscript's scratch files go to a folder of the part's own, where nothing else is.
+        const std::string folder = m_settings.scratchFolder + "/" + std::to_string(index);
         if (::mkdir(folder.c_str(), 0700) != 0)
             throw ConversionFailure(what + " : écriture impossible dans le dossier temporaire" +
                                     nothingWritten);
         posix::UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        const std::string pdfPath = folder + "/part.pdf";
+        // A small part's PDF waits for the join in the scratch folder, in memory where the
+        // system allows; making thousands of files on disk costs more than converting them.
+        const std::string pdfPath =
+            (part.length < smallPart ? m_settings.scratchFolder : m_settings.folder) + "/" +
+            std::to_string(index) + ".pdf";
         posix::UniqueFd pdf(::open(pdfPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         posix::UniqueFd source = posix::anonymousFile("brakwen-part");
         if (!source.valid())
@@ -148,7 +169,7 @@ private:
         if (!m_zygote.launch(request, fds))
             throw ConversionFailure(what + " : Ghostscript ne peut pas être lancé" +
                                     nothingWritten);
-        m_running.emplace(index, RunningPart{pdfPath, std::move(report)});
+        m_running.emplace(index, RunningPart{pdfPath, folder, std::move(report)});
     }
 
     void finish(const ZygoteEvent &event)
@@ -161,6 +182,8 @@ private:
         m_running.erase(found);
         const Part &part = m_parts[event.index];
         const std::string what = part.description();
+        std::error_code ignored;
+        std::filesystem::remove_all(running.scratchFolder, ignored);
 
         char text[1024];
         const ssize_t got = posix::retryOnInterrupt(
@@ -206,15 +229,18 @@ private:
     const PartConversionSettings &m_settings;
     std::vector<CheckedPart> m_checked;
     std::unordered_map<std::uint64_t, RunningPart> m_running;
+    PartConversionCosts &m_costs;
 };
 
 } // namespace
 
 std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, int input,
                                       const std::vector<Part> &parts,
-                                      const PartConversionSettings &settings)
+                                      const PartConversionSettings &settings,
+                                      PartConversionCosts *costs)
 {
-    return Conversions(zygote, input, parts, settings).run();
+    PartConversionCosts unused;
+    return Conversions(zygote, input, parts, settings, costs != nullptr ? *costs : unused).run();
 }
 
 } // namespace converter

@@ -30,10 +30,11 @@ std::string warmUpProgram()
            "0 0 0 1 setcmykcolor 0 0 1 1 rectfill nulldevice\n";
 }
 
-std::string pageSetupProgram(const PartRequest &request)
+std::string pageSetupProgram(const PartRequest &request, bool openWriter)
 {
-    std::string text = "mark /OutputFile (/dev/fd/4) (pdfwrite) finddevice putdeviceprops "
-                       "setdevice\n";
+    std::string text = openWriter ? "mark /OutputFile (/dev/fd/4) (pdfwrite) finddevice "
+                                    "copydevice putdeviceprops setdevice\n"
+                                  : "";
     if (request.eps != 0) {
         // BeginPage runs for every page, so a part showing several pages has each at its box.
         text += "<< /PageSize [ " + number(request.width) + " " + number(request.height) +

@@ -13,9 +13,10 @@ namespace converter {
 // the colour transforms of the PDF writer), none of it from any document.
 std::string warmUpProgram();
 
-// Selects the PDF writer on descriptor 4 and, for an EPS, a page of the box's size onto which
-// every page of the part is drawn, the box's corner at the page's origin.
-std::string pageSetupProgram(const PartRequest &request);
+// Selects the PDF writer on descriptor 4 when openWriter (else the zygote's is in use already)
+// and, for an EPS, a page of the box's size onto which every page of the part is drawn, the
+// box's corner at the page's origin.
+std::string pageSetupProgram(const PartRequest &request, bool openWriter);
 
 // Runs the part inside a save; leaves a boolean on the operand stack: whether it stopped.
 std::string partProgram();

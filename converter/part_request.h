@@ -32,6 +32,7 @@ struct ZygoteEvent
     std::int32_t exited = 0; // Ended: whether by exit(); code or signal then tell how
     std::int32_t code = 0;
     std::int32_t signal = 0;
+    std::int64_t cpuMicroseconds = 0; // Ended: the processor time the child used
 };
 
 } // namespace converter
