@@ -71,4 +71,26 @@ check "with their text" text_is "$work/produced.pdf" 2 Produced2
 check "blank lines before the first header convert" to_pdf "$work/leading.eps" "$work/leading.pdf"
 check "and make no blank page" has_sizes "$work/leading.pdf" "200x100 100x200"
 
+# Ordinary files that drawing every file on one page of its box used to spoil, come out as
+# Ghostscript draws each alone with its box.
+printf '%s\n' '%!PS-Adobe-3.0' '%%BoundingBox: 0 0 200 150' '%%EndComments' \
+    '/Helvetica findfont 10 scalefont setfont 20 20 moveto (FIRST) show showpage' \
+    '20 20 moveto (SECOND) show showpage' >"$work/twoshown.ps"
+eps "$work/far.eps" 1000 1000 1300 1200 FAR body='% %%Pages: 2 is a lie of its maker'
+sed -i '2a %%Pages: 2' "$work/far.eps"
+{
+    printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: (atend)' '%%EndComments'
+    printf '%s\n' '%%BoundingBox: 0 0 10 10' '0 0 10 10 rectfill'
+    printf '%s\n' '0 setgray 2 2 6 6 rectfill 392 292 6 6 rectfill' \
+        '/Helvetica findfont 10 scalefont setfont 100 100 moveto (LOGOPAGE) show showpage'
+    printf '%s\n' '%%Trailer' '%%BoundingBox: 0 0 400 300' '%%EOF'
+} >"$work/logo.eps"
+cat "$work/twoshown.ps" "$work/far.eps" "$work/logo.eps" >"$work/ordinary.eps"
+check "ordinary files that spoiled before convert" to_pdf "$work/ordinary.eps" "$work/ordinary.pdf"
+check "two pages shown, two pages; a box far away and a deferred one used" \
+    has_sizes "$work/ordinary.pdf" "200x150 200x150 300x200 400x300"
+check "the second page is not drawn over the first" text_is "$work/ordinary.pdf" 2 SECOND
+check "the far box's drawing is on its page" corners_marked "$work/ordinary.pdf" 3 300 200
+check "the whole logo page, not a stray box's corner" corners_marked "$work/ordinary.pdf" 4 400 300
+
 finish
