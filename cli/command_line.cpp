@@ -23,6 +23,11 @@ Options :
                            (ps2pdf.bat, pdfwrite.rsp, brakwen-ps2pdf)
   -d, --delete-sources   supprime les fichiers sources une fois le résultat
                            écrit et vérifié
+  -f, --force            avec --delete-sources, remplace un résultat déjà là
+                           (sans --force, brakwen-cli refuse : ce fichier est
+                           peut-être tout ce qui reste d'autres sources)
+  -t, --timeout=SECONDES temps accordé à la conversion de chaque fichier
+                           (par défaut 60) ; au-delà, elle échoue
   -v, --verbose          montre aussi ce que dit Ghostscript en convertissant
   -h, --help             affiche cette aide et quitte
   -V, --version          affiche la version et quitte
@@ -78,6 +83,8 @@ CommandLine parseCommandLine(int argc, char **argv)
     app.add_flag("-p,--pdf", inputs.convertToPdf);
     app.add_flag("-d,--delete-sources", inputs.deleteSources);
     app.add_flag("-v,--verbose", commandLine.verbose);
+    app.add_flag("-f,--force", commandLine.force);
+    app.add_option("-t,--timeout", inputs.conversionTimeLimit);
     app.add_option("-n,--name", inputs.baseName);
     app.add_option("REPERTOIRE", inputs.directory);
     app.add_option("FICHIER", inputs.selectedFiles);

@@ -13,7 +13,8 @@ namespace cli {
 class TerminalWindow : public assembly::JobWindow
 {
 public:
-    explicit TerminalWindow(std::FILE *stream, bool showProgress);
+    // force: a result whose sources may be gone is replaced without asking.
+    TerminalWindow(std::FILE *stream, bool showProgress, bool force);
 
     void setBusyCursor(bool) override {}
     void setOkButtonVisible(bool) override {}
@@ -22,6 +23,8 @@ public:
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
     void showErrorBox(const std::string &message) override;
+    bool confirmReplacement(const std::string &fileName) override;
+    void conversionProgress(int done, int total) override;
     void clearLists() override {}
     void applyControlRules() override {}
     bool stopRequested() override;
@@ -34,6 +37,7 @@ private:
 
     std::FILE *m_stream;
     bool m_showProgress;
+    bool m_force;
     int m_maximum = 0;
     bool m_lineOpen = false;
     std::string m_lastErrorBox;

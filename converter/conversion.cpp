@@ -11,6 +11,8 @@
 #include "converter/pdf_output.h"
 #include "converter/pdf_text.h"
 #include "posix/eintr.h"
+#include "posix/folder.h"
+#include "posix/path.h"
 #include "posix/pending_file.h"
 #include "posix/stop_signals.h"
 #include "posix/unique_fd.h"
@@ -220,9 +222,23 @@ void Conversion::run()
     GhostscriptZygote zygote(ghostscriptOptions(m_responseFile), verbose(),
                              guard.holderDescriptor());
 
+    // The job hands its folder down, open, so that a folder of any depth serves; by hand, each
+    // file is named in the folder its path gives.
+    const int handedDown = descriptorFromEnvironment(assembly::folderVariable);
+    const std::optional<posix::Folder> epsFolder =
+        handedDown >= 0 ? posix::Folder::duplicate(handedDown)
+                        : posix::Folder::open(posix::parentFolder(m_epsPath));
+    const std::optional<posix::Folder> pdfFolder =
+        handedDown >= 0 ? posix::Folder::duplicate(handedDown)
+                        : posix::Folder::open(posix::parentFolder(m_pdfPath));
+    if (!epsFolder)
+        throw ConversionFailure("fichier introuvable : " + m_epsPath);
+    if (!pdfFolder)
+        throw ConversionFailure("écriture impossible dans le dossier : " +
+                                posix::parentFolder(m_pdfPath));
+    const std::string pdfName = posix::fileName(m_pdfPath);
     // Opened once: every part is read from this very file, whatever happens to its name.
-    posix::UniqueFd input(posix::retryOnInterrupt(
-        [&] { return ::open(m_epsPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
+    posix::UniqueFd input(epsFolder->openFile(posix::fileName(m_epsPath), O_RDONLY | O_NONBLOCK));
     if (!input.valid() || ::fstat(input.get(), &status) != 0)
         throw ConversionFailure("fichier introuvable : " + m_epsPath);
     if (!S_ISREG(status.st_mode))
@@ -230,7 +246,7 @@ void Conversion::run()
     if (status.st_size == 0)
         throw ConversionFailure("fichier vide : " + m_epsPath);
     const auto size = static_cast<std::uint64_t>(status.st_size);
-    if (::stat(m_pdfPath.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+    if (const auto existing = pdfFolder->status(pdfName); existing && S_ISDIR(existing->st_mode))
         throw ConversionFailure("le nom du PDF est celui d'un dossier : " + m_pdfPath);
 
     const std::vector<Part> parts = plan(input.get(), size);
@@ -243,7 +259,7 @@ void Conversion::run()
     const FolderRemoval removal(folder);
     const std::string scratch = makePrivateFolder(guard, scratchBase());
     const FolderRemoval scratchRemoval(scratch);
-    PdfOutput output(m_pdfPath, guard);
+    PdfOutput output(*pdfFolder, pdfName, m_pdfPath, guard);
     zygote.waitUntilReady();
 
     PartConversionSettings settings;

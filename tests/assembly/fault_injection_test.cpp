@@ -50,8 +50,9 @@ struct Sources
 
     ProgramRun assemble(std::vector<std::string> settings)
     {
-        return runProgram({cliPath, "--delete-sources", dir.path(), "a.eps", "b.eps", "c.eps"},
-                          shimEnvironment(std::move(settings)));
+        return runProgram(
+            {cliPath, "--delete-sources", "--force", dir.path(), "a.eps", "b.eps", "c.eps"},
+            shimEnvironment(std::move(settings)));
     }
 
     void expectUntouched() const

@@ -72,7 +72,9 @@ bool endsWithFaultySource(const char *path)
         return false;
     const std::size_t pathLength = std::strlen(path);
     const std::size_t nameLength = std::strlen(name);
-    return pathLength > nameLength && path[pathLength - nameLength - 1] == '/' &&
+    // A bare name, as the job names a file in its folder, or the end of a path.
+    return pathLength >= nameLength &&
+           (pathLength == nameLength || path[pathLength - nameLength - 1] == '/') &&
            std::strcmp(path + pathLength - nameLength, name) == 0;
 }
 
@@ -268,6 +270,15 @@ extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char
     if (injected("BRAKWEN_FAULT_LINKAT_ERRNO"))
         return -1;
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int unlinkat(int folder, const char *path, int flags)
+{
+    using Unlinkat = int (*)(int, const char *, int);
+    static const auto real = reinterpret_cast<Unlinkat>(dlsym(RTLD_NEXT, "unlinkat"));
+    if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_UNLINK_ERRNO"))
+        return -1;
+    return real(folder, path, flags);
 }
 
 extern "C" int unlink(const char *path)

@@ -51,6 +51,7 @@ std::string copyExecutable(const std::string &program, const TempDir &folder);
 class RecordingWindow : public assembly::JobWindow
 {
 public:
+    bool replaceAnswer = true;
     std::vector<std::string> calls;
 
     void setBusyCursor(bool busy) override { record("busy", busy); }
@@ -63,6 +64,11 @@ public:
     void setProgressPosition(int position) override { record("position", position); }
     void setProgressVisible(bool visible) override { record("progress", visible); }
     void showErrorBox(const std::string &message) override { calls.push_back("box " + message); }
+    bool confirmReplacement(const std::string &fileName) override
+    {
+        calls.push_back("replace? " + fileName);
+        return replaceAnswer;
+    }
     void clearLists() override { calls.push_back("clear"); }
     void applyControlRules() override { calls.push_back("rules"); }
 

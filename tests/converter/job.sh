@@ -63,8 +63,12 @@ head -c $((size - 12)) "$2" >"$2.cut" && mv "$2.cut" "$2"
 SCRIPT
 for n in 1 2 3 4 5 6; do eps "$work/full/f$n.eps" 0 0 300 300 "FULL$n"; done
 printf 'older PDF\n' >"$work/full/final.pdf"
+check "with the sources going, an older PDF is not replaced unasked" \
+    not "$scratch/cut/brakwen-cli" --pdf --delete-sources "$work/full" f1.eps 2>"$scratch/err"
+check "saying how to replace it" err_has "--force"
+check "nothing was touched" only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.pdf
 check "a PDF cut short by a full disk fails the job" \
-    not "$scratch/cut/brakwen-cli" --pdf --delete-sources "$work/full" \
+    not "$scratch/cut/brakwen-cli" --pdf --delete-sources --force "$work/full" \
     f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps 2>"$scratch/err"
 check "with the conversion's message" err_has "Echec de la conversion."
 check "keeping the sources and the EPS" \
@@ -118,7 +122,8 @@ for signal in TERM:15 INT:2 HUP:1; do
     cp "$scratch/loop.eps" "$folder/loop.eps"
     printf 'older PDF\n' >"$folder/final.pdf"
     # A script's background job ignores SIGINT, as brakwen-cli then does: undo that here.
-    env --default-signal=INT "$cli" --pdf --delete-sources "$folder" a.eps loop.eps 2>"$scratch/err" &
+    env --default-signal=INT "$cli" --pdf --delete-sources --force "$folder" a.eps loop.eps \
+        2>"$scratch/err" &
     job=$!
     check "SIG$signal: the conversion is under way" started
     kill -s "$signal" "$job"

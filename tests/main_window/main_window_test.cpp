@@ -123,6 +123,7 @@ private slots:
     void inputDuringJobIsDropped();
     void jobTurnsEventLoopOnlyAsBarGrows();
     void ioErrorLeavesWindowUsable();
+    void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
@@ -925,10 +926,45 @@ void MainWindowTest::ioErrorLeavesWindowUsable()
     QVERIFY(w.SbnRemove->isEnabled() && w.SbnAdd->isEnabled());
     QVERIFY(exists(work("b.eps")));
     QVERIFY(!w.jobRunning());
-    // Still usable: put the file back and assemble again.
+    // Still usable: put the file back and assemble again, the older result replaced when asked.
     writeFile(work("a.eps"), "a");
+    MessageBoxAnswer replacing;
     w.BtnOk->click();
+    QCOMPARE(replacing.questions.size(), 1);
     QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void MainWindowTest::resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("final.eps"), "older result");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+
+    {
+        MessageBoxAnswer answer;
+        answer.answerQuestionsYes = false;
+        w.BtnOk->click();
+        QCOMPARE(answer.questions,
+                 QStringList({"Le fichier « final.eps » existe déjà. Le remplacer ?"}));
+    }
+    // Non: nothing happened, the arrangement is still there for another try.
+    QCOMPARE(readFile(work("final.eps")), QByteArray("older result"));
+    QVERIFY(exists(work("a.eps")));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    QVERIFY(w.BtnOk->isVisible() && w.BtnCancel->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    MessageBoxAnswer answer;
+    w.BtnOk->click();
+    QCOMPARE(answer.questions.size(), 1);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+    QVERIFY(!exists(work("a.eps")));
 }
 
 void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()

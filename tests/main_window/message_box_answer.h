@@ -23,6 +23,10 @@ public:
     // is clicked when it did not.
     bool answerWithEscape = false;
     bool closedByEscape = false;
+    // Questions met on the way (Oui / Non boxes) are answered so, and the answer goes on to the
+    // box after them.
+    bool answerQuestionsYes = true;
+    QStringList questions;
 
     MessageBoxAnswer()
     {
@@ -37,8 +41,16 @@ private:
     void answer()
     {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box || !box->isVisible())
             return;
+        if (box->icon() == QMessageBox::Question) {
+            questions << box->text();
+            for (QAbstractButton *button : box->buttons())
+                if (box->buttonRole(button) ==
+                    (answerQuestionsYes ? QMessageBox::YesRole : QMessageBox::NoRole))
+                    button->click();
+            return;
+        }
         m_timer.stop();
         shown = true;
         title = box->windowTitle();

@@ -5,7 +5,9 @@
 #include "file_lists.h"
 #include "frame_centring.h"
 #include "main_window_controls.h"
+#include "question_box.h"
 
+#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -75,6 +77,16 @@ void MainWindowJob::showErrorBox(const std::string &message)
     FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
     const JobInputGate::Opening answering(m_inputGate);
     box.exec();
+}
+
+bool MainWindowJob::confirmReplacement(const std::string &fileName)
+{
+    QuestionBox box(QStringLiteral("Le fichier « %1 » existe déjà. Le remplacer ?")
+                        .arg(QFile::decodeName(QByteArray::fromStdString(fileName))),
+                    &m_window);
+    FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
+    const JobInputGate::Opening answering(m_inputGate);
+    return box.ask();
 }
 
 void MainWindowJob::clearLists()

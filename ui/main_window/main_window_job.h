@@ -36,6 +36,7 @@ public:
     void setProgressVisible(bool visible) override;
     void waitingForConverter() override;
     void showErrorBox(const std::string &message) override;
+    bool confirmReplacement(const std::string &fileName) override;
     void clearLists() override;
     void applyControlRules() override;
 

@@ -1,0 +1,20 @@
+// A question the program asks before doing something the user may not want: two buttons, "Oui"
+// and "Non", "Non" the default and what Esc and the close box answer.
+#pragma once
+
+#include <QMessageBox>
+
+class QuestionBox : public QMessageBox
+{
+    Q_OBJECT
+
+public:
+    // Modal over `owner`'s window, captioned with the application's title; shown by ask().
+    QuestionBox(const QString &text, QWidget *owner);
+
+    // True for "Oui".
+    bool ask();
+
+private:
+    QAbstractButton *m_yes;
+};
