@@ -25,7 +25,8 @@ namespace converter {
 
 namespace {
 
-constexpr int highDescriptor = 100;
+// Above the children's descriptors (3 to 6), below anything a low descriptor limit forbids.
+constexpr int highDescriptor = 7;
 
 // Closes every descriptor from 3 up but the two kept (-1: none), so that nothing the converter
 // holds (the job's parts list, its report) reaches the zygote.
@@ -58,7 +59,7 @@ void send(int socket, const ZygoteEvent &event)
     if (::getppid() != converter)
         ::_exit(127);
     ::prctl(PR_SET_NAME, "brakwen-gs");
-    // Kept high, out of the way of the descriptors the PDF writer and the children use.
+    // Kept out of the way of the descriptors the children use.
     socket = ::fcntl(socket, F_DUPFD_CLOEXEC, highDescriptor);
     if (guardHolder >= 0)
         guardHolder = ::fcntl(guardHolder, F_DUPFD_CLOEXEC, highDescriptor);

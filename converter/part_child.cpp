@@ -29,7 +29,8 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWrit
     const int nothing = ::open("/dev/null", O_RDWR);
     int spare[requestDescriptors];
     for (int i = 0; i < requestDescriptors; ++i)
-        spare[i] = ::fcntl(fds[static_cast<std::size_t>(i)].get(), F_DUPFD, 100);
+        spare[i] = ::fcntl(fds[static_cast<std::size_t>(i)].get(), F_DUPFD,
+                           inputDescriptor + requestDescriptors);
     ::dup2(nothing, STDIN_FILENO);
     ::dup2(nothing, STDOUT_FILENO);
     for (int i = 0; i < requestDescriptors; ++i)

@@ -65,6 +65,19 @@ bool copyRange(int input, int fd, std::uint64_t offset, std::uint64_t length)
     return ::lseek(fd, 0, SEEK_SET) == 0;
 }
 
+// A file in memory, or where the system has no such thing, one in the part's folder that is
+// gone as soon as it is open.
+posix::UniqueFd scratchFile(const std::string &folder, const std::string &name)
+{
+    posix::UniqueFd file = posix::anonymousFile(name.c_str());
+    if (file.valid())
+        return file;
+    const std::string path = folder + "/" + name;
+    file = posix::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    ::unlink(path.c_str());
+    return file;
+}
+
 // What the main process keeps of a part whose child runs.
 struct RunningPart
 {
@@ -148,11 +161,8 @@ private:
             (part.length < smallPart ? m_settings.scratchFolder : m_settings.folder) + "/" +
             std::to_string(index) + ".pdf";
         posix::UniqueFd pdf(::open(pdfPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        posix::UniqueFd source = posix::anonymousFile("brakwen-part");
-        if (!source.valid())
-            source = posix::UniqueFd(
-                ::open((folder + "/part.ps").c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        posix::UniqueFd report = posix::anonymousFile("brakwen-part-report");
+        posix::UniqueFd source = scratchFile(folder, "part.ps");
+        posix::UniqueFd report = scratchFile(folder, "report");
         if (!folderFd.valid() || !pdf.valid() || !source.valid() || !report.valid() ||
             !copyRange(m_input, source.get(), part.offset, part.length))
             throw ConversionFailure(what + " : écriture impossible dans le dossier temporaire" +

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -421,4 +422,68 @@ TEST(AssemblyJob, FifosDevicesAndSocketsAreRefusedWithoutBlockingOrReadingThem)
         EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "position 3"), 0);
     }
     ::close(socket);
+}
+
+TEST(AssemblyJob, ASecondJobIntoTheSameFolderIsRefusedTouchingNothing)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "the running job's");
+    // Another job holds the folder: its lock is taken on another open of the same folder.
+    const int running = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    RecordingWindow window;
+    try {
+        runJob(inputs, window);
+        ADD_FAILURE() << "two jobs wrote into one folder";
+    } catch (const assembly::JobError &error) {
+        EXPECT_EQ(std::string(error.what()), assembly::folderBusyMessage());
+    }
+    EXPECT_EQ(readFile(dir.file("final.eps")), "the running job's");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
+    ::close(running);
+    EXPECT_NO_THROW(runJob(inputs, window));
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
+}
+
+TEST(AssemblyJob, TemporariesLeftByKilledJobsGoButNotThoseStillHeld)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file(".brakwen-0123456789ab.tmp"), "left by a job killed outright");
+    writeFile(dir.file(".ps2pdf-0123456789ab.pdf.tmp"), "left by a converter killed outright");
+    writeFile(dir.file(".brakwen-ba9876543210.tmp"), "still being written");
+    writeFile(dir.file(".brakwen-notes.txt"), "the user's own");
+    const int held = ::open(dir.file(".brakwen-ba9876543210.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps"}), window);
+    EXPECT_EQ(listNames(dir.path()),
+              (Calls{".brakwen-ba9876543210.tmp", ".brakwen-notes.txt", "a.eps", "final.eps"}));
+    ::close(held);
+}
+
+TEST(AssemblyJob, ReplacingAResultWhoseSourcesMayBeGoneIsAskedFirst)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "older result");
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    inputs.deleteSources = true;
+    RecordingWindow refusing;
+    refusing.replaceAnswer = false;
+    const JobReport declined = runJob(inputs, refusing);
+    EXPECT_TRUE(declined.declined);
+    // Asked before the window shows anything of a job, and nothing happened.
+    EXPECT_EQ(refusing.calls, (Calls{"replace? final.eps"}));
+    EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
+
+    // Without deletion, replacing stays silent.
+    inputs.deleteSources = false;
+    RecordingWindow silent;
+    runJob(inputs, silent);
+    EXPECT_EQ(std::count(silent.calls.begin(), silent.calls.end(), "replace? final.eps"), 0);
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
 }

@@ -6,6 +6,7 @@
 //   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
 //   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
 //   BRAKWEN_FAULT_KILL_AFTER=N  the process is killed (SIGKILL) once N bytes are written
+//   BRAKWEN_FAULT_NO_MEMFD=1    memfd_create fails with ENOSYS, as on older kernels
 //   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
 //                               cannot make unnamed files
 //   BRAKWEN_FAULT_LINKAT_ERRNO=E  linkat fails with errno E, as in a sandbox
@@ -270,6 +271,17 @@ extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char
     if (injected("BRAKWEN_FAULT_LINKAT_ERRNO"))
         return -1;
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int memfd_create(const char *name, unsigned int flags)
+{
+    using MemfdCreate = int (*)(const char *, unsigned int);
+    static const auto real = reinterpret_cast<MemfdCreate>(dlsym(RTLD_NEXT, "memfd_create"));
+    if (setting("BRAKWEN_FAULT_NO_MEMFD", 0) != 0) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return real(name, flags);
 }
 
 extern "C" int unlinkat(int folder, const char *path, int flags)

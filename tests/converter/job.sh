@@ -150,6 +150,65 @@ wait "$leader" 2>/dev/null
 check "kill -9: nothing of the run stays" settled "$folder"
 check "kill -9: the source stays" only_files "$folder" loop.eps final.eps
 
+# Two jobs into one folder: the second is refused at once, touching nothing, while the first
+# converts; with its time limit past, the first fails naming the file and the limit.
+folder=$work/race
+mkdir "$folder"
+eps "$folder/a.eps" 0 0 100 100 A
+cp "$scratch/loop.eps" "$folder/loop.eps"
+"$cli" --pdf --delete-sources --timeout 3 "$folder" a.eps loop.eps 2>"$scratch/first" &
+first=$!
+check "race: the first job converts" started
+check "race: a second job into the folder is refused" \
+    not "$cli" --pdf --delete-sources "$folder" a.eps 2>"$scratch/err"
+check "race: saying another job writes there" err_has "Un autre assemblage"
+wait "$first"
+check "time limit: the looping file fails the conversion" test "$?" -eq 1
+check "time limit: naming the file and the limit" \
+    grep -q "loop.eps.*3 secondes" "$scratch/first"
+check "time limit: every source kept, nothing of the run left" \
+    only_files "$folder" a.eps loop.eps final.eps
+
+# A folder deeper than a path can name: the job walks to it and the converter is handed it open.
+deep=$work/deep
+mkdir "$deep"
+names=
+while [ ${#names} -lt 4200 ]; do
+    names="$names/un-dossier-au-nom-assez-long-pour-depasser-vite-les-limites-du-systeme"
+done
+(
+    cd "$deep" || exit 1
+    for name in $(echo "$names" | tr '/' ' '); do
+        mkdir "$name" && cd -P "$name" || exit 1
+    done
+    eps a.eps 0 0 100 100 DEEPA && eps b.eps 0 0 50 50 DEEPB
+) || echo "could not build the deep folder" >&2
+check "a folder deeper than PATH_MAX assembles and converts" \
+    "$cli" --pdf --delete-sources "$deep$names" a.eps b.eps 2>"$scratch/err"
+(
+    cd "$deep" || exit 1
+    for name in $(echo "$names" | tr '/' ' '); do cd -P "$name" || exit 1; done
+    cp final.pdf "$scratch/deep.pdf" && ls -A >"$scratch/deep.list"
+)
+check "its PDF has both pages" has_sizes "$scratch/deep.pdf" "100x100 50x50"
+check "and only the PDF stays there" test "$(cat "$scratch/deep.list")" = final.pdf
+
+# Without a parts list (no memory files, no unnamed files), the converter would have to guess
+# where each file starts: with the sources to be deleted, it is not run at all.
+mkdir "$work/noparts"
+eps "$work/noparts/a.eps" 0 0 100 100 A
+eps "$work/noparts/b.eps" 0 0 100 100 B
+check "without a parts list, a job deleting its sources does not convert" \
+    not env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_MEMFD=1 BRAKWEN_FAULT_NO_TMPFILE=1 \
+    "$cli" --pdf --delete-sources "$work/noparts" a.eps b.eps 2>"$scratch/err"
+check "saying why" err_has "découpage"
+check "keeping the sources" only_files "$work/noparts" a.eps b.eps final.eps
+check "one keeping them may guess" \
+    env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_MEMFD=1 BRAKWEN_FAULT_NO_TMPFILE=1 \
+    "$cli" --pdf "$work/noparts" a.eps b.eps 2>"$scratch/err"
+
 # Stopped while copying, where the file system cannot make unnamed files: the hidden temporary
 # result goes too.
 folder=$work/copying
@@ -171,5 +230,15 @@ check "while copying: SIGTERM ends brakwen-cli" test "$?" -eq 143
 check "while copying: the temporary result is gone, the older result stays" \
     only_files "$folder" big.eps final.eps
 check "while copying: the older result as it was" test "$(cat "$folder/final.eps")" = "older EPS"
+
+# Killed outright while copying there: the hidden temporary stays until the next job in the
+# folder, which knows it for left over since nobody holds it any more.
+env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_TMPFILE=1 BRAKWEN_FAULT_KILL_AFTER=1000000 "$cli" "$folder" big.eps 2>/dev/null
+check "killed while copying: its hidden temporary stays for now" \
+    test -n "$(find "$folder" -name '.brakwen-*')"
+eps "$folder/small.eps" 0 0 10 10 S
+check "the next job in the folder succeeds" "$cli" --name other "$folder" small.eps 2>"$scratch/err"
+check "and removes what the killed job left" only_files "$folder" big.eps final.eps other.eps small.eps
 
 finish
