@@ -76,4 +76,25 @@ check "but shows nothing of the files it tried to read" text_is "$work/read-outs
 check "what it tried to write, delete or rename is as it was" between write-outside
 check "and no command ran" untouched
 
+# What reached other pages when every file ran in one Ghostscript: pdfmark on pages by number,
+# on every page, annotations over other pages, document-level scripts, the execution stack. Each
+# file is converted alone: the files around it come out whole and visible, with nothing of it
+# (no annotation, no script, no crop), or the conversion fails and writes nothing. A file that
+# claims the others converted and ends Ghostscript ends only its own run.
+for name in pdfmark-put pdfmark-pages pdfmark-ann forge; do
+    if between "$name"; then
+        last=$(pdfinfo "$work/$name.pdf" | sed -n 's/^Pages: *//p')
+        check "$name: the file before is whole, at its size" corners_marked "$work/$name.pdf" 1 200 100
+        check "$name: with its own text" text_is "$work/$name.pdf" 1 AAA
+        check "$name: the file after too" corners_marked "$work/$name.pdf" "$last" 100 300
+        check "$name: with its own text" text_is "$work/$name.pdf" "$last" BBB
+        check "$name: no page carries an annotation, no script, no crop" sh -c \
+            '! qpdf --qdf --object-streams=disable "$1" - | grep -a -E "/Annots|/JavaScript|/JS|/OpenAction|/CropBox \[ 0 0 1 1"' \
+            - "$work/$name.pdf"
+    else
+        check "$name: or the conversion fails and writes nothing" test ! -e "$work/$name.pdf"
+    fi
+    check "$name: nothing outside the job changed" untouched
+done
+
 finish
