@@ -487,3 +487,26 @@ TEST(AssemblyJob, ReplacingAResultWhoseSourcesMayBeGoneIsAskedFirst)
     EXPECT_EQ(std::count(silent.calls.begin(), silent.calls.end(), "replace? final.eps"), 0);
     EXPECT_EQ(readFile(dir.file("final.eps")), "A");
 }
+
+TEST(AssemblyJob, ManySmallSourcesAmongLargeOnesKeepTheirOrderAndBytes)
+{
+    // Small sources are gathered in a buffer of 1 MiB written whole: more than it holds, in
+    // sizes that do not divide it, between large sources that go their own way.
+    TempDir dir;
+    std::vector<std::string> names;
+    std::string expected;
+    for (int i = 0; i < 60; ++i) {
+        const bool large = i % 20 == 7;
+        const std::string name = "f" + std::to_string(i) + ".eps";
+        const std::string bytes =
+            patternBytes(large ? 300 * 1024 + i : 40 * 1024 + 37 * i, static_cast<unsigned>(i));
+        writeFile(dir.file(name), bytes);
+        names.push_back(name);
+        expected += bytes;
+    }
+    RecordingWindow window;
+    runJob(inputsFor(dir, names), window);
+    const std::string result = readFile(dir.file("final.eps"));
+    EXPECT_EQ(result.size(), expected.size());
+    EXPECT_TRUE(result == expected);
+}

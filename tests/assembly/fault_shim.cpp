@@ -17,6 +17,7 @@
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
 //   BRAKWEN_FAULT_UNLINK_ERRNO=E  deleting it fails with errno E
+//   BRAKWEN_FAULT_SOURCE_GREW=N   fstat says it is N bytes shorter than it is (it grew since)
 
 #include <cerrno>
 #include <climits>
@@ -134,6 +135,9 @@ int driftedStat(Stat real, int fd, struct stat *status)
     const int result = real(fd, status);
     if (result == 0 && isTemporaryOutput(fd))
         status->st_size += setting("BRAKWEN_FAULT_SIZE_DRIFT", 0);
+    // The source grew after its size was read: it is larger than fstat says.
+    if (result == 0 && isFaultySource(fd))
+        status->st_size -= setting("BRAKWEN_FAULT_SOURCE_GREW", 0);
     return result;
 }
 
