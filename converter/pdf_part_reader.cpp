@@ -19,6 +19,8 @@ namespace converter {
 
 namespace {
 
+const std::string damaged = "le PDF produit est endommagé ou a dû être réparé";
+
 // Ghostscript writes boxes with two decimals at most.
 constexpr double tolerance = 0.01 + 1e-9;
 
@@ -149,8 +151,9 @@ void PdfPartReader::open(const std::string &path)
     // What qpdf would repair fails at once instead, and costs no reconstruction.
     m_pdf.setAttemptRecovery(false);
     m_pdf.processInputSource(source);
-    if (m_pdf.isEncrypted())
-        fail("le PDF produit est chiffré");
+    const std::string version = m_pdf.getPDFVersion();
+    if (version != "2.0" && !(version.size() == 3 && version >= "1.0" && version <= "1.7"))
+        fail("le PDF produit a une version inconnue");
 }
 
 PartPage PdfPartReader::pageAt(std::size_t index, const QPDFObjectHandle &page) const
@@ -200,12 +203,13 @@ std::string PdfPartReader::version() const
 void PdfPartReader::throwIfWarned()
 {
     if (m_pdf.anyWarnings())
-        fail("le PDF produit est endommagé ou a dû être réparé");
+        fail(damaged);
 }
 
 void PdfPartReader::fail(const std::string &why) const
 {
-    throw ConversionFailure(m_description + " : " + why);
+    // A damaged file explains whatever else looked wrong in it.
+    throw ConversionFailure(m_description + " : " + (m_pdf.anyWarnings() ? damaged : why));
 }
 
 void rethrowAsPartFailure(const std::string &description)

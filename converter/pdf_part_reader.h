@@ -44,7 +44,7 @@ public:
 
     QPDF &document() { return m_pdf; }
     const std::vector<PartPage> &pages() const { return m_pages; }
-    // "1.7"
+    // "1.0" to "1.7" or "2.0": any other fails the part.
     std::string version() const;
 
     // Throws ConversionFailure when anything read so far drew a warning.
