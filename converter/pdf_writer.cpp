@@ -49,15 +49,9 @@ void PdfWriter::endObject()
 
 void PdfWriter::append(std::string_view bytes)
 {
-    if (m_buffer.size() + bytes.size() > bufferSize)
-        flush();
-    if (bytes.size() >= bufferSize) {
-        if (m_error == 0)
-            m_error = posix::writeAll(m_fd, bytes.data(), bytes.size());
-        m_flushed += bytes.size();
-        return;
-    }
     m_buffer.append(bytes);
+    if (m_buffer.size() >= bufferSize)
+        flush();
 }
 
 void PdfWriter::flush()

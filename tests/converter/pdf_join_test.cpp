@@ -70,9 +70,10 @@ TEST(PdfJoin, NothingOfAPartButWhatItsPagesShowComesAlong)
         .catalog = "/OpenAction 5 0 R/AA <</WC 5 0 R>>/Names <</JavaScript 6 0 R>>/Outlines 7 0 R"
                    "/AcroForm <</Fields []>>/Dests <<>>/PageLabels <</Nums [0 <</S/D>>]>>"
                    "/Metadata 8 0 R",
-        .page = "/MediaBox [0 0 100 50]/Annots [9 0 R]/AA <</O 5 0 R>>/Thumb 8 0 R/B []"
-                "/Group <</S/Transparency/CS/DeviceRGB>>"
-                "/Resources <</XObject <</Im 10 0 R>>/Properties <</Me 3 0 R/Doc 1 0 R>>>>",
+        .page =
+            "/MediaBox [0 0 100 50]/Annots [9 0 R]/AA <</O 5 0 R>>/Thumb 8 0 R/B []"
+            "/Group <</S/Transparency/CS/DeviceRGB>>"
+            "/Resources <</XObject <</Im 10 0 R>>/Properties <</Me 3 0 R/Tree 2 0 R/Doc 1 0 R>>>>",
         .extra = {"<</S/JavaScript/JS (app.alert\\(1\\))>>", "<</Names [(x) 5 0 R]>>",
                   "<</Type/Outlines/Count 0>>", stream("/Type/Metadata/Subtype/XML", "<x/>"),
                   "<</Type/Annot/Subtype/Link/Rect [0 0 100 50]/A 5 0 R>>",
@@ -92,7 +93,9 @@ TEST(PdfJoin, NothingOfAPartButWhatItsPagesShowComesAlong)
                                                      "/Resources", "/Group"}));
     QPDFObjectHandle resources = QPDFObjectHandle(pages[1]).getKey("/Resources");
     EXPECT_TRUE(resources.getKey("/Properties").getKey("/Me").isNull());
+    EXPECT_TRUE(resources.getKey("/Properties").getKey("/Tree").isNull());
     EXPECT_TRUE(resources.getKey("/Properties").getKey("/Doc").isNull());
+    EXPECT_TRUE(QPDFObjectHandle(pages[0]).getKey("/Resources").isDictionary());
     EXPECT_EQ(keys(resources.getKey("/XObject").getKey("/Im").getDict()).count("/F"), 0U);
     for (QPDFObjectHandle object : pdf.getAllObjects()) {
         QPDFObjectHandle dictionary = object.isStream() ? object.getDict() : object;
@@ -169,22 +172,25 @@ TEST(PdfJoin, WhatPartsShareByteForByteIsWrittenOnceAndOnlyThat)
         "d131dd02c5e6eec4693d9a0698aff95c2fcab50712467eab4004583eb8fb7f8955ad340609f4b30283e48883"
         "25f1415a085125e8f7cdc99fd91dbd7280373c5bd8823e3156348f5bae6dacd436c919c6dd53e23487da03fd"
         "02396306d248cda0e99f33420f577ee8ce54b67080280d1ec69821bcb6a8839396f965ab6ff72a70");
-    const auto drawing = [&](const std::string &image, const std::string &name) {
+    // The same length under each /Decode: only the bytes of the dictionaries tell them apart.
+    const auto drawing = [&](const std::string &image, const std::string &name,
+                             const std::string &decode = "[0 1]") {
         return checked(HandMadePart{
             .page = "/MediaBox [0 0 100 50]/Resources <</XObject <</Im 5 0 R>>>>",
             .extra = {stream(
                 "/Subtype/Image/Width 128/Height 1/ColorSpace/DeviceGray"
-                "/BitsPerComponent 8",
+                "/BitsPerComponent 8/Decode " +
+                    decode,
                 image)}}.writeIn(folder, name));
     };
     const std::string joined =
         join(folder, {drawing(victim, "victim.pdf"), drawing(forged, "forged.pdf"),
-                      drawing(victim, "again.pdf")});
+                      drawing(victim, "again.pdf"), drawing(victim, "inverted.pdf", "[1 0]")});
     ASSERT_TRUE(passesQpdfCheck(joined));
     QPDF pdf;
     pdf.processFile(joined.c_str());
-    EXPECT_EQ(pageImages(pdf), (std::vector<std::string>{victim, forged, victim}));
-    EXPECT_EQ(countStreams(pdf, "/Image"), 2U);
+    EXPECT_EQ(pageImages(pdf), (std::vector<std::string>{victim, forged, victim, victim}));
+    EXPECT_EQ(countStreams(pdf, "/Image"), 3U);
 }
 
 TEST(PdfJoin, AFullDiskFailsTheJoinWhereverItComes)
@@ -226,17 +232,26 @@ TEST(PdfJoin, PartsAreReadOneAtATimeAndHeldAgainToTheirCheck)
               "fichier 1 : le PDF produit a changé depuis sa vérification");
     HandMadePart{.page = "/MediaBox [0 0 100 60]"}.writeIn(folder, "part.pdf");
     EXPECT_TRUE(failureOf([&] { join(folder, {part}); }).starts_with("fichier 1 : la page 1 "));
+    HandMadePart{.page = "/MediaBox [0 0 100 50]/Resources <</Font <</F 5 0 R>>>>",
+                 .extra = {"<</Type/Font/Type/Font>>"}}
+        .writeIn(folder, "part.pdf");
+    EXPECT_EQ(failureOf([&] { join(folder, {part}); }),
+              "fichier 1 : le PDF produit est endommagé ou a dû être réparé");
 }
 
-TEST(PdfJoin, AReferenceCycleJoins)
+TEST(PdfJoin, ReferenceCyclesJoin)
 {
     TempDir folder;
+    // A form drawing itself, and a cycle through 6 and 7 where 8 reads as 6 does once
+    // renumbered: 6 must not be taken for 8, or its number would lead nowhere.
     const CheckedPart part = checked(HandMadePart{
-        .page = "/MediaBox [0 0 100 50]/Resources <</XObject <</Fm 5 0 R>>>>",
-        .extra = {
-            stream("/Subtype/Form/BBox [0 0 10 10]"
-                   "/Resources <</XObject <</Fm 5 0 R>>>>",
-                   "0 0 m 10 10 l S")}}.writeIn(folder, "part.pdf"));
+        .page = "/MediaBox [0 0 100 50]"
+                "/Resources <</XObject <</Fm 5 0 R>>/Properties <</P 6 0 R>>>>",
+        .extra = {stream("/Subtype/Form/BBox [0 0 10 10]"
+                         "/Resources <</XObject <</Fm 5 0 R>>>>",
+                         "0 0 m 10 10 l S"),
+                  "<</Next 7 0 R>>", "<</A 6 0 R/B 8 0 R>>",
+                  "<</Next 7 0 R>>"}}.writeIn(folder, "part.pdf"));
     const std::string joined = join(folder, {part, part});
     ASSERT_TRUE(passesQpdfCheck(joined));
     QPDF pdf;
@@ -245,5 +260,11 @@ TEST(PdfJoin, AReferenceCycleJoins)
         QPDFObjectHandle form = page.getKey("/Resources").getKey("/XObject").getKey("/Fm");
         EXPECT_EQ(form.getDict().getKey("/Resources").getKey("/XObject").getKey("/Fm").getObjGen(),
                   form.getObjGen());
+        EXPECT_TRUE(page.getKey("/Resources")
+                        .getKey("/Properties")
+                        .getKey("/P")
+                        .getKey("/Next")
+                        .getKey("/A")
+                        .isDictionary());
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace pdf_parts;
 using converter::checkPart;
@@ -48,24 +49,28 @@ TEST(PdfPartCheck, DamagedRepairedOrEmptyPartsFail)
     const std::string whole = HandMadePart().text();
     std::string wrongLength = whole;
     wrongLength.replace(wrongLength.find("/Length 16"), 10, "/Length 14");
-    const std::pair<const char *, std::string> damaged[] = {
-        {"cut by 5 bytes", whole.substr(0, whole.size() - 5)},
-        {"cut by 40 bytes", whole.substr(0, whole.size() - 40)},
-        {"cross-reference entry a byte off", withXrefEntryMoved(whole, 3)},
-        {"wrong stream length", wrongLength},
-        {"duplicated key", HandMadePart{.page = "/MediaBox [0 0 100 50]/Contents 5 0 R",
-                                        .extra = {stream("", "1 0 0 RG 0 0 100 50 re f")}}
-                               .text()},
+    const std::string damaged = "endommagé";
+    const std::tuple<const char *, std::string, std::string> cases[] = {
+        {"cut by 5 bytes", whole.substr(0, whole.size() - 5), damaged},
+        {"cut by 40 bytes", whole.substr(0, whole.size() - 40), damaged},
+        {"cross-reference entry a byte off", withXrefEntryMoved(whole, 3), damaged},
+        {"wrong stream length", wrongLength, damaged},
+        {"duplicated key",
+         HandMadePart{.page = "/MediaBox [0 0 100 50]/Contents 5 0 R",
+                      .extra = {stream("", "1 0 0 RG 0 0 100 50 re f")}}
+             .text(),
+         damaged},
         {"duplicated key only the catalog leads to",
-         HandMadePart{.catalog = "/Extra 5 0 R", .extra = {"<</A 1/A 2>>"}}.text()},
-        {"no page", HandMadePart{.pages = "/Kids []/Count 0"}.text()},
-        {"unknown version", HandMadePart{.version = "1.8"}.text()},
+         HandMadePart{.catalog = "/Extra 5 0 R", .extra = {"<</A 1/A 2>>"}}.text(), damaged},
+        {"no page", HandMadePart{.pages = "/Kids []/Count 0"}.text(), "aucune page"},
+        {"unknown version", HandMadePart{.version = "1.8"}.text(), "version inconnue"},
     };
     EXPECT_EQ(checkFailure(HandMadePart().writeIn(folder, "whole.pdf"), std::nullopt), "");
-    for (const auto &[what, bytes] : damaged) {
-        SCOPED_TRACE(what);
+    for (const auto &[what, bytes, reason] : cases) {
         testing_support::writeFile(folder.file("part.pdf"), bytes);
-        EXPECT_TRUE(checkFailure(folder.file("part.pdf"), std::nullopt).starts_with(plan + " : "));
+        const std::string failure = checkFailure(folder.file("part.pdf"), std::nullopt);
+        EXPECT_TRUE(failure.starts_with(plan + " : ") && failure.find(reason) != std::string::npos)
+            << what << ": " << failure;
     }
     EXPECT_TRUE(checkFailure(folder.file("missing.pdf"), std::nullopt).starts_with(plan + " : "));
 }
@@ -85,7 +90,7 @@ TEST(PdfPartCheck, AnEpsPageShowsExactlyItsBox)
          })
         EXPECT_EQ(failure(shown, true), "") << shown.pages << shown.page;
     for (const HandMadePart &reshaped : {
-             HandMadePart{.page = "/MediaBox [10 0 110 50]"},
+             HandMadePart{.page = "/MediaBox [10 0 100 50]"},
              HandMadePart{.page = box + "/CropBox [0 0 50 50]"},
              HandMadePart{.pages = "/Kids [3 0 R]/Count 1/Rotate 90"},
              HandMadePart{.page = box + "/UserUnit 2"},
