@@ -23,7 +23,7 @@ std::string reference(std::uint32_t number)
 ObjectSet documentLevel(PdfPartReader &reader)
 {
     ObjectSet level;
-    const auto add = [&level](QPDFObjectHandle object) {
+    const auto add = [&level](const QPDFObjectHandle &object) {
         return object.isIndirect() && level.insert(object.getObjGen()).second;
     };
     QPDFObjectHandle trailer = reader.document().getTrailer();

@@ -94,7 +94,7 @@ PdfObjectCopier::PdfObjectCopier(PdfWriter &writer, SharedObjects &shared, Objec
     : m_writer(writer), m_shared(shared), m_cutOff(std::move(cutOff))
 {}
 
-void PdfObjectCopier::append(std::string &text, QPDFObjectHandle value)
+void PdfObjectCopier::append(std::string &text, const QPDFObjectHandle &value)
 {
     if (value.isIndirect()) {
         appendItem(text, value);
@@ -109,10 +109,10 @@ void PdfObjectCopier::append(std::string &text, QPDFObjectHandle value)
 
 bool PdfObjectCopier::leadsNowhere(QPDFObjectHandle item) const
 {
-    return m_cutOff.contains(item.getObjGen()) || item.isNull();
+    return m_cutOff.count(item.getObjGen()) != 0 || item.isNull();
 }
 
-std::uint32_t PdfObjectCopier::numberOf(QPDFObjectHandle indirect)
+std::uint32_t PdfObjectCopier::numberOf(const QPDFObjectHandle &indirect)
 {
     const QPDFObjGen wanted = indirect.getObjGen();
     if (const auto known = m_numbers.find(wanted); known != m_numbers.end())
@@ -127,7 +127,7 @@ std::uint32_t PdfObjectCopier::numberOf(QPDFObjectHandle indirect)
         std::size_t next = 0;
     };
     std::vector<Pending> stack;
-    const auto start = [&](QPDFObjectHandle object) {
+    const auto start = [&](const QPDFObjectHandle &object) {
         m_inProgress.insert(object.getObjGen());
         Pending pending{object, {}};
         references(object, pending.references);
@@ -143,9 +143,9 @@ std::uint32_t PdfObjectCopier::numberOf(QPDFObjectHandle indirect)
         }
         QPDFObjectHandle next = top.references[top.next++];
         const QPDFObjGen id = next.getObjGen();
-        if (m_numbers.contains(id))
+        if (m_numbers.count(id) != 0)
             continue;
-        if (m_inProgress.contains(id)) {
+        if (m_inProgress.count(id) != 0) {
             m_numbers.emplace(id, m_writer.allocate());
             m_reserved.insert(id);
             continue;
@@ -157,7 +157,7 @@ std::uint32_t PdfObjectCopier::numberOf(QPDFObjectHandle indirect)
 
 void PdfObjectCopier::references(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &into)
 {
-    const auto item = [&](QPDFObjectHandle entry) {
+    const auto item = [&](const QPDFObjectHandle &entry) {
         if (!entry.isIndirect())
             references(entry, into);
         else if (!leadsNowhere(entry))
@@ -176,7 +176,7 @@ void PdfObjectCopier::references(QPDFObjectHandle value, std::vector<QPDFObjectH
     }
 }
 
-void PdfObjectCopier::appendItem(std::string &text, QPDFObjectHandle item)
+void PdfObjectCopier::appendItem(std::string &text, const QPDFObjectHandle &item)
 {
     if (!item.isIndirect()) {
         appendDirect(text, item);
@@ -231,7 +231,7 @@ void PdfObjectCopier::write(QPDFObjectHandle object)
 {
     const QPDFObjGen id = object.getObjGen();
     m_inProgress.erase(id);
-    const bool reserved = m_reserved.contains(id);
+    const bool reserved = m_reserved.count(id) != 0;
     if (object.isStream()) {
         writeStream(object, id, reserved);
         return;

@@ -29,13 +29,13 @@ public:
 
     // Appends value as the joined PDF holds it: a direct object in full, a reference by its
     // number there, after writing what it leads to.
-    void append(std::string &text, QPDFObjectHandle value);
+    void append(std::string &text, const QPDFObjectHandle &value);
 
 private:
-    std::uint32_t numberOf(QPDFObjectHandle indirect);
+    std::uint32_t numberOf(const QPDFObjectHandle &indirect);
     void references(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &into);
     void appendDirect(std::string &text, QPDFObjectHandle value);
-    void appendItem(std::string &text, QPDFObjectHandle item);
+    void appendItem(std::string &text, const QPDFObjectHandle &item);
     void write(QPDFObjectHandle object);
     void writeStream(QPDFObjectHandle stream, const QPDFObjGen &id, bool reserved);
     bool leadsNowhere(QPDFObjectHandle item) const;

@@ -11,18 +11,18 @@ namespace {
 
 // Reads every object the file leads to, as qpdf --check does: objects are parsed only when
 // first reached, and a duplicated key or a wrong stream length is found only then. Stream data
-// is not decoded: a damaged file shows in its structure already (see the README's figures), and
-// what a stream holds draws only on its own part's pages.
-void readEverything(QPDFObjectHandle trailer)
+// is not decoded: a file cut or garbled on its way to the disk shows in its structure already,
+// and what a stream holds draws only on its own part's pages.
+void readEverything(const QPDFObjectHandle &trailer)
 {
     std::unordered_set<QPDFObjGen, ObjGenHash> seen;
     std::vector<QPDFObjectHandle> pending{trailer};
     const auto follow = [&pending](QPDFObjectHandle item) {
         if (item.isIndirect() || item.isArray() || item.isDictionary())
-            pending.push_back(std::move(item));
+            pending.push_back(item);
     };
     while (!pending.empty()) {
-        QPDFObjectHandle object = std::move(pending.back());
+        QPDFObjectHandle object = pending.back();
         pending.pop_back();
         if (object.isIndirect() && !seen.insert(object.getObjGen()).second)
             continue;

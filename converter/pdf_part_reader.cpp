@@ -88,7 +88,7 @@ bool endsWhole(int fd, off_t size)
     std::string_view text(tail, static_cast<std::size_t>(got));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
-    return text.ends_with(end);
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 } // namespace
