@@ -43,7 +43,7 @@ public:
     }
     void write(unsigned char const *data, std::size_t length) override
     {
-        constexpr std::uint64_t digested = 64 * 1024;
+        constexpr std::uint64_t digested = 65536;
         if (m_length < digested)
             m_md5->MD5_update(data, std::min<std::uint64_t>(length, digested - m_length));
         m_length += length;
