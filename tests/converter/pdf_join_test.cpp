@@ -11,6 +11,7 @@
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <regex>
 #include <set>
+#include <stdexcept>
 #include <sys/resource.h>
 
 using namespace pdf_parts;
@@ -131,6 +132,10 @@ TEST(PdfJoin, ABookmarkForEachPartAtItsFirstPageAndTheDocumentsInformation)
     EXPECT_EQ(bookmarks[1].getTitle(), "r\xC3\xA9sum\xEF\xBF\xBD");
     EXPECT_EQ(bookmarks[0].getDestPage().getObjGen(), pages.at(0).getObjGen());
     EXPECT_EQ(bookmarks[1].getDestPage().getObjGen(), pages.at(2).getObjGen());
+
+    EXPECT_THROW(converter::joinParts({}, {}, {}, -1), std::invalid_argument);
+    EXPECT_THROW(converter::joinParts({checked(folder.file("a.pdf"))}, {}, {}, -1),
+                 std::invalid_argument);
 
     QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
     EXPECT_EQ(info.getKey("/Title").getUTF8Value(), "joined");
