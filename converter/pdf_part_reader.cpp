@@ -21,7 +21,7 @@ namespace {
 
 const std::string damaged = "le PDF produit est endommagé ou a dû être réparé";
 
-// Ghostscript writes boxes with two decimals at most.
+// A page's box may differ from its source's by a rounding to hundredths.
 constexpr double tolerance = 0.01 + 1e-9;
 
 bool near(double value, double expected)

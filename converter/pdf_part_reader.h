@@ -14,6 +14,7 @@
 
 namespace converter {
 
+// libqpdf's object numbers have no std::hash of their own.
 struct ObjGenHash
 {
     std::size_t operator()(const QPDFObjGen &id) const
