@@ -6,7 +6,7 @@
 
 #include "converter/ghostscript_zygote.h"
 #include "converter/part.h"
-#include "converter/part_pdf.h"
+#include "converter/pdf_part_check.h"
 
 #include <functional>
 #include <string>

@@ -39,6 +39,9 @@ void writeScript(const std::string &path, const std::string &body);
 
 // A complete PDF of that many empty pages, which qpdf reads without a warning.
 std::string minimalPdf(int pages);
+// A PDF of these objects, numbered from 1, the first its catalog.
+std::string pdfFromObjects(const std::vector<std::string> &objects,
+                           const std::string &version = "1.4");
 // A fake converter's command that puts made.pdf, from the converter's own folder, at the PDF's
 // name ("$2"); the test writes made.pdf there.
 inline const char *const putMadePdf = "cp \"$(dirname \"$0\")/made.pdf\" \"$2\"\n";

@@ -22,7 +22,7 @@ mkdir "$scratch/full"
 check "a PDF that cannot be written whole fails the conversion" \
     not prlimit --fsize=8192 /bin/sh "$tool_dir/ps2pdf.bat" "$scratch/many.eps" \
     "$scratch/full/many.pdf" 2>"$scratch/err"
-check "saying so" err_has "ne peut pas être écrit"
+check "saying so" err_has "disque plein"
 check "and leaves nothing in the folder" only_files "$scratch/full"
 
 # Wrong calls.

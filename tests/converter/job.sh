@@ -89,10 +89,10 @@ running()
     pgrep -f "$scratch/tool/brakwen-ps2pdf" >/dev/null 2>&1
 }
 
-# settled: within five seconds, nothing of the run is left: no process, no temporary file.
+# settled: within ten seconds, nothing of the run is left: no process, no temporary file.
 settled()
 {
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
         if ! running && only_files "$scratch/tmp" 2>/dev/null &&
             [ -z "$(find "$1" -name '.ps2pdf-*' -o -name '.brakwen-*')" ]; then
             return 0
@@ -100,6 +100,7 @@ settled()
         sleep 0.1
     done
     only_files "$scratch/tmp"
+    pgrep -af "$scratch/tool/brakwen-ps2pdf" >&2
     return 1
 }
 
@@ -208,6 +209,13 @@ check "one keeping them may guess" \
     env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
     BRAKWEN_FAULT_NO_MEMFD=1 BRAKWEN_FAULT_NO_TMPFILE=1 \
     "$cli" --pdf "$work/noparts" a.eps b.eps 2>"$scratch/err"
+
+# A descriptor limit far below the number of files: nothing is held per file.
+mkdir "$work/fewfds"
+for n in $(seq 150); do eps "$work/fewfds/f$n.eps" 0 0 60 60 "F$n"; done
+check "150 files convert with 32 descriptors" \
+    prlimit --nofile=32 "$cli" --pdf "$work/fewfds" $(cd "$work/fewfds" && ls) 2>"$scratch/err"
+check "one page each" test "$(pdfinfo "$work/fewfds/final.pdf" | sed -n 's/^Pages: *//p')" = 150
 
 # Stopped while copying, where the file system cannot make unnamed files: the hidden temporary
 # result goes too.
