@@ -3,12 +3,14 @@
 // process id, so that a rendering ended early can be seen gone. The real Ghostscript renders one
 // known EPS, checked pixel by pixel.
 
+#include "preview/pixels_message.h"
 #include "preview_window.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +47,15 @@ bool alive(const QByteArray &pid)
     return !pid.isEmpty() && ::kill(pid.trimmed().toInt(), 0) == 0;
 }
 
+QByteArray tiffOf(const QImage &image)
+{
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "TIFF");
+    return tiff;
+}
+
 } // namespace
 
 class PreviewTest : public QObject
@@ -58,6 +69,8 @@ private slots:
     void anotherFileEndsTheRenderingUnderWay();
     void failuresAndUnreadableFilesSaySoInFrench();
     void aTiffPreviewShowsWhileTheRenderingRuns();
+    void aTiffPictureThatFailsOrHangsIsSkipped();
+    void theTiffDecoderReachesNothingButItsBytes();
     void filesAskedAheadAreShownAtOnce();
     void theRealGhostscriptDrawsTheBox();
     void aDocumentReachesNothingOutsideItsOwnFile();
@@ -208,23 +221,75 @@ void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
 {
     QImage tiffImage(4, 3, QImage::Format_RGB32);
     tiffImage.fill(Qt::green);
-    QByteArray tiff;
-    {
-        QBuffer buffer(&tiff);
-        buffer.open(QIODevice::WriteOnly);
-        QVERIFY(tiffImage.save(&buffer, "TIFF"));
-    }
-    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiff));
-    qputenv("STAND_IN_DELAY", "0.3");
+    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiffOf(tiffImage)));
+    qputenv("STAND_IN_DELAY", "3");
     PreviewRenderer renderer;
     renderer.setProgram(m_standIn);
+    renderer.setTiffDecoder(QStringLiteral(BRAKWEN_TIFF_DECODER));
     QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     renderer.request(eps, QSize(200, 100));
-    QCOMPARE(provisional.count(), 1);
-    QCOMPARE(provisional.at(0).at(1).value<QImage>().pixelColor(1, 1), QColor(Qt::green));
+    // Decoded away from the window, its pixels handed back before Ghostscript's picture.
+    QVERIFY(provisional.wait(3000));
     QCOMPARE(shown.count(), 0);
+    const QImage picture = provisional.at(0).at(1).value<QImage>();
+    QCOMPARE(picture.size(), QSize(4, 3));
+    QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::green));
     QVERIFY(shown.wait(5000));
+}
+
+void PreviewTest::aTiffPictureThatFailsOrHangsIsSkipped()
+{
+    // A decoder that never answers; Ghostscript takes longer than the picture may.
+    const QString decoder = file(QStringLiteral("decoder"));
+    write(QStringLiteral("decoder"), "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 60\n");
+    ::chmod(QFile::encodeName(decoder).constData(), 0755);
+    const QByteArray eps = write(QStringLiteral("dos.eps"),
+                                 dosEps(halfBlack, tiffOf(QImage(4, 3, QImage::Format_RGB32))));
+    qputenv("STAND_IN_DELAY", "3");
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    renderer.setTiffDecoder(decoder);
+    QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(eps, QSize(200, 100));
+    const auto pid = [&] {
+        QFile pidFile(decoder + QStringLiteral(".pid"));
+        return pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll() : QByteArray();
+    };
+    QTRY_VERIFY(alive(pid()));
+    // Ended at 2 seconds, Ghostscript still at work; its picture comes all the same.
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), 2500);
+    QVERIFY(renderer.rendering());
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(provisional.count(), 0);
+}
+
+void PreviewTest::theTiffDecoderReachesNothingButItsBytes()
+{
+    // Large enough for the conversion to run on several threads, which the decoder keeps.
+    QImage image(600, 400, QImage::Format_ARGB32);
+    image.fill(QColor(10, 20, 30, 40));
+    const QString secret = file(QStringLiteral("secret"));
+    write(QStringLiteral("secret"), "SECRET");
+    QProcess decoder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(BRAKWEN_CONFINEMENT_PROBE));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":verify_asan_link_order=0"));
+    environment.insert(QStringLiteral("PROBE_FILE"), secret);
+    decoder.setProcessEnvironment(environment);
+    decoder.start(QStringLiteral(BRAKWEN_TIFF_DECODER), {});
+    const QByteArray tiff = tiffOf(image);
+    decoder.write(tiff);
+    decoder.closeWriteChannel();
+    QVERIFY(decoder.waitForFinished(10000));
+    QCOMPARE(decoder.exitCode(), 0);
+    QCOMPARE(decoder.readAllStandardError().trimmed(), QByteArray("open=1 socket=1 fork=1"));
+    // Handed back as Qt decodes them here.
+    QCOMPARE(preview::PixelsMessage::decode(decoder.readAllStandardOutput()),
+             QImage::fromData(tiff, "TIFF").convertToFormat(QImage::Format_ARGB32));
 }
 
 void PreviewTest::filesAskedAheadAreShownAtOnce()
@@ -297,7 +362,7 @@ void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
     window.show();
     window.showFile(eps, QStringLiteral("figure.eps"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Aperçu – figure.eps"));
-    const auto *details = window.findChild<QLabel *>(QStringLiteral("ApercuDetails"));
+    auto *details = window.findChild<QLabel *>(QStringLiteral("ApercuDetails"));
     QVERIFY(details);
     QCOMPARE(details->text(), QStringLiteral("Boîte englobante : 100 × 50 points (35,3 × 17,6 mm)\n"
                                              "Taille du fichier : %1 octets")
