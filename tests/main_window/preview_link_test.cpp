@@ -8,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -24,6 +26,8 @@ private slots:
     void cleanup() { m_window.reset(); }
     void f3ShowsAndHidesTheCurrentRowsPreview();
     void thePreviewFollowsTheRowAndStaysStillDuringTheJob();
+    void escapeInAListClosesItAndAnEmptyListShowsNothing();
+    void itShowsBesideTheMainWindowWhereverThatWent();
 
 private:
     void write(const QString &name, const QByteArray &content) const
@@ -106,6 +110,58 @@ void PreviewLinkTest::thePreviewFollowsTheRowAndStaysStillDuringTheJob()
     m_window->BtnOk->click();
     QCOMPARE(preview().windowTitle(), QStringLiteral("Aperçu – b.eps"));
     QVERIFY(QFile::exists(m_work.filePath(QStringLiteral("final.eps"))));
+}
+
+void PreviewLinkTest::escapeInAListClosesItAndAnEmptyListShowsNothing()
+{
+    QListView *selected = m_window->LbxSelected;
+    selected->setFocus();
+    QTest::keyClick(selected, Qt::Key_F3);
+    QVERIFY(!preview().isVisible());
+
+    // Escape the list does not take goes on to the window, as before; while the preview shows,
+    // it closes the preview there and goes no further.
+    struct EscapeCounter : QObject
+    {
+        int seen = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            seen += event->type() == QEvent::KeyPress &&
+                    static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+            return false;
+        }
+    } window;
+    m_window->installEventFilter(&window);
+    QListView *available = m_window->LbxEnable;
+    available->setFocus();
+    available->setCurrentIndex(available->model()->index(0, 0));
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    QTest::keyClick(available, Qt::Key_Escape);
+    QVERIFY(!preview().isVisible());
+    QCOMPARE(window.seen, 0);
+    QTest::keyClick(available, Qt::Key_Escape);
+    QCOMPARE(window.seen, 1);
+    QVERIFY(m_window->isVisible());
+}
+
+void PreviewLinkTest::itShowsBesideTheMainWindowWhereverThatWent()
+{
+    // Room for it on the right only, then on the left only.
+    const QRect screen = m_window->screen()->availableGeometry();
+    m_window->move(screen.topLeft());
+    QListView *available = m_window->LbxEnable;
+    available->setFocus();
+    available->setCurrentIndex(available->model()->index(0, 0));
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    QVERIFY(preview().frameGeometry().left() > m_window->frameGeometry().right());
+    QTest::keyClick(available, Qt::Key_F3);
+
+    m_window->move(screen.right() - m_window->frameGeometry().width() + 1, screen.top());
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    QVERIFY(preview().frameGeometry().right() < m_window->frameGeometry().left());
 }
 
 QTEST_MAIN(PreviewLinkTest)

@@ -6,6 +6,7 @@
 #include "preview/pixels_message.h"
 #include "preview_window.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -367,6 +368,9 @@ void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
     QCOMPARE(details->text(), QStringLiteral("Boîte englobante : 100 × 50 points (35,3 × 17,6 mm)\n"
                                              "Taille du fichier : %1 octets")
                                   .arg(halfBlack.size()));
+    // Screen readers read them as the label's description.
+    QCOMPARE(QAccessible::queryAccessibleInterface(details)->text(QAccessible::Description),
+             details->text());
     QTRY_VERIFY(!window.picture().isNull());
 
     // While frozen (the job runs) it keeps what it shows.

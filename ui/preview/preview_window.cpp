@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -137,6 +136,9 @@ void PreviewWindow::showFacts(const preview::EpsFacts &facts)
     }
     m_facts->setText(box + QLatin1Char('\n') + QStringLiteral("Taille du fichier : ") +
                      shell::ItemDetails::formatSize(facts.fileSize));
+    // A label gives screen readers its name only, and its name is what it is: the facts
+    // themselves are read as its description.
+    m_facts->setAccessibleDescription(m_facts->text());
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent *event)
@@ -149,7 +151,8 @@ void PreviewWindow::resizeEvent(QResizeEvent *event)
 
 void PreviewWindow::setVisible(bool visible)
 {
-    if (visible && !std::exchange(m_placed, true) && parentWidget())
+    // Beside the main window as it stands now: it may have moved since the last showing.
+    if (visible && !isVisible() && parentWidget())
         placeBesideOwner();
     QDialog::setVisible(visible);
 }
