@@ -389,6 +389,10 @@ void MainWindowTest::everyControlHasAName()
     // Every control, the labels and the progress bar included.
     for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         QVERIFY2(!nameOf(child).isEmpty(), qPrintable(child->objectName()));
+    // A window, named by its title, rather than a filler.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), w.windowTitle());
 }
 
 void MainWindowTest::glyphsStaySharpAndVisible()

@@ -14,6 +14,7 @@
 #include "main_window_job.h"
 #include "preview_link.h"
 #include "tool_directory.h"
+#include "window_role.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -48,8 +49,10 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
-    if (isWindow())
+    if (isWindow()) {
         FrameCentring::atNextShow(this, FrameCentring::screenCentre(this));
+        WindowRole::reportAsWindow(this);
+    }
 }
 
 TFPrincipale::~TFPrincipale()
