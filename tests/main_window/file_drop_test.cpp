@@ -86,6 +86,12 @@ void FileDropTest::whatCannotBeAddedIsLeftOutAndSaid()
                             "« note.txt » : pas un fichier .eps\n"
                             "« d.eps » : dans un autre dossier que « %1 »")
                  .arg(m_dir.path()));
+    // What was taken is counted before, each file once.
+    const FileDrop some =
+        FileDrop::plan({url("b.eps"), url("c.eps"), url("b.eps"), url("note.txt")});
+    QVERIFY(some.partlyTaken());
+    QCOMPARE(some.report(), QStringLiteral("2 fichiers déposés ont été ajoutés.\n") + some.leftOut);
+    QVERIFY(!FileDrop::plan({url("b.eps")}).partlyTaken());
     // A single refusal reads in the singular.
     QVERIFY(FileDrop::plan({url("note.txt")})
                 .leftOut.startsWith(QStringLiteral("Un élément déposé n'a pas été ajouté :\n")));

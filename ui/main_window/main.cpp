@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -157,9 +158,43 @@ QByteArray TFPrincipale::directoryBytes() const
 
 void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
 {
-    const FileDrop drop = FileDrop::plan(files);
+    takeFiles(FileDrop::plan(files), row);
+}
+
+bool TFPrincipale::choosesFolder(const FileDrop &drop) const
+{
+    return !drop.empty() &&
+           (drop.folderAlone || !FileDrop::sameFolder(drop.folder, directoryBytes()));
+}
+
+void TFPrincipale::takeFiles(const FileDrop &drop, int row)
+{
+    if (choosesFolder(drop) && m_lists.selectedCount() > 0) {
+        // The names arranged would go with the folder: asked first, once the drop is over (the
+        // file manager waits for its answer meanwhile).
+        QTimer::singleShot(0, this, [this, drop] {
+            if (m_jobRunning)
+                return;
+            const QString question =
+                drop.folderAlone
+                    ? QStringLiteral("Le dossier déposé devient le répertoire des fichiers EPS. "
+                                     "Vider la sélection ?")
+                    : QStringLiteral("Les fichiers déposés viennent d'un autre répertoire. "
+                                     "Remplacer la sélection ?");
+            if (QMessageBox::question(this, QStringLiteral("Brakwen"), question,
+                                      QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No) == QMessageBox::Yes)
+                applyFiles(drop, -1);
+        });
+        return;
+    }
+    applyFiles(drop, row);
+}
+
+void TFPrincipale::applyFiles(const FileDrop &drop, int row)
+{
     if (!drop.empty()) {
-        if (drop.folderAlone || !FileDrop::sameFolder(drop.folder, directoryBytes())) {
+        if (choosesFolder(drop)) {
             // What choosing that folder does: the directory, then both lists afresh from it.
             m_directoryBytes = drop.folder;
             EdtDirectory->setText(QFile::decodeName(drop.folder));
@@ -171,8 +206,11 @@ void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
     }
     if (!drop.leftOut.isEmpty()) {
         // Said once the drop is over: the file manager waits for its answer meanwhile.
-        QTimer::singleShot(0, this, [this, text = drop.leftOut] {
-            ErrorBox(QStringLiteral("Brakwen"), text, this).exec();
+        QTimer::singleShot(0, this, [this, text = drop.report(), partly = drop.partlyTaken()] {
+            ErrorBox box(QStringLiteral("Brakwen"), text, this);
+            if (partly)
+                box.setIcon(QMessageBox::Warning);
+            box.exec();
         });
     }
 }

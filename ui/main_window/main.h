@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 
+struct FileDrop;
 class PreviewLink;
 class TFrmChooseDirectory;
 
@@ -71,8 +72,12 @@ private:
 
     void connectHandlers();
     // Files dropped from a file manager go to the selected list before `row` (-1: the end), their
-    // folder chosen first when it is another; a folder alone is only chosen.
+    // folder chosen first when it is another; a folder alone is only chosen. Names already
+    // selected are given up for another folder only once the user agreed.
     void dropFiles(const QList<QUrl> &files, int row);
+    void takeFiles(const FileDrop &drop, int row);
+    void applyFiles(const FileDrop &drop, int row);
+    bool choosesFolder(const FileDrop &drop) const;
 
     QString m_executablePath;
     FileLists m_lists;
