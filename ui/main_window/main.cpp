@@ -161,6 +161,11 @@ void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
     takeFiles(FileDrop::plan(files), row);
 }
 
+void TFPrincipale::openPaths(const std::vector<QByteArray> &paths)
+{
+    DefaultErrorBox::guard([&] { takeFiles(FileDrop::plan(paths), -1); });
+}
+
 bool TFPrincipale::choosesFolder(const FileDrop &drop) const
 {
     return !drop.empty() &&

@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 struct FileDrop;
 class PreviewLink;
@@ -45,6 +46,10 @@ public:
     // The "Aperçu" window's tie to the lists (F3, the current row).
     PreviewLink *previewLink() const { return m_preview; }
     bool jobRunning() const { return m_jobRunning; }
+
+    // Files and folders named when the program starts (absolute paths, the file system's own
+    // bytes): taken as a drop of them on the window is.
+    void openPaths(const std::vector<QByteArray> &paths);
 
     // Shared by the handlers and the job.
     void ListEpsFiles(const QByteArray &directory);
