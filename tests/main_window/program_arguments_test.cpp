@@ -107,8 +107,11 @@ void ProgramArgumentsTest::filesNamedJoinTheSelectionInTheirOrder()
     QVERIFY(answer.text.contains(QStringLiteral("« d.eps » : dans un autre dossier")));
     QVERIFY(answer.text.contains(QStringLiteral("« note.txt » : pas un fichier .eps")));
 
-    // An option the program does not know is a usage error.
+    // An option the program does not know is a usage error; after "--", a question is a name.
     QCOMPARE(open({"-dash.eps"}).exitNow, 2);
+    char program[] = "brakwen", dashes[] = "--", help[] = "--help";
+    char *quoted[] = {program, dashes, help};
+    QVERIFY(!ProgramArguments::answerWithoutWindow(3, quoted));
 }
 
 void ProgramArgumentsTest::aFolderNamedAloneIsChosen()

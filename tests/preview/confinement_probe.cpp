@@ -1,7 +1,8 @@
 // Preloaded into brakwen-tiff-preview by the preview's tests. The first time the decoder reads
 // its standard input (the picture's bytes, which it reads only once confined) this tries what a
 // picture crafted against the TIFF library would make it try, and writes on the standard error
-// "open=E socket=E fork=E", each E the errno the attempt met (0: it worked).
+// "open=E socket=E fork=E spare=E", each E the errno the attempt met (0: it worked); spare is a
+// read from the descriptor PROBE_FD, which the decoder's parent left open for it.
 
 #include <cerrno>
 #include <cstdio>
@@ -32,9 +33,12 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
         const pid_t child = ::fork();
         if (child == 0)
             ::_exit(0);
+        const int forked = outcome(child);
+        char spare = 0;
+        const int read = outcome(int(realRead(std::atoi(std::getenv("PROBE_FD")), &spare, 1)));
         char line[64];
-        const int length = std::snprintf(line, sizeof line, "open=%d socket=%d fork=%d\n", opened,
-                                         socket, outcome(child));
+        const int length = std::snprintf(line, sizeof line, "open=%d socket=%d fork=%d spare=%d\n",
+                                         opened, socket, forked, read);
         if (::write(STDERR_FILENO, line, static_cast<size_t>(length)) != length)
             std::abort();
     }

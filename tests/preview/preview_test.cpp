@@ -12,10 +12,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -241,25 +243,45 @@ void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
 
 void PreviewTest::aTiffPictureThatFailsOrHangsIsSkipped()
 {
-    // A decoder that never answers; Ghostscript takes longer than the picture may.
+    // A stand-in decoder: one that fails, one that answers after Ghostscript, one that never does.
     const QString decoder = file(QStringLiteral("decoder"));
-    write(QStringLiteral("decoder"), "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 60\n");
+    write(QStringLiteral("decoder"),
+          "#!/bin/sh\necho $$ > \"$0.pid\"\n"
+          "case \"$DECODER_MODE\" in\n"
+          "fail) echo nonsense; exit 1 ;;\n"
+          "late) sleep 1; printf 'BKPX\\0\\0\\0\\1\\0\\0\\0\\1\\377\\0\\0\\377'; exit ;;\n"
+          "esac\nexec sleep 60\n");
     ::chmod(QFile::encodeName(decoder).constData(), 0755);
-    const QByteArray eps = write(QStringLiteral("dos.eps"),
-                                 dosEps(halfBlack, tiffOf(QImage(4, 3, QImage::Format_RGB32))));
-    qputenv("STAND_IN_DELAY", "3");
-    PreviewRenderer renderer;
-    renderer.setProgram(m_standIn);
-    renderer.setTiffDecoder(decoder);
-    QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
-    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
-    renderer.request(eps, QSize(200, 100));
+    // Each time another file, which nothing kept.
+    const auto eps = [&](int n) {
+        return write(QStringLiteral("dos.eps"), dosEps(halfBlack + QByteArray(n, '%'),
+                                                       tiffOf(QImage(4, 3, QImage::Format_RGB32))));
+    };
     const auto pid = [&] {
         QFile pidFile(decoder + QStringLiteral(".pid"));
         return pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll() : QByteArray();
     };
-    QTRY_VERIFY(alive(pid()));
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    int files = 0;
+    for (const char *mode : {"missing", "fail", "late"}) {
+        qputenv("DECODER_MODE", mode);
+        renderer.setTiffDecoder(qstrcmp(mode, "missing") == 0 ? file(QStringLiteral("none"))
+                                                              : decoder);
+        renderer.request(eps(++files), QSize(200, 100));
+        QVERIFY(shown.wait(5000));
+    }
+    // Too late to stand in for Ghostscript's picture: never shown after it.
+    QTest::qWait(1500);
+    QCOMPARE(provisional.count(), 0);
+
     // Ended at 2 seconds, Ghostscript still at work; its picture comes all the same.
+    qputenv("DECODER_MODE", "hang");
+    qputenv("STAND_IN_DELAY", "3");
+    renderer.request(eps(++files), QSize(200, 100));
+    QTRY_VERIFY(alive(pid()));
     QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), 2500);
     QVERIFY(renderer.rendering());
     QVERIFY(shown.wait(5000));
@@ -280,6 +302,10 @@ void PreviewTest::theTiffDecoderReachesNothingButItsBytes()
                        environment.value(QStringLiteral("ASAN_OPTIONS")) +
                            QStringLiteral(":verify_asan_link_order=0"));
     environment.insert(QStringLiteral("PROBE_FILE"), secret);
+    // Left open across the start, as a careless parent would.
+    const int spare = ::open(QFile::encodeName(secret).constData(), O_RDONLY);
+    const auto closeSpare = qScopeGuard([spare] { ::close(spare); });
+    environment.insert(QStringLiteral("PROBE_FD"), QString::number(spare));
     decoder.setProcessEnvironment(environment);
     decoder.start(QStringLiteral(BRAKWEN_TIFF_DECODER), {});
     const QByteArray tiff = tiffOf(image);
@@ -287,7 +313,8 @@ void PreviewTest::theTiffDecoderReachesNothingButItsBytes()
     decoder.closeWriteChannel();
     QVERIFY(decoder.waitForFinished(10000));
     QCOMPARE(decoder.exitCode(), 0);
-    QCOMPARE(decoder.readAllStandardError().trimmed(), QByteArray("open=1 socket=1 fork=1"));
+    QCOMPARE(decoder.readAllStandardError().trimmed(),
+             QByteArray("open=1 socket=1 fork=1 spare=9"));
     // Handed back as Qt decodes them here.
     QCOMPARE(preview::PixelsMessage::decode(decoder.readAllStandardOutput()),
              QImage::fromData(tiff, "TIFF").convertToFormat(QImage::Format_ARGB32));
