@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -73,9 +72,6 @@ int decode()
 
 int main()
 {
-    // The image conversions' threads each get Qt's own event dispatcher: GLib's would look for
-    // files the confinement refuses, and give up.
-    ::setenv("QT_NO_GLIB", "1", 1);
     const int status = decode();
     // Ended here: what a normal exit runs afterwards (a leak check in checked builds) may need
     // calls the confinement refuses.

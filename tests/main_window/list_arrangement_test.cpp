@@ -357,6 +357,16 @@ void ListArrangementTest::namesArrangedAreReplacedOnlyWhenTheUserAgrees()
     QCOMPARE(w.directoryBytes(), other);
     QCOMPARE(texts(w.LbxSelected), QStringList({"z.eps", "y.eps"}));
     QCOMPARE(w.LbxEnable->model()->rowCount(), 0);
+
+    // OK pressed before the question came: the job runs, and the drop, overtaken, is let go.
+    MessageBoxAnswer overtaken;
+    overtaken.button = QMessageBox::Yes;
+    QVERIFY(dropFiles({work("a.eps")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
+    w.BtnOk->click();
+    QTest::qWait(50);
+    QVERIFY(!overtaken.shown);
+    QCOMPARE(contents(other + "/final.eps"), QByteArray("zy"));
+    QCOMPARE(w.directoryBytes(), other);
 }
 
 void ListArrangementTest::whatCannotBeAddedIsLeftOutAndSaid()

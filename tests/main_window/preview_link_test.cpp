@@ -147,21 +147,27 @@ void PreviewLinkTest::escapeInAListClosesItAndAnEmptyListShowsNothing()
 
 void PreviewLinkTest::itShowsBesideTheMainWindowWhereverThatWent()
 {
-    // Room for it on the right only, then on the left only.
+    // Room for it on the right only, then, lower down, on the left only: each time beside the
+    // main window, level with its top.
     const QRect screen = m_window->screen()->availableGeometry();
-    m_window->move(screen.topLeft());
     QListView *available = m_window->LbxEnable;
     available->setFocus();
     available->setCurrentIndex(available->model()->index(0, 0));
+    m_window->move(screen.topLeft());
     QTest::keyClick(available, Qt::Key_F3);
     QVERIFY(preview().isVisible());
-    QVERIFY(preview().frameGeometry().left() > m_window->frameGeometry().right());
+    const QRect main = m_window->frameGeometry();
+    QVERIFY(qAbs(preview().frameGeometry().left() - main.right()) < 30);
+    QCOMPARE(preview().frameGeometry().top(), main.top());
     QTest::keyClick(available, Qt::Key_F3);
 
-    m_window->move(screen.right() - m_window->frameGeometry().width() + 1, screen.top());
+    m_window->move(screen.right() - main.width() + 1, screen.top() + 200);
     QTest::keyClick(available, Qt::Key_F3);
     QVERIFY(preview().isVisible());
-    QVERIFY(preview().frameGeometry().right() < m_window->frameGeometry().left());
+    const QRect moved = m_window->frameGeometry();
+    QVERIFY(preview().frameGeometry().right() < moved.left());
+    QVERIFY(moved.left() - preview().frameGeometry().right() < 30);
+    QCOMPARE(preview().frameGeometry().top(), moved.top());
 }
 
 QTEST_MAIN(PreviewLinkTest)
