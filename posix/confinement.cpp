@@ -25,49 +25,20 @@ constexpr unsigned thisArchitecture = AUDIT_ARCH_I386;
 #error "the system call numbers of this architecture are not known here"
 #endif
 
-// What a process working on its open descriptors needs: moving bytes through them, memory
-// (the allocator and the image library's own), threads (the image conversions run in a pool)
-// and their waits, and its end. A pipe or an event counter of its own reaches nothing either
-// (threads wake each other through one; checked builds test with a pipe whether memory is
-// readable). Nothing here names a file, a process or an address.
-const std::vector<long> &allowedCalls()
-{
-    static const std::vector<long> calls = {
-        SYS_read,
-        SYS_write,
-        SYS_readv,
-        SYS_writev,
-        SYS_close,
-        SYS_lseek,
-        SYS_pipe2,
-        SYS_eventfd2,
-        SYS_brk,
-        SYS_mmap,
-        SYS_munmap,
-        SYS_mremap,
-        SYS_mprotect,
-        SYS_madvise,
-        SYS_futex,
-        SYS_set_robust_list,
-        SYS_rt_sigprocmask,
-        SYS_rt_sigreturn,
-        SYS_sigaltstack,
-        SYS_gettid,
-        SYS_getpid,
-        SYS_sched_yield,
-        SYS_sched_getaffinity,
-        SYS_clock_gettime,
-        SYS_clock_nanosleep,
-        SYS_nanosleep,
-        SYS_getrandom,
-        SYS_exit,
-        SYS_exit_group,
-#ifdef SYS_rseq
-        SYS_rseq,
-#endif
-    };
-    return calls;
-}
+// What a process working on its open descriptors needs; nothing here names a file, a process
+// or an address. A pipe or an event counter of its own reaches nothing either: threads wake each
+// other through one, and checked builds test with a pipe whether memory is readable.
+constexpr long allowedCalls[] = {
+    // Bytes through the descriptors it holds.
+    SYS_read, SYS_write, SYS_readv, SYS_writev, SYS_close, SYS_lseek, SYS_pipe2, SYS_eventfd2,
+    // Memory: the allocator's and the image library's own.
+    SYS_brk, SYS_mmap, SYS_munmap, SYS_mremap, SYS_mprotect, SYS_madvise,
+    // Threads of its own (the image conversions run in a pool) and their waits.
+    SYS_futex, SYS_set_robust_list, SYS_rseq, SYS_rt_sigprocmask, SYS_rt_sigreturn, SYS_sigaltstack,
+    SYS_gettid, SYS_getpid, SYS_sched_yield, SYS_sched_getaffinity, SYS_clock_gettime,
+    SYS_clock_nanosleep, SYS_nanosleep, SYS_getrandom,
+    // Its end.
+    SYS_exit, SYS_exit_group};
 
 sock_filter statement(unsigned short code, unsigned value)
 {
@@ -95,7 +66,7 @@ std::vector<sock_filter> filter()
     program.push_back(jump(BPF_JMP | BPF_JGE | BPF_K, 0x40000000U, 0, 1));
     program.push_back(statement(BPF_RET | BPF_K, refuse));
 #endif
-    for (const long call : allowedCalls()) {
+    for (const long call : allowedCalls) {
         program.push_back(jump(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(call), 0, 1));
         program.push_back(statement(BPF_RET | BPF_K, allow));
     }
@@ -106,12 +77,10 @@ std::vector<sock_filter> filter()
     program.push_back(jump(BPF_JMP | BPF_JSET | BPF_K, CLONE_THREAD, 0, 1));
     program.push_back(statement(BPF_RET | BPF_K, allow));
     program.push_back(statement(BPF_RET | BPF_K, refuse));
-#ifdef SYS_clone3
     // Its flags sit in memory the filter cannot read: said missing, the C library falls back to
     // clone.
     program.push_back(jump(BPF_JMP | BPF_JEQ | BPF_K, SYS_clone3, 0, 1));
     program.push_back(statement(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS));
-#endif
     program.push_back(statement(BPF_RET | BPF_K, refuse));
     return program;
 }
