@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -100,6 +101,8 @@ void FileDropTest::whatCannotBeAddedIsLeftOutAndSaid()
 void FileDropTest::namesThatAreNotUtf8KeepTheirBytes()
 {
     touch("caf\xe9.eps");
+    // Qt's removal of the temporary folder skips a name it cannot decode.
+    const auto remove = qScopeGuard([this] { ::unlink(path("caf\xe9.eps").constData()); });
     const FileDrop drop = FileDrop::plan({url("caf\xe9.eps")});
     QCOMPARE(drop.names, (std::vector<QByteArray>{"caf\xe9.eps"}));
     QVERIFY(drop.leftOut.isEmpty());
