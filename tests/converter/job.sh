@@ -160,6 +160,19 @@ cp "$scratch/loop.eps" "$folder/loop.eps"
 "$cli" --pdf --delete-sources --timeout 3 "$folder" a.eps loop.eps 2>"$scratch/first" &
 first=$!
 check "race: the first job converts" started
+# Each file's Ghostscript runs shut in: no privilege to gain, its files confined.
+confined()
+{
+    for _ in $(seq 50); do
+        parts=$(pgrep -x brakwen-gs-part) && break
+        sleep 0.1
+    done
+    [ -n "$parts" ] || return 1
+    for part in $parts; do
+        grep -q '^NoNewPrivs:[[:space:]]*1' "/proc/$part/status" 2>/dev/null || return 1
+    done
+}
+check "race: the looping file's Ghostscript runs confined" confined
 check "race: a second job into the folder is refused" \
     not "$cli" --pdf --delete-sources "$folder" a.eps 2>"$scratch/err"
 check "race: saying another job writes there" err_has "Un autre assemblage"
