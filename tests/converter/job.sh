@@ -183,6 +183,16 @@ check "time limit: naming the file and the limit" \
 check "time limit: every source kept, nothing of the run left" \
     only_files "$folder" a.eps loop.eps final.eps
 
+# On a terminal, brakwen-cli says how far the conversion is; in a file or a pipe, it says nothing.
+mkdir "$work/progress"
+eps "$work/progress/a.eps" 0 0 100 100 A
+eps "$work/progress/b.eps" 0 0 100 100 B
+check "on a terminal, the conversion's progress is shown" sh -c \
+    'script -qec "\"$1\" --pdf \"$2\" a.eps b.eps" /dev/null | tr "\r" "\n" | grep -q "^Conversion : 2 / 2"' \
+    - "$cli" "$work/progress"
+check "elsewhere, not" sh -c '"$1" --pdf --name other "$2" a.eps b.eps 2>&1 | grep -c Conversion | grep -q "^0$"' \
+    - "$cli" "$work/progress"
+
 # A folder deeper than a path can name: the job walks to it and the converter is handed it open.
 deep=$work/deep
 mkdir "$deep"
