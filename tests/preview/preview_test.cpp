@@ -373,11 +373,13 @@ void PreviewTest::theRealGhostscriptDrawsTheBox()
 
 void PreviewTest::aDocumentReachesNothingOutsideItsOwnFile()
 {
-    // It tries to write beside itself, and to read a file of the same folder.
+    // It tries to read a system file (which the kernel's confinement lets through: Ghostscript's
+    // -dSAFER must refuse it), to write beside itself, and to read a file of the same folder.
     write(QStringLiteral("secret"), "SECRET");
     const QByteArray eps =
         write(QStringLiteral("hostile.eps"),
-              "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{ (" +
+              "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+              "{ (/etc/passwd) (r) file closefile } stopped not { unsafe } if\n{ (" +
                   QFile::encodeName(file(QStringLiteral("pwned"))) +
                   ") (w) file closefile } stopped { (" +
                   QFile::encodeName(file(QStringLiteral("secret"))) + ") (r) file } if\n");
