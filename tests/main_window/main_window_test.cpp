@@ -125,6 +125,7 @@ private slots:
     void ioErrorLeavesWindowUsable();
     void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
     void failedConversionKeepsSourcesAndSaysSo();
+    void barRunsThroughTheConversionToItsEnd();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
     void folderBytesStandOnlyForTheirOwnText();
@@ -1025,6 +1026,50 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
     QCOMPARE(again.text, QStringLiteral("Echec de la conversion."));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
     QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+}
+
+void MainWindowTest::barRunsThroughTheConversionToItsEnd()
+{
+    // A converter that takes its time over each file, says so, then fails.
+    const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
+    writeFile(tool + "ps2pdf.bat", "for done in 1 2; do sleep 0.2; "
+                                   "echo \"$done 2\" >&\"$BRAKWEN_PROGRESS_FD\"; done\n"
+                                   "sleep 0.2; exit 1\n");
+    writeFile(tool + "pdfwrite.rsp", "");
+    m_window = makeWindow();
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // What the bar shows while the job runs, "-" once hidden.
+    QStringList shown;
+    QTimer look;
+    connect(&look, &QTimer::timeout, this, [&] {
+        const QString now = w.PrbRunning->isVisible() ? QString::number(w.PrbRunning->value())
+                                                      : QStringLiteral("-");
+        if (w.jobRunning() && (shown.isEmpty() || shown.constLast() != now))
+            shown << now;
+    });
+    look.start(10);
+    MessageBoxAnswer failed;
+    w.BtnOk->click();
+    look.stop();
+
+    QVERIFY(failed.shown);
+    // Two files copied, then two converted: the bar goes on from the copy's end to its own, and
+    // goes only then.
+    QCOMPARE(w.PrbRunning->maximum(), 4);
+    if (shown.constLast() == QStringLiteral("-"))
+        shown.removeLast(); // as the job gave the window back
+    const QString seen = shown.join(QLatin1Char(' '));
+    QVERIFY2(seen.endsWith(QStringLiteral(" 3 4")) && !seen.contains(QLatin1Char('-')),
+             qPrintable(seen));
+    QVERIFY(!w.PrbRunning->isVisible());
 }
 
 void MainWindowTest::closeDuringFailedJobWaitsForErrorBox()
