@@ -30,11 +30,14 @@
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <fcntl.h>
 #include <memory>
 #include <qpa/qwindowsysteminterface.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace {
@@ -124,6 +127,7 @@ private slots:
     void captionsKeepToTheirBoxes();
     void tabOrder();
     void everyControlHasAName();
+    void everyObjectKnowsItsOwnClass();
     void glyphsStaySharpAndVisible();
     void converterOffer_data();
     void converterOffer();
@@ -417,6 +421,24 @@ void MainWindowTest::everyControlHasAName()
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
     QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->text(QAccessible::Name), w.windowTitle());
+}
+
+void MainWindowTest::everyObjectKnowsItsOwnClass()
+{
+    // Qt goes by an object's meta-object (casts, styles, screen readers, signals): each of the
+    // program's own classes must carry its own, not its Qt base class's.
+    QStringList unknown;
+    QList<QObject *> objects = {m_window.get()};
+    objects += m_window->findChildren<QObject *>();
+    for (QObject *object : objects) {
+        int status = 0;
+        const std::unique_ptr<char, void (*)(void *)> type(
+            abi::__cxa_demangle(typeid(*object).name(), nullptr, nullptr, &status), std::free);
+        const QLatin1String name(type ? type.get() : "");
+        if (!name.startsWith(QLatin1Char('Q')) && name != object->metaObject()->className())
+            unknown << name;
+    }
+    QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(QLatin1Char(' '))));
 }
 
 void MainWindowTest::glyphsStaySharpAndVisible()
