@@ -36,7 +36,7 @@ public:
     void setProgressVisible(bool visible) override;
     void conversionProgress(int done, int total) override;
     void waitingForConverter() override;
-    void showErrorBox(const std::string &message) override;
+    void showErrorBox(const std::string &message, const std::string &cause) override;
     bool confirmReplacement(const std::string &fileName) override;
     void clearLists() override;
     void applyControlRules() override;
