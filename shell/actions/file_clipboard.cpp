@@ -1,7 +1,5 @@
 #include "file_clipboard.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 
 namespace shell::actions {
@@ -77,26 +75,6 @@ FileClipboard::Content FileClipboard::decode(const QMimeData *data)
         content.cut = data->data(KdeCut).trimmed() == "1";
     }
     return content;
-}
-
-void FileClipboard::put(const QList<QByteArray> &paths, bool cut)
-{
-    QGuiApplication::clipboard()->setMimeData(encode(paths, cut).release());
-}
-
-FileClipboard::Content FileClipboard::take()
-{
-    return decode(QGuiApplication::clipboard()->mimeData());
-}
-
-bool FileClipboard::holdsFiles()
-{
-    return !take().paths.isEmpty();
-}
-
-void FileClipboard::clear()
-{
-    QGuiApplication::clipboard()->clear();
 }
 
 } // namespace shell::actions

@@ -3,12 +3,12 @@
 // File lists exchanged with other applications through the clipboard: text/uri-list, GNOME's
 // "x-special/gnome-copied-files" (copy or cut) and KDE's cut marker, so that file managers paste
 // what we copy and we paste what they copy. Paths are raw bytes and survive non-UTF-8 names.
+// Only the clipboard's contents: putting them on the desktop's clipboard is the windows' part.
 
 #include <QByteArray>
 #include <QList>
+#include <QMimeData>
 #include <memory>
-
-class QMimeData;
 
 namespace shell::actions {
 
@@ -24,12 +24,6 @@ public:
     static std::unique_ptr<QMimeData> encode(const QList<QByteArray> &paths, bool cut);
     // The local files `data` names; empty paths when it names none.
     static Content decode(const QMimeData *data);
-
-    // The application clipboard; needs a QGuiApplication.
-    static void put(const QList<QByteArray> &paths, bool cut);
-    static Content take();
-    static bool holdsFiles();
-    static void clear();
 };
 
 } // namespace shell::actions

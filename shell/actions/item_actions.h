@@ -1,15 +1,16 @@
 #pragma once
 
 // What the folder views offer on an item besides browsing: the context-menu verbs with their
-// French labels, the default action (open with the default application) and the item's icon from
-// the desktop's icon theme. Works with any namespace through the ShellFolder interface.
+// French labels, and the work behind those that change files (delete, paste). Works with any
+// namespace through the ShellFolder interface. The desktop's part (its clipboard, the default
+// application, icons, the properties dialog) is the views'.
 
+#include "file_clipboard.h"
 #include "shell/shell_namespace.h"
 
-#include <QIcon>
+#include <QByteArray>
 #include <QLatin1String>
-
-class QWidget;
+#include <optional>
 
 namespace shell::actions {
 
@@ -38,19 +39,27 @@ struct VerbResult
                      // succeeded in part, what could not be pasted
 };
 
-// The verbs of `child`'s context menu, in menu order. Empty when the item offers none.
-QList<Verb> verbsFor(const ShellFolder &folder, const ItemId &child);
+// The verbs of `child`'s context menu, in menu order, "Coller" enabled only when the clipboard
+// holds files (`filesToPaste`). Empty when the item offers none.
+QList<Verb> verbsFor(const ShellFolder &folder, const ItemId &child, bool filesToPaste);
 
-// Runs `verb` (compared ignoring case) on `child` of `folder`. "rename" is the views' to handle
-// and never succeeds here. "paste" pastes into `child` when it is a folder, else beside it.
-// "properties" shows a modal dialog over `parent`. Shows no message box: the caller decides.
-VerbResult invokeVerb(const QString &verb, const ShellFolder &folder, const ItemId &child,
-                      QWidget *parent = nullptr);
+// Where `child` is in the file system; nothing for an item that is not a file or folder there.
+std::optional<QByteArray> itemPath(const ShellFolder &folder, const ItemId &child);
+// What a verb that needs such a path answers on an item that has none.
+VerbResult notInFileSystem();
 
-// The default action on a file (double-click, Enter): opens it with its default application.
-bool openItem(const ShellFolder &folder, const ItemId &child);
+// Moves `child` into the user's trash; items that cannot be renamed cannot be deleted.
+VerbResult deleteItem(const ShellFolder &folder, const ItemId &child);
 
-// The item's icon from the desktop theme; `open` gives the open-state icon of a folder.
-QIcon iconFor(const ShellFolder &folder, const ItemId &child, bool open = false);
+struct PasteResult
+{
+    VerbResult result;
+    // The files were moved: the clipboard no longer says where they are, and is to be cleared.
+    bool clipboardSpent = false;
+};
+
+// Pastes the files `content` names into `child` when it is a folder, else beside it.
+PasteResult pasteFiles(const ShellFolder &folder, const ItemId &child,
+                       const FileClipboard::Content &content);
 
 } // namespace shell::actions

@@ -7,6 +7,7 @@
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -196,6 +197,24 @@ private slots:
                      qPrintable(name));
         }
         QCOMPARE(m_tree->FolderPath(), path(QStringLiteral("work/dst")));
+    }
+
+    void aCutIsPastedOnceAndTheRowsCarryIcons()
+    {
+        QGuiApplication::clipboard()->clear();
+        m_list->setCurrentIndex(row(QStringLiteral("page.eps")));
+        QVERIFY(!chooseInNextMenu(QStringLiteral("paste"),
+                                  [&] { rightClick(m_tree, node(QStringLiteral("keep"))); }));
+        QVERIFY(chooseInNextMenu(QStringLiteral("cut"),
+                                 [&] { rightClick(m_list, row(QStringLiteral("page.eps"))); }));
+        QVERIFY(chooseInNextMenu(QStringLiteral("paste"),
+                                 [&] { rightClick(m_tree, node(QStringLiteral("keep"))); }));
+        QVERIFY(QFileInfo::exists(path(QStringLiteral("work/keep/page.eps"))));
+        // The moved file is no longer where the clipboard said: nothing is left to paste.
+        QVERIFY(!chooseInNextMenu(QStringLiteral("paste"),
+                                  [&] { rightClick(m_tree, node(QStringLiteral("dst"))); }));
+        for (const QModelIndex &index : {node(QStringLiteral("dst")), row(QStringLiteral("src"))})
+            QVERIFY(!index.data(Qt::DecorationRole).value<QIcon>().isNull());
     }
 
     void theNodeOfAnOpenMenuIsDrawnHighlighted()

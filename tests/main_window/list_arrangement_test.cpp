@@ -262,6 +262,9 @@ void ListArrangementTest::filesFromTheFolderGoWhereDroppedAndAreCopied()
     QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps", "e.eps", "a.eps", "c.eps"}));
     QCOMPARE(highlighted(w.LbxSelected), QStringList({"e.eps", "a.eps", "c.eps"}));
     QCOMPARE(texts(w.LbxEnable), QStringList({"d.eps"}));
+    // A name already selected, dropped further down, lands before the row it was dropped on.
+    QVERIFY(dropFiles({work("b.eps")}, w.LbxSelected->viewport(), before(w.LbxSelected, 3)).first);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"e.eps", "a.eps", "b.eps", "c.eps"}));
 
     // On the base-name field, files are not text to type: they go after the last name.
     QVERIFY(dropFiles({work("d.eps")}, w.LbEdtFinalName, QPoint(5, 5)).first);
@@ -407,6 +410,27 @@ void ListArrangementTest::whatCannotBeAddedIsLeftOutAndSaid()
     QTRY_VERIFY(refused.shown);
     QCOMPARE(refused.icon, QMessageBox::Critical);
     QVERIFY(refused.text.startsWith(QStringLiteral("Un élément déposé n'a pas été ajouté")));
+
+    // The reason the box gives for leaving "dossier" out of a drop.
+    const auto folderReason = [&](const QList<QByteArray> &paths) {
+        MessageBoxAnswer box;
+        if (!dropFiles(paths, w.LblDirectory, QPoint(5, 5)).first ||
+            !QTest::qWaitFor([&] { return box.shown; }))
+            return QStringLiteral("<no box>");
+        const QString start = QStringLiteral("« dossier » : ");
+        for (const QString &line : box.text.split(QLatin1Char('\n')))
+            if (line.startsWith(start))
+                return line.mid(start.size());
+        return QStringLiteral("<not named>");
+    };
+    // Two folders alone: neither is chosen, and neither is said to come with files; with a
+    // file, even one gone, a folder is.
+    const QString alone = folderReason({work("sous/dossier"), work("sous")});
+    const QString withFile = folderReason({work("sous/dossier"), work("a.eps")});
+    QVERIFY2(alone != withFile && !alone.startsWith(QLatin1Char('<')), qPrintable(alone));
+    QCOMPARE(folderReason({work("sous/dossier"), work("gone.eps")}), withFile);
+    QCOMPARE(w.directoryBytes(), QFile::encodeName(m_work->path()));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
 }
 
 int main(int argc, char **argv)

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -28,11 +30,14 @@
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <fcntl.h>
 #include <memory>
 #include <qpa/qwindowsysteminterface.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace {
@@ -82,6 +87,26 @@ void doubleClick(QListView *view, const QModelIndex &index, Qt::KeyboardModifier
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, modifiers, at);
 }
 
+// The values a progress bar was drawn with, each once, in order.
+class PaintedValues : public QObject
+{
+public:
+    explicit PaintedValues(QProgressBar *bar) : m_bar(bar) { bar->installEventFilter(this); }
+    QString values;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QString value = QStringLiteral(" %1").arg(m_bar->value());
+        if (event->type() == QEvent::Paint && !values.endsWith(value))
+            values += value;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QProgressBar *m_bar;
+};
+
 struct ChooserCall
 {
     TFrmChooseDirectory *dialog = nullptr;
@@ -102,6 +127,7 @@ private slots:
     void captionsKeepToTheirBoxes();
     void tabOrder();
     void everyControlHasAName();
+    void everyObjectKnowsItsOwnClass();
     void glyphsStaySharpAndVisible();
     void converterOffer_data();
     void converterOffer();
@@ -125,6 +151,7 @@ private slots:
     void ioErrorLeavesWindowUsable();
     void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
     void failedConversionKeepsSourcesAndSaysSo();
+    void barRunsThroughTheConversionToItsEnd();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
     void folderBytesStandOnlyForTheirOwnText();
@@ -394,6 +421,24 @@ void MainWindowTest::everyControlHasAName()
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
     QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->text(QAccessible::Name), w.windowTitle());
+}
+
+void MainWindowTest::everyObjectKnowsItsOwnClass()
+{
+    // Qt goes by an object's meta-object (casts, styles, screen readers, signals): each of the
+    // program's own classes must carry its own, not its Qt base class's.
+    QStringList unknown;
+    QList<QObject *> objects = {m_window.get()};
+    objects += m_window->findChildren<QObject *>();
+    for (QObject *object : objects) {
+        int status = 0;
+        const std::unique_ptr<char, void (*)(void *)> type(
+            abi::__cxa_demangle(typeid(*object).name(), nullptr, nullptr, &status), std::free);
+        const QLatin1String name(type ? type.get() : "");
+        if (!name.startsWith(QLatin1Char('Q')) && name != object->metaObject()->className())
+            unknown << name;
+    }
+    QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(QLatin1Char(' '))));
 }
 
 void MainWindowTest::glyphsStaySharpAndVisible()
@@ -1028,6 +1073,41 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
              QStringLiteral("Echec de la conversion."));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
     QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+}
+
+void MainWindowTest::barRunsThroughTheConversionToItsEnd()
+{
+    // A converter that takes its time over each file and says so, then puts a PDF of two pages
+    // in place.
+    const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
+    {
+        QPdfWriter pages(QFile::decodeName(tool + "pages.pdf"));
+        QPainter painter(&pages);
+        pages.newPage();
+    }
+    writeFile(tool + "ps2pdf.bat", "for done in 1 2; do sleep 0.2; "
+                                   "echo \"$done 2\" >&\"$BRAKWEN_PROGRESS_FD\"; done\n"
+                                   "cp \"${0%/*}/pages.pdf\" \"$2\"\n");
+    writeFile(tool + "pdfwrite.rsp", "");
+    m_window = makeWindow();
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    PaintedValues painted(w.PrbRunning);
+    w.BtnOk->click();
+
+    QVERIFY(exists(work("final.pdf")) && !exists(work("final.eps")));
+    // Two files copied, then two converted: the bar, drawn all along, goes on from the copy's
+    // end to its own, and goes once the job is over.
+    QCOMPARE(w.PrbRunning->maximum(), 4);
+    QVERIFY2(painted.values.endsWith(QStringLiteral(" 2 3 4")), qPrintable(painted.values));
+    QVERIFY(!w.PrbRunning->isVisible());
 }
 
 void MainWindowTest::closeDuringFailedJobWaitsForErrorBox()

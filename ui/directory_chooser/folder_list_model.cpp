@@ -1,7 +1,7 @@
 #include "folder_list_model.h"
 
 #include "busy_cursor.h"
-#include "shell/actions/item_actions.h"
+#include "item_icon.h"
 #include "shell/id_list.h"
 
 namespace {
@@ -45,8 +45,7 @@ QVariant FolderListModel::data(const QModelIndex &index, int role) const
             return {};
         FolderContents::Cache &cache = m_contents.fetched(index.row());
         if (!cache.icon.isValid())
-            cache.icon =
-                shell::actions::iconFor(*m_contents.folder(), m_contents.row(index.row()).id);
+            cache.icon = ItemIcon::of(*m_contents.folder(), m_contents.row(index.row()).id);
         return cache.icon;
     }
     case Qt::TextAlignmentRole:

@@ -1,8 +1,8 @@
 #include "folder_tree_model.h"
 
 #include "busy_cursor.h"
+#include "item_icon.h"
 #include "rename_failure.h"
-#include "shell/actions/item_actions.h"
 #include "shell/id_list.h"
 
 #include <QSet>
@@ -134,13 +134,13 @@ QIcon FolderTreeModel::icon(const FolderNode &node) const
     const QString closedName = p->iconNameOf(node.id(), false);
     const QString openName = p->iconNameOf(node.id(), true);
     if (closedName.isEmpty() || openName.isEmpty() || closedName == openName)
-        return shell::actions::iconFor(*p, node.id());
+        return ItemIcon::of(*p, node.id());
     // The selected node shows the folder open: the views draw an icon's Selected mode for it.
     const QString key = closedName + QLatin1Char('\n') + openName;
     auto it = m_iconCache.constFind(key);
     if (it == m_iconCache.cend()) {
-        const QIcon closed = shell::actions::iconFor(*p, node.id(), false);
-        const QIcon open = shell::actions::iconFor(*p, node.id(), true);
+        const QIcon closed = ItemIcon::of(*p, node.id(), false);
+        const QIcon open = ItemIcon::of(*p, node.id(), true);
         QIcon both;
         for (const int size : {16, 22, 32}) {
             both.addPixmap(closed.pixmap(size), QIcon::Normal);

@@ -1,12 +1,19 @@
 #include "item_verbs.h"
 
 #include "default_error_box.h"
+#include "properties_dialog.h"
+#include "shell/actions/file_clipboard.h"
+#include "shell/actions/item_facts.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QUrl>
 #include <optional>
 
 namespace {
@@ -29,24 +36,73 @@ private:
     QString m_previous;
 };
 
-shell::actions::VerbResult run(const QString &verb, const shell::ShellFolder &folder,
-                               const shell::ItemId &child, QWidget *parent)
+shell::actions::FileClipboard::Content clipboardFiles()
 {
+    return shell::actions::FileClipboard::decode(QGuiApplication::clipboard()->mimeData());
+}
+
+shell::actions::VerbResult open(const shell::ShellFolder &folder, const shell::ItemId &child)
+{
+    const std::optional<QByteArray> path = shell::actions::itemPath(folder, child);
+    if (!path)
+        return shell::actions::notInFileSystem();
     // A program started on a file expects to start in the file's folder.
-    std::optional<WorkingDirectoryChange> inItsFolder;
-    if (ItemVerbs::is(verb, shell::actions::OpenVerb)) {
-        if (const std::optional<QByteArray> path = folder.fileSystemPath(child))
-            inItsFolder.emplace(QFileInfo(QFile::decodeName(*path)).path());
-    }
-    return shell::actions::invokeVerb(verb, folder, child, parent);
+    const WorkingDirectoryChange inItsFolder(QFileInfo(QFile::decodeName(*path)).path());
+    if (QDesktopServices::openUrl(QUrl::fromEncoded("file://" + path->toPercentEncoding("/"))))
+        return {true, {}};
+    return {false,
+            QStringLiteral("Impossible d'ouvrir «\u00A0%1\u00A0»").arg(QFile::decodeName(*path))};
+}
+
+shell::actions::VerbResult putOnClipboard(const shell::ShellFolder &folder,
+                                          const shell::ItemId &child, bool cut)
+{
+    const std::optional<QByteArray> path = shell::actions::itemPath(folder, child);
+    if (!path)
+        return shell::actions::notInFileSystem();
+    QGuiApplication::clipboard()->setMimeData(
+        shell::actions::FileClipboard::encode({*path}, cut).release());
+    return {true, {}};
+}
+
+shell::actions::VerbResult paste(const shell::ShellFolder &folder, const shell::ItemId &child)
+{
+    const shell::actions::PasteResult pasted =
+        shell::actions::pasteFiles(folder, child, clipboardFiles());
+    if (pasted.clipboardSpent)
+        QGuiApplication::clipboard()->clear();
+    return pasted.result;
 }
 
 } // namespace
 
+shell::actions::VerbResult ItemVerbs::run(const QString &verb, const shell::ShellFolder &folder,
+                                          const shell::ItemId &child, QWidget *parent)
+{
+    if (is(verb, shell::actions::PropertiesVerb)) {
+        PropertiesDialog dialog(shell::actions::ItemFacts::of(folder, child), parent);
+        dialog.exec();
+        return {true, {}};
+    }
+    if (is(verb, shell::actions::OpenVerb))
+        return open(folder, child);
+    if (is(verb, shell::actions::CutVerb) || is(verb, shell::actions::CopyVerb))
+        return putOnClipboard(folder, child, is(verb, shell::actions::CutVerb));
+    if (is(verb, shell::actions::PasteVerb))
+        return paste(folder, child);
+    if (is(verb, shell::actions::DeleteVerb))
+        return shell::actions::deleteItem(folder, child);
+    // "rename" is the views' own: it never runs here.
+    return {false, is(verb, shell::actions::RenameVerb)
+                       ? QString()
+                       : QStringLiteral("Commande inconnue : %1").arg(verb)};
+}
+
 QString ItemVerbs::chooseVerb(const shell::ShellFolder &folder, const shell::ItemId &child,
                               const QPoint &globalPos, QWidget *parent)
 {
-    const QList<shell::actions::Verb> verbs = shell::actions::verbsFor(folder, child);
+    const QList<shell::actions::Verb> verbs =
+        shell::actions::verbsFor(folder, child, !clipboardFiles().paths.isEmpty());
     if (verbs.isEmpty())
         return {};
     QMenu menu(parent);

@@ -21,7 +21,7 @@ QString quoted(const QByteArray &path)
 }
 
 // The reasons something is left out, in the order the message gives them.
-enum class Reason { NotLocal, Missing, Folder, NotEps, OtherFolder };
+enum class Reason { NotLocal, Missing, Folder, OneFolderOfMany, NotEps, OtherFolder };
 
 struct Refused
 {
@@ -38,6 +38,8 @@ QString reasonText(Reason reason, const QByteArray &folder)
         return QStringLiteral("introuvable");
     case Reason::Folder:
         return QStringLiteral("un dossier, déposé avec des fichiers");
+    case Reason::OneFolderOfMany:
+        return QStringLiteral("un dossier parmi plusieurs : un seul peut être choisi");
     case Reason::NotEps:
         return QStringLiteral("pas un fichier .eps");
     case Reason::OtherFolder:
@@ -81,8 +83,11 @@ FileDrop planPaths(const std::vector<Dropped> &dropped)
         drop.folderAlone = true;
         return drop;
     }
+    // Folders alone were dropped with no file: only their number keeps them from being chosen.
+    const Reason folderReason =
+        files.empty() && refused.empty() ? Reason::OneFolderOfMany : Reason::Folder;
     for (const QByteArray &folder : folders)
-        refused.push_back({quoted(folder), Reason::Folder});
+        refused.push_back({quoted(folder), folderReason});
     for (const QByteArray &path : files) {
         const QByteArray name = QByteArray::fromStdString(posix::fileName(path.toStdString()));
         const QByteArray folder =

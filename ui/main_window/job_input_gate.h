@@ -9,6 +9,8 @@
 
 class JobInputGate : public QObject
 {
+    Q_OBJECT
+
 public:
     // Drops input application-wide from now on.
     JobInputGate();

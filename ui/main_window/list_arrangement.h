@@ -17,6 +17,8 @@ class QWidget;
 
 class ListArrangement : public QObject
 {
+    Q_OBJECT
+
 public:
     // The files dropped, and the selected list's row they were dropped before (-1: after the
     // last one).

@@ -10,6 +10,8 @@ class QListView;
 
 class ListMoves : public QObject
 {
+    Q_OBJECT
+
 public:
     // `moveSelection` is the list's single-arrow button; `moveRow` moves one name away.
     ListMoves(QListView *list, QAbstractButton *moveSelection,

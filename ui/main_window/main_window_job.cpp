@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <utility>
 
 MainWindowJob::MainWindowJob(QWidget &window, MainWindowControls &controls, FileLists &lists,
                              std::function<void()> applyControlRules)
@@ -20,6 +22,14 @@ MainWindowJob::MainWindowJob(QWidget &window, MainWindowControls &controls, File
 
 void MainWindowJob::run(const assembly::JobInputs &inputs, const std::string &toolDirectory)
 {
+    // One bar for the whole job: with a conversion, the copy fills its first half and each file
+    // converted its share of the second, and the bar stays until the job is over, its boxes
+    // answered.
+    m_conversionAhead = inputs.convertToPdf;
+    const auto jobOver = qScopeGuard([this] {
+        m_conversionAhead = false;
+        m_controls.PrbRunning->setVisible(false);
+    });
     assembly::runJob(inputs, toolDirectory, *this);
 }
 
@@ -43,10 +53,13 @@ void MainWindowJob::setQuitButtonVisible(bool visible)
 
 void MainWindowJob::setProgressRange(int minimum, int maximum)
 {
+    m_copyStart = minimum;
+    m_copyEnd = maximum;
+    const int end = m_conversionAhead ? maximum + (maximum - minimum) : maximum;
     QProgressBar *bar = m_controls.PrbRunning;
-    bar->setRange(minimum, maximum);
+    bar->setRange(minimum, end);
     const QScreen *screen = bar->screen();
-    m_progressPacer.start(minimum, maximum, qRound(bar->width() * bar->devicePixelRatioF()),
+    m_progressPacer.start(minimum, end, qRound(bar->width() * bar->devicePixelRatioF()),
                           screen ? screen->refreshRate() : 60.0);
 }
 
@@ -62,7 +75,22 @@ void MainWindowJob::setProgressPosition(int position)
 
 void MainWindowJob::setProgressVisible(bool visible)
 {
+    // The job is done with the bar once the copy is over; the conversion is not.
+    if (!visible && std::exchange(m_conversionAhead, false)) {
+        // The pacer may have skipped the copy's last steps.
+        m_controls.PrbRunning->setValue(m_copyEnd);
+        return;
+    }
     m_controls.PrbRunning->setVisible(visible);
+}
+
+void MainWindowJob::conversionProgress(int done, int total)
+{
+    if (total <= 0)
+        return;
+    const qint64 share = qint64(done) * (m_copyEnd - m_copyStart) / total;
+    m_controls.PrbRunning->setValue(m_copyEnd + int(share));
+    m_inputGate.processEvents();
 }
 
 void MainWindowJob::waitingForConverter()

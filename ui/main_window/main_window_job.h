@@ -34,6 +34,7 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
+    void conversionProgress(int done, int total) override;
     void waitingForConverter() override;
     void showErrorBox(const std::string &message, const std::string &cause) override;
     bool confirmReplacement(const std::string &fileName) override;
@@ -46,6 +47,11 @@ private:
     FileLists &m_lists;
     std::function<void()> m_applyControlRules;
     ProgressPacer m_progressPacer;
+    // Set while the job that runs converts and has not finished copying: the bar then spans
+    // the copy and the conversion, and the copy's end is where the conversion starts from.
+    bool m_conversionAhead = false;
+    int m_copyStart = 0;
+    int m_copyEnd = 0;
     std::optional<BusyCursor> m_busyCursor;
     // Last made, first gone: the input that arrives until the very end of the job is dropped.
     JobInputGate m_inputGate;

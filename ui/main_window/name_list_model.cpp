@@ -4,6 +4,7 @@
 #include "shell/name_collation.h"
 
 #include <algorithm>
+#include <iterator>
 
 NameListModel::NameListModel(Order order, QObject *parent)
     : QAbstractListModel(parent), m_order(order),
@@ -170,44 +171,69 @@ void NameListModel::addEntries(Entries added)
         return;
     }
 
+    Entries merged;
+    merged.reserve(m_entries.size() + added.size());
+    std::vector<bool> isNew;
+    isNew.reserve(m_entries.size() + added.size());
     const bool allPlaced = std::all_of(added.cbegin(), added.cend(),
                                        [this](const Entry &entry) { return isPlaced(entry); });
     if (!allPlaced) {
         // A name from elsewhere has no rank here: every name is placed again, those listed
-        // first before an equal newcomer.
-        Entries all = m_entries; // copied: the model stays whole until relayout
-        const size_t oldCount = all.size();
-        std::move(added.begin(), added.end(), std::back_inserter(all));
-        const std::vector<int> order = place(all);
-        std::vector<int> newRowOfOld(oldCount);
-        for (size_t row = 0; row < order.size(); ++row) {
-            if (size_t(order[row]) < oldCount)
-                newRowOfOld[size_t(order[row])] = int(row);
+        // first before an equal newcomer, so that the names listed keep their order.
+        const size_t oldCount = m_entries.size();
+        merged = m_entries; // copied: the model stays whole until the rows are inserted
+        std::move(added.begin(), added.end(), std::back_inserter(merged));
+        for (const int from : place(merged))
+            isNew.push_back(size_t(from) >= oldCount);
+    } else {
+        std::sort(added.begin(), added.end(),
+                  [](const Entry &a, const Entry &b) { return a.rank < b.rank; });
+        size_t oldRow = 0;
+        size_t addedRow = 0;
+        while (oldRow < m_entries.size() || addedRow < added.size()) {
+            const bool takeOld =
+                addedRow == added.size() ||
+                (oldRow < m_entries.size() && m_entries[oldRow].rank < added[addedRow].rank);
+            // Copied: the model stays whole until the rows are inserted.
+            merged.push_back(takeOld ? m_entries[oldRow++] : std::move(added[addedRow++]));
+            isNew.push_back(!takeOld);
         }
-        relayout(std::move(all), newRowOfOld);
+    }
+    insertAmong(std::move(merged), isNew);
+}
+
+void NameListModel::insertAmong(Entries merged, const std::vector<bool> &isNew)
+{
+    const auto first = std::find(isNew.begin(), isNew.end(), true) - isNew.begin();
+    const auto last = std::find(isNew.rbegin(), isNew.rend(), true).base() - isNew.begin();
+    const auto added = std::count(isNew.begin(), isNew.end(), true);
+    if (last - first == added) {
+        beginInsertRows(QModelIndex(), int(first), int(last) - 1);
+        // The rows around are the same, ranked as this list last placed them.
+        m_entries = std::move(merged);
+        endInsertRows();
         return;
     }
-
-    std::sort(added.begin(), added.end(),
-              [](const Entry &a, const Entry &b) { return a.rank < b.rank; });
-    Entries merged;
-    merged.reserve(m_entries.size() + added.size());
-    std::vector<int> newRowOfOld(m_entries.size());
-    size_t oldRow = 0;
-    size_t addedRow = 0;
-    while (oldRow < m_entries.size() || addedRow < added.size()) {
-        const bool takeOld =
-            addedRow == added.size() ||
-            (oldRow < m_entries.size() && m_entries[oldRow].rank < added[addedRow].rank);
-        if (takeOld) {
-            newRowOfOld[oldRow] = int(merged.size());
-            // Copied: the model stays whole until relayout.
-            merged.push_back(m_entries[oldRow++]);
+    // In one run at the end, then each to its place.
+    const int oldCount = int(m_entries.size());
+    beginInsertRows(QModelIndex(), oldCount, int(merged.size()) - 1);
+    std::vector<int> order;
+    order.reserve(merged.size());
+    int oldRow = 0;
+    int newRow = oldCount;
+    for (size_t row = 0; row < merged.size(); ++row) {
+        if (isNew[row]) {
+            m_entries.push_back(merged[row]);
+            order.push_back(newRow++);
         } else {
-            merged.push_back(std::move(added[addedRow++]));
+            Q_ASSERT(m_entries[size_t(oldRow)].bytes == merged[row].bytes);
+            order.push_back(oldRow++);
         }
     }
-    relayout(std::move(merged), newRowOfOld);
+    endInsertRows();
+    rearrange(order);
+    // The same rows, ranked as this list last placed them.
+    m_entries = std::move(merged);
 }
 
 void NameListModel::insertEntries(int row, Entries added)
@@ -233,21 +259,29 @@ NameListModel::Entries NameListModel::takeRows(const std::vector<int> &rows)
     Entries taken;
     if (rows.empty())
         return taken;
-    taken.reserve(rows.size());
-    Entries kept;
-    kept.reserve(m_entries.size() - std::min(m_entries.size(), rows.size()));
-    std::vector<int> newRowOfOld(m_entries.size(), -1);
-    auto next = rows.begin();
-    for (size_t row = 0; row < m_entries.size(); ++row) {
-        if (next != rows.end() && *next == int(row)) {
-            taken.push_back(m_entries[row]);
-            ++next;
-        } else {
-            newRowOfOld[row] = int(kept.size());
-            kept.push_back(m_entries[row]);
+    Q_ASSERT(std::is_sorted(rows.begin(), rows.end()) && rows.back() < rowCount());
+    const auto length = qsizetype(rows.size());
+    qsizetype first = rows.front();
+    if (rows.back() - first + 1 != length) {
+        std::vector<int> order;
+        order.reserve(m_entries.size());
+        auto next = rows.begin();
+        for (int row = 0; row < rowCount(); ++row) {
+            if (next != rows.end() && *next == row)
+                ++next;
+            else
+                order.push_back(row);
         }
+        order.insert(order.end(), rows.begin(), rows.end());
+        rearrange(order);
+        first = qsizetype(m_entries.size()) - length;
     }
-    relayout(std::move(kept), newRowOfOld);
+    beginRemoveRows(QModelIndex(), int(first), int(first + length) - 1);
+    const auto from = m_entries.begin() + first;
+    taken.assign(std::make_move_iterator(from), std::make_move_iterator(from + length));
+    m_entries.erase(from, from + length);
+    updateWidestTextWidth();
+    endRemoveRows();
     return taken;
 }
 
@@ -271,24 +305,16 @@ void NameListModel::rearrange(const std::vector<int> &order)
     std::vector<int> newRowOfOld(order.size());
     for (size_t row = 0; row < order.size(); ++row) {
         newRowOfOld[size_t(order[row])] = int(row);
-        // Copied: the model stays whole until relayout.
+        // Copied: the model stays whole until its layout changes.
         entries.push_back(m_entries[size_t(order[row])]);
     }
-    relayout(std::move(entries), newRowOfOld);
-}
-
-void NameListModel::relayout(Entries entries, const std::vector<int> &newRowOfOld)
-{
     emit layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex &index : before) {
-        const int row = newRowOfOld[size_t(index.row())];
-        after.append(row < 0 ? QModelIndex() : createIndex(row, 0));
-    }
+    for (const QModelIndex &index : before)
+        after.append(createIndex(newRowOfOld[size_t(index.row())], 0));
     m_entries = std::move(entries);
-    updateWidestTextWidth();
     changePersistentIndexList(before, after);
     emit layoutChanged();
 }

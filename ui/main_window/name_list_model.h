@@ -81,7 +81,10 @@ public:
     // Inserts at `row` (the end for -1), in the order given; the alphabetical list sorts them in.
     void insertEntries(int row, Entries added);
     // Removes the given rows (ascending, no repeats) in one batch and returns them in that
-    // order. The remaining rows keep their selection and the current row.
+    // order. The remaining rows keep their selection and the current row. Rows in several runs
+    // are first gathered at the end, the others keeping their order, then leave together: the
+    // views hear of a new layout and one removal instead of a removal per run, each of which
+    // costs them a pass over every index they keep.
     Entries takeRows(const std::vector<int> &rows);
     Entries takeAll();
     // Puts the rows in a new order (new row -> old row); each name keeps its selection, and the
@@ -97,9 +100,9 @@ private:
     // Puts `entries` in alphabetical order and ranks them afresh, under a new placing; returns
     // the permutation applied (new row -> old row).
     std::vector<int> place(Entries &entries);
-    // Installs `entries`, moving every persistent index from its old row to `newRowOfOld`
-    // (-1 for a row that is gone).
-    void relayout(Entries entries, const std::vector<int> &newRowOfOld);
+    // Installs `merged`: the rows there are, in their order, with the rows `isNew` marks among
+    // them. New rows in several runs are inserted at the end, then put in place by a new layout.
+    void insertAmong(Entries merged, const std::vector<bool> &isNew);
     void updateWidestTextWidth();
 
     Order m_order;

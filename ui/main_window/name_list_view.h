@@ -6,6 +6,8 @@
 
 class NameListView : public QListView
 {
+    Q_OBJECT
+
 public:
     using QListView::QListView;
 

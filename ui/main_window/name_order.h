@@ -21,13 +21,15 @@ public:
     // The permutation that sorts `names` (position -> index in `names`): the collator's order,
     // names it finds equal in the order of their bytes, identical names in the order given.
     std::vector<int> sorted(const std::vector<QByteArrayView> &names) const;
+    // The same worked out character by character, the quick way; nothing when it does not give
+    // the collator's order (names not all plain ASCII, a language that sorts "ch" as a letter).
+    std::optional<std::vector<int>>
+    sortedByCharacters(const std::vector<QByteArrayView> &names) const;
 
     // The collator's rank of each printable ASCII character, from 1; 0 for the others.
     using Ranks = std::array<quint8, 128>;
 
 private:
-    std::optional<std::vector<int>>
-    sortedByCharacters(const std::vector<QByteArrayView> &names) const;
     std::vector<int> sortedByKeys(const std::vector<QByteArrayView> &names) const;
     bool characterLess(QByteArrayView a, QByteArrayView b) const;
 

@@ -14,6 +14,8 @@ class QListView;
 
 class PreviewLink : public QObject
 {
+    Q_OBJECT
+
 public:
     // `directory` gives the folder the lists' names are in; `busy` tells whether the job runs.
     PreviewLink(QWidget *window, std::initializer_list<QListView *> lists,

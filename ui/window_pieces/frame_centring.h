@@ -14,6 +14,8 @@ class QWidget;
 
 class FrameCentring : public QObject
 {
+    Q_OBJECT
+
 public:
     // Where a frame of the given size puts its top-left corner.
     using Placement = std::function<QPoint(const QSize &frame)>;

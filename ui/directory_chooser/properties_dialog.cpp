@@ -6,9 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace shell::actions {
-
-PropertiesDialog::PropertiesDialog(const ItemFacts &facts, QWidget *parent) : QDialog(parent)
+PropertiesDialog::PropertiesDialog(const shell::actions::ItemFacts &facts, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("PropertiesDialog"));
     setWindowTitle(QStringLiteral("Propriétés de %1").arg(facts.name));
@@ -36,5 +35,3 @@ PropertiesDialog::PropertiesDialog(const ItemFacts &facts, QWidget *parent) : QD
     layout->addLayout(form);
     layout->addWidget(buttons);
 }
-
-} // namespace shell::actions
