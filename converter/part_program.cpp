@@ -65,7 +65,7 @@ std::string finishProgram()
     return "clear cleardictstack userdict /brakwenState get restore "
            "currentpagedevice /PageCount get 0 eq { showpage } if "
            "currentpagedevice /PageCount get =only (\\n) print flush "
-           "mark /OutputFile (/dev/null) currentdevice putdeviceprops pop\n";
+           "mark /OutputFile (/dev/null) currentdevice { putdeviceprops } stopped clear\n";
 }
 
 } // namespace converter

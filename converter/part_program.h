@@ -25,7 +25,7 @@ std::string partProgram();
 std::string outcomeProgram();
 
 // Undoes what the part left, shows one page when it showed none, prints the pages shown and
-// closes the PDF.
+// closes the PDF; the writer's failing to open a new document afterwards stops nothing.
 std::string finishProgram();
 
 } // namespace converter
