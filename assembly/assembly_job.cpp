@@ -152,7 +152,7 @@ JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openEr
         // The user asked for a PDF: not getting one is a failure to report, sources or not.
         if (!report.converted) {
             report.errorBoxShown = true;
-            m_window.showErrorBox(conversionFailed);
+            m_window.showErrorBox(conversionFailed, converted.failure);
             return report;
         }
     }
@@ -163,7 +163,7 @@ JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openEr
             deleteSources(*folder, stamps, report);
         } else {
             report.errorBoxShown = true;
-            m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed);
+            m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed, {});
         }
     }
     return report;

@@ -22,7 +22,8 @@ public:
     virtual void setProgressVisible(bool visible) = 0;
 
     // Modal box captioned "Erreur" with the stop icon and one OK button; returns once closed.
-    virtual void showErrorBox(const std::string &message) = 0;
+    // cause, when known, says in French which file and why, for a line of its own below.
+    virtual void showErrorBox(const std::string &message, const std::string &cause) = 0;
 
     // Asked before anything starts when the sources are to be deleted and the result's name
     // (given) is taken: the file there may be all that is left of other sources. True replaces

@@ -28,7 +28,7 @@ void TerminalWindow::setProgressVisible(bool visible)
         endProgressLine();
 }
 
-void TerminalWindow::showErrorBox(const std::string &message)
+void TerminalWindow::showErrorBox(const std::string &message, const std::string &)
 {
     endProgressLine();
     m_lastErrorBox = message;

@@ -22,7 +22,8 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
-    void showErrorBox(const std::string &message) override;
+    // The cause is the job report's, which the caller says with the box's text.
+    void showErrorBox(const std::string &message, const std::string &cause) override;
     bool confirmReplacement(const std::string &fileName) override;
     void conversionProgress(int done, int total) override;
     void clearLists() override {}

@@ -14,7 +14,7 @@ namespace converter {
 namespace {
 
 // Far more than any message; a document printing without end must not fill the memory.
-constexpr std::size_t outputLimit = 64 * 1024;
+constexpr std::size_t outputLimit = std::size_t{64} * 1024;
 
 } // namespace
 

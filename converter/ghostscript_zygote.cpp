@@ -159,7 +159,7 @@ void send(int socket, const ZygoteEvent &event)
 
 } // namespace
 
-GhostscriptZygote::GhostscriptZygote(std::vector<std::string> options, bool passOnOutput,
+GhostscriptZygote::GhostscriptZygote(const std::vector<std::string> &options, bool passOnOutput,
                                      int guardHolder)
 {
     int ends[2];

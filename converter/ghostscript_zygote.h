@@ -21,7 +21,7 @@ public:
     // Forks the zygote, which starts Ghostscript with these options (argv[0] excluded) and says
     // when it is ready. guardHolder is a descriptor the zygote keeps open while it lives (-1:
     // none).
-    GhostscriptZygote(std::vector<std::string> options, bool passOnOutput, int guardHolder);
+    GhostscriptZygote(const std::vector<std::string> &options, bool passOnOutput, int guardHolder);
     GhostscriptZygote(const GhostscriptZygote &) = delete;
     GhostscriptZygote &operator=(const GhostscriptZygote &) = delete;
     // Ends the zygote, and with it every child still running.

@@ -1,7 +1,7 @@
 #include "converter/part_child.h"
 
 #include "converter/part_program.h"
-#include "posix/confinement.h"
+#include "posix/path_confinement.h"
 #include "posix/write_all.h"
 
 #include <algorithm>
@@ -53,7 +53,7 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWrit
         fd.release();
 }
 
-void allowReadingIfThere(posix::Confinement &confinement, const std::string &path,
+void allowReadingIfThere(posix::PathConfinement &confinement, const std::string &path,
                          std::vector<posix::UniqueFd> &held)
 {
     posix::UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
@@ -67,7 +67,7 @@ void allowReadingIfThere(posix::Confinement &confinement, const std::string &pat
 // folder to write in; /dev/null, where the finished PDF writer is pointed.
 void confine()
 {
-    posix::Confinement confinement;
+    posix::PathConfinement confinement;
     std::vector<posix::UniqueFd> held;
     for (const char *path : {"/usr", "/etc", "/var/lib/ghostscript", "/var/cache/fontconfig"})
         allowReadingIfThere(confinement, path, held);

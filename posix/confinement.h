@@ -1,36 +1,16 @@
 #pragma once
 
-// Confines the calling process, for good, to the files it was allowed (Linux's Landlock): a
-// document interpreted there cannot open anything else, whatever hole it finds in the interpreter.
-// Where the kernel offers it, the process also loses network connections, signals to processes
-// outside its confinement and abstract sockets. Best effort: a kernel without Landlock confines
-// nothing, and apply() says so; the caller's other defences still hold.
-
-#include <cstdint>
-#include <vector>
+// Shuts the calling process in with what it already holds: from now on it can read and write the
+// descriptors it has open, manage its memory, run threads of its own and end, and nothing else.
+// Opening a file, listing a folder, starting a program, reaching the network or sending a signal
+// fail with EPERM. For a process that parses untrusted bytes from its standard input and writes
+// the result to its standard output: whatever those bytes make it do, it can reach nothing more.
+// Lasts for the life of the process and passes to its threads; there is no way back.
 
 namespace posix {
 
-class Confinement
-{
-public:
-    // Reading files and listing folders beneath the folder (or the file) open on fd.
-    void allowReading(int fd);
-    // Reading, writing, making and removing files beneath the folder open on fd.
-    void allowWriting(int fd);
-
-    // Applies the rules to this process and every child it starts; returns the Landlock version
-    // applied, 0 when the kernel has none (nothing confined). Sets no_new_privs either way, so
-    // that the process can gain no privilege by running a program.
-    int apply();
-
-private:
-    struct Rule
-    {
-        int fd;
-        std::uint64_t access;
-    };
-    std::vector<Rule> m_rules;
-};
+// Returns false (errno set) when the system refused the confinement; the caller must then not
+// go on with the untrusted work.
+bool confineToOpenDescriptors();
 
 } // namespace posix

@@ -66,7 +66,12 @@ public:
     }
     void setProgressPosition(int position) override { record("position", position); }
     void setProgressVisible(bool visible) override { record("progress", visible); }
-    void showErrorBox(const std::string &message) override { calls.push_back("box " + message); }
+    void showErrorBox(const std::string &message, const std::string &cause) override
+    {
+        calls.push_back("box " + message);
+        lastCause = cause;
+    }
+    std::string lastCause;
     bool confirmReplacement(const std::string &fileName) override
     {
         calls.push_back("replace? " + fileName);

@@ -160,6 +160,19 @@ cp "$scratch/loop.eps" "$folder/loop.eps"
 "$cli" --pdf --delete-sources --timeout 3 "$folder" a.eps loop.eps 2>"$scratch/first" &
 first=$!
 check "race: the first job converts" started
+# Each file's Ghostscript runs shut in: no privilege to gain, its files confined.
+confined()
+{
+    for _ in $(seq 50); do
+        parts=$(pgrep -x brakwen-gs-part) && break
+        sleep 0.1
+    done
+    [ -n "$parts" ] || return 1
+    for part in $parts; do
+        grep -q '^NoNewPrivs:[[:space:]]*1' "/proc/$part/status" 2>/dev/null || return 1
+    done
+}
+check "race: the looping file's Ghostscript runs confined" confined
 check "race: a second job into the folder is refused" \
     not "$cli" --pdf --delete-sources "$folder" a.eps 2>"$scratch/err"
 check "race: saying another job writes there" err_has "Un autre assemblage"
@@ -169,6 +182,16 @@ check "time limit: naming the file and the limit" \
     grep -q "loop.eps.*3 secondes" "$scratch/first"
 check "time limit: every source kept, nothing of the run left" \
     only_files "$folder" a.eps loop.eps final.eps
+
+# On a terminal, brakwen-cli says how far the conversion is; in a file or a pipe, it says nothing.
+mkdir "$work/progress"
+eps "$work/progress/a.eps" 0 0 100 100 A
+eps "$work/progress/b.eps" 0 0 100 100 B
+check "on a terminal, the conversion's progress is shown" sh -c \
+    'script -qec "\"$1\" --pdf \"$2\" a.eps b.eps" /dev/null | tr "\r" "\n" | grep -q "^Conversion : 2 / 2"' \
+    - "$cli" "$work/progress"
+check "elsewhere, not" sh -c '"$1" --pdf --name other "$2" a.eps b.eps 2>&1 | grep -c Conversion | grep -q "^0$"' \
+    - "$cli" "$work/progress"
 
 # A folder deeper than a path can name: the job walks to it and the converter is handed it open.
 deep=$work/deep

@@ -19,14 +19,12 @@ public:
     QStringList buttons;
     // Called while the box is up, before it is answered.
     std::function<void()> whileShown;
+    // The button that answers; only a box that has it is answered.
+    QMessageBox::StandardButton button = QMessageBox::Ok;
     // Answer with Esc instead of clicking OK; whether that closed the box is recorded, and OK
     // is clicked when it did not.
     bool answerWithEscape = false;
     bool closedByEscape = false;
-    // Questions met on the way (Oui / Non boxes) are answered so, and the answer goes on to the
-    // box after them.
-    bool answerQuestionsYes = true;
-    QStringList questions;
 
     MessageBoxAnswer()
     {
@@ -41,16 +39,8 @@ private:
     void answer()
     {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
+        if (!box || !box->button(button))
             return;
-        if (box->icon() == QMessageBox::Question) {
-            questions << box->text();
-            for (QAbstractButton *button : box->buttons())
-                if (box->buttonRole(button) ==
-                    (answerQuestionsYes ? QMessageBox::YesRole : QMessageBox::NoRole))
-                    button->click();
-            return;
-        }
         m_timer.stop();
         shown = true;
         title = box->windowTitle();
@@ -66,7 +56,7 @@ private:
             if (closedByEscape)
                 return;
         }
-        box->button(QMessageBox::Ok)->click();
+        box->button(button)->click();
     }
 
     QTimer m_timer;

@@ -1,5 +1,5 @@
-// A question the program asks before doing something the user may not want: two buttons, "Oui"
-// and "Non", "Non" the default and what Esc and the close box answer.
+// A question the program asks before doing something the user may not want: the standard Yes
+// and No buttons ("Oui" and "Non" in French), No the default and what Esc and the close box answer.
 #pragma once
 
 #include <QMessageBox>
@@ -14,7 +14,4 @@ public:
 
     // True for "Oui".
     bool ask();
-
-private:
-    QAbstractButton *m_yes;
 };
