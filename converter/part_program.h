@@ -9,6 +9,10 @@
 
 namespace converter {
 
+// Selects the PDF writer (a copy of it when copy) on descriptor 4, with the parameters the
+// command line and its response file gave.
+std::string writerOpeningProgram(bool copy);
+
 // Run once in the zygote: loads what every child would otherwise load again (the common fonts,
 // the colour transforms of the PDF writer), none of it from any document.
 std::string warmUpProgram();
