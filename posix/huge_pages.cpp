@@ -1,5 +1,6 @@
 #include "posix/huge_pages.h"
 
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,9 @@ constexpr int MADV_COLLAPSE = 25;
 #endif
 
 constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+constexpr std::size_t smallPage = 4096;
+// Larger areas are reserves (a sanitizer's shadow, an allocator's arena) of which little is used.
+constexpr std::uintptr_t largestArea = std::uintptr_t{64} << 20;
 
 struct Area
 {
@@ -43,10 +47,24 @@ std::vector<Area> anonymousAreas()
         const std::uintptr_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
         const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
         const std::uintptr_t last = end & ~(hugePage - 1);
-        if (last > first)
+        if (last > first && end - start <= largestArea)
             areas.push_back({first, last});
     }
     return areas;
+}
+
+// Whether nearly all of the huge page at start is in memory already: collapsing a sparse one
+// would make the process grow by what it never used.
+bool mostlyResident(std::uintptr_t start)
+{
+    std::array<unsigned char, hugePage / smallPage> resident{};
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the addresses come from the kernel's map.
+    if (::mincore(reinterpret_cast<void *>(start), hugePage, resident.data()) != 0)
+        return false;
+    std::size_t count = 0;
+    for (const unsigned char page : resident)
+        count += page & 1U;
+    return count >= resident.size() * 7 / 8;
 }
 
 } // namespace
@@ -55,12 +73,15 @@ std::size_t moveMemoryToHugePages()
 {
     std::size_t moved = 0;
     for (const Area &area : anonymousAreas()) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): the addresses come from the kernel's map.
-        void *start = reinterpret_cast<void *>(area.start);
-        const std::size_t length = area.end - area.start;
-        ::madvise(start, length, MADV_HUGEPAGE);
-        if (::madvise(start, length, MADV_COLLAPSE) == 0)
-            moved += length;
+        for (std::uintptr_t at = area.start; at < area.end; at += hugePage) {
+            if (!mostlyResident(at))
+                continue;
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the addresses come from the kernel's map.
+            void *start = reinterpret_cast<void *>(at);
+            ::madvise(start, hugePage, MADV_HUGEPAGE);
+            if (::madvise(start, hugePage, MADV_COLLAPSE) == 0)
+                moved += hugePage;
+        }
     }
     return moved;
 }

@@ -10,8 +10,8 @@
 namespace posix {
 
 // Best effort: the whole 2 MiB pages inside the process's private anonymous memory (its heap and
-// its larger allocations, never its stack) become huge pages where the system allows. Returns
-// how many bytes were moved.
+// its larger allocations, never its stack nor an area of more than 64 MiB) that are nearly all
+// in use become huge pages where the system allows. Returns how many bytes were moved.
 std::size_t moveMemoryToHugePages();
 
 } // namespace posix
