@@ -53,15 +53,19 @@ TEST(HugePages, MemoryInUseMovesOntoHugePagesWithItsBytesKept)
 {
     if (!collapsesOnRequest())
         GTEST_SKIP() << "this kernel does not collapse memory on request";
-    constexpr std::size_t length = std::size_t{8} << 20;
-    void *area =
-        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(area, MAP_FAILED);
+    // Mapped off the 2 MiB boundaries the kernel would choose: 9 MiB from 1 MiB past one.
+    constexpr std::size_t mebibyte = std::size_t{1} << 20;
+    constexpr std::size_t length = 9 * mebibyte;
+    char *mapped = static_cast<char *>(::mmap(nullptr, length + mebibyte, PROT_READ | PROT_WRITE,
+                                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(mapped, MAP_FAILED);
+    ::munmap(mapped, mebibyte);
+    char *area = mapped + mebibyte;
     std::memset(area, 'b', length);
 
-    EXPECT_GE(posix::moveMemoryToHugePages(), std::size_t{6} << 20);
+    EXPECT_GE(posix::moveMemoryToHugePages(), 6 * mebibyte);
     // Wherever the area begins, at least three whole 2 MiB pages lie inside it.
-    EXPECT_GE(hugeKilobytesAround(static_cast<char *>(area) + length / 2), 6 * 1024);
-    EXPECT_EQ(static_cast<char *>(area)[length - 1], 'b');
+    EXPECT_GE(hugeKilobytesAround(area + length / 2), 6 * 1024);
+    EXPECT_EQ(area[length - 1], 'b');
     ::munmap(area, length);
 }
