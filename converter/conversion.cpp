@@ -16,6 +16,7 @@
 #include "posix/pending_file.h"
 #include "posix/stop_signals.h"
 #include "posix/unique_fd.h"
+#include "sandbox/ghostscript_sandbox.h"
 
 #include <cerrno>
 #include <charconv>
@@ -99,23 +100,18 @@ std::string makePrivateFolder(LeftoverGuard &guard, const std::string &base)
     throw ConversionFailure("dossier temporaire impossible à créer dans " + base);
 }
 
-// Ghostscript's options: the response file's, in a sandbox (-dSAFER; the part's input readable
-// only as descriptor 3, the PDF written only to descriptor 4), started without a device: each
-// part's child opens its own PDF writer.
+// Ghostscript's options: the shared sandbox's, then the part's input readable only as
+// descriptor 3 and the PDF written only to descriptor 4, then the response file's; started without
+// a device: each part's child opens its own PDF writer.
 std::vector<std::string> ghostscriptOptions(const std::string &responseFile)
 {
-    return {"-q",
-            "-dSAFER",
-            "-dNODISPLAY",
-            "-dNOEPS",
-            "-dNOPAUSE",
-            "-dBATCH",
-            "--permit-file-read=/dev/fd/3",
-            "--permit-file-write=/dev/fd/4",
-            "--permit-file-control=/dev/fd/4",
-            "--permit-file-write=/dev/null",
-            "--permit-file-control=/dev/null",
-            "@" + responseFile};
+    std::vector<std::string> options = sandbox::ghostscriptOptions();
+    options.insert(options.end(),
+                   {"-dNODISPLAY", "-dNOEPS", "--permit-file-read=/dev/fd/3",
+                    "--permit-file-write=/dev/fd/4", "--permit-file-control=/dev/fd/4",
+                    "--permit-file-write=/dev/null", "--permit-file-control=/dev/null",
+                    "@" + responseFile});
+    return options;
 }
 
 // As many parts at once as there are processors for this program, and never more than its

@@ -8,6 +8,7 @@
 #include "posix/descriptor_passing.h"
 #include "posix/eintr.h"
 #include "posix/huge_pages.h"
+#include "sandbox/ghostscript_sandbox.h"
 
 #include <cerrno>
 #include <csignal>
@@ -69,9 +70,8 @@ void send(int socket, const ZygoteEvent &event)
     ::dup2(nothing, STDIN_FILENO);
     ::dup2(nothing, STDOUT_FILENO);
     ::close(nothing);
-    // GS_OPTIONS could undo -dSAFER, GS_DEVICE choose the device; the temporary folder is given
-    // to each child.
-    for (const char *name : {"GS_OPTIONS", "GS_DEVICE", "TEMP", "TMP"})
+    // Each child is given its own temporary folder.
+    for (const char *name : sandbox::ghostscriptVariablesToDrop)
         ::unsetenv(name);
 
     sigset_t childEnded;

@@ -3,6 +3,7 @@
 #include "converter/part_program.h"
 #include "posix/path_confinement.h"
 #include "posix/write_all.h"
+#include "sandbox/ghostscript_sandbox.h"
 
 #include <algorithm>
 #include <charconv>
@@ -53,28 +54,13 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWrit
         fd.release();
 }
 
-void allowReadingIfThere(posix::PathConfinement &confinement, const std::string &path,
-                         std::vector<posix::UniqueFd> &held)
-{
-    posix::UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
-    if (!fd.valid())
-        return;
-    confinement.allowReading(fd.get());
-    held.push_back(std::move(fd));
-}
-
 // The system's fonts, Ghostscript's resources and fontconfig's settings to read; the part's own
 // folder to write in; /dev/null, where the finished PDF writer is pointed.
 void confine()
 {
     posix::PathConfinement confinement;
     std::vector<posix::UniqueFd> held;
-    for (const char *path : {"/usr", "/etc", "/var/lib/ghostscript", "/var/cache/fontconfig"})
-        allowReadingIfThere(confinement, path, held);
-    if (const char *home = std::getenv("HOME"); home != nullptr && *home == '/') {
-        for (const char *fonts : {"/.fonts", "/.local/share/fonts", "/.cache/fontconfig"})
-            allowReadingIfThere(confinement, std::string(home) + fonts, held);
-    }
+    sandbox::allowGhostscriptResources(confinement, held);
     confinement.allowWriting(inputDescriptor + 2);
     // Its own PDF too, for a child that opens a PDF writer of its own by that file's name.
     confinement.allowWriting(inputDescriptor + 1);

@@ -66,41 +66,63 @@ void PathConfinement::allowWriting(int fd)
     m_rules.push_back({fd, ~std::uint64_t{0}});
 }
 
+void PathConfinement::allowRunning(int fd)
+{
+    m_rules.push_back({fd, readRights | LANDLOCK_ACCESS_FS_EXECUTE});
+}
+
 int PathConfinement::apply()
 {
-    ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
-    const long version =
-        ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
-    if (version < 1)
+    int version = 0;
+    const UniqueFd ruleset = prepare(&version);
+    if (!ruleset.valid()) {
+        ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
         return 0;
+    }
+    return enter(ruleset.get()) ? version : 0;
+}
+
+UniqueFd PathConfinement::prepare(int *version) const
+{
+    const long known =
+        ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
+    if (known < 1)
+        return UniqueFd();
     RulesetAttribute attribute;
-    attribute.handledAccessFs = fileSystemRights(static_cast<int>(version));
+    attribute.handledAccessFs = fileSystemRights(static_cast<int>(known));
     std::size_t size = sizeof attribute.handledAccessFs;
-    if (version >= 4) {
+    if (known >= 4) {
         attribute.handledAccessNet = allTcp;
         size += sizeof attribute.handledAccessNet;
     }
-    if (version >= 6) {
+    if (known >= 6) {
         attribute.scoped = allScopes;
         size += sizeof attribute.scoped;
     }
-    const UniqueFd ruleset(
-        static_cast<int>(::syscall(SYS_landlock_create_ruleset, &attribute, size, 0)));
+    // The kernel opens it close-on-exec.
+    UniqueFd ruleset(static_cast<int>(::syscall(SYS_landlock_create_ruleset, &attribute, size, 0)));
     if (!ruleset.valid())
-        return 0;
+        return UniqueFd();
     for (const Rule &rule : m_rules) {
         // A rule on a file may carry only the rights that apply to files.
         std::uint64_t access = rule.access & attribute.handledAccessFs;
         if (!isFolder(rule.fd))
-            access &= fileOnlyRights;
+            access &= fileOnlyRights | LANDLOCK_ACCESS_FS_EXECUTE;
         PathBeneath beneath = {access, rule.fd};
         if (::syscall(SYS_landlock_add_rule, ruleset.get(), LANDLOCK_RULE_PATH_BENEATH, &beneath,
                       0) != 0)
-            return 0;
+            return UniqueFd();
     }
-    if (::syscall(SYS_landlock_restrict_self, ruleset.get(), 0) != 0)
-        return 0;
-    return static_cast<int>(version);
+    if (version != nullptr)
+        *version = static_cast<int>(known);
+    return ruleset;
+}
+
+bool PathConfinement::enter(int prepared)
+{
+    // Also what lets an unprivileged process confine itself.
+    ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+    return ::syscall(SYS_landlock_restrict_self, prepared, 0) == 0;
 }
 
 } // namespace posix

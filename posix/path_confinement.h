@@ -6,6 +6,8 @@
 // outside its confinement and abstract sockets. Best effort: a kernel without Landlock confines
 // nothing, and apply() says so; the caller's other defences still hold.
 
+#include "posix/unique_fd.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -18,11 +20,20 @@ public:
     void allowReading(int fd);
     // Reading, writing, making and removing files beneath the folder open on fd.
     void allowWriting(int fd);
+    // Reading, and running programs, beneath the folder (or the file) open on fd.
+    void allowRunning(int fd);
 
     // Applies the rules to this process and every child it starts; returns the Landlock version
     // applied, 0 when the kernel has none (nothing confined). Sets no_new_privs either way, so
     // that the process can gain no privilege by running a program.
     int apply();
+
+    // The same in two steps, for a child that must be confined between fork and exec, where
+    // nothing but system calls is safe: the rules are made beforehand, in the parent (an invalid
+    // descriptor when the kernel has no Landlock)...
+    UniqueFd prepare(int *version = nullptr) const;
+    // ...and entered in the child. Returns false when the kernel refused.
+    static bool enter(int prepared);
 
 private:
     struct Rule

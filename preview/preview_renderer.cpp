@@ -3,6 +3,7 @@
 #include "posix/eintr.h"
 #include "preview/pixels_message.h"
 #include "preview/sandboxed_run.h"
+#include "sandbox/ghostscript_sandbox.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -138,21 +139,19 @@ QStringList PreviewRenderer::arguments(const EpsFacts &facts, const QSize &size)
     // Drawn at twice the size and scaled down smoothly: Ghostscript's own smoothing costs ten
     // times the rendering on pages of much text, this costs a few milliseconds.
     const double dpi = std::clamp(72 * scale * supersampling, 1.0, 2400.0);
-    QStringList arguments{QStringLiteral("-q"),
-                          QStringLiteral("-dSAFER"),
-                          QStringLiteral("-dBATCH"),
-                          QStringLiteral("-dNOPAUSE"),
-                          QStringLiteral("-sDEVICE=ppmraw"),
-                          QStringLiteral("-r") + QString::number(dpi, 'f', 3),
-                          QStringLiteral("-sstdout=%stderr"),
-                          QStringLiteral("-sOutputFile=-")};
+    QStringList arguments;
+    for (const std::string &option : sandbox::ghostscriptOptions())
+        arguments << QString::fromStdString(option);
+    arguments << QStringLiteral("-sDEVICE=ppmraw")
+              << QStringLiteral("-r") + QString::number(dpi, 'f', 3)
+              << QStringLiteral("-sstdout=%stderr") << QStringLiteral("-sOutputFile=-");
     if (facts.box)
         arguments << QStringLiteral("-dEPSCrop");
-    // The file as this process holds it open: Ghostscript reads a named file in blocks (its
-    // standard input a byte at a time, several times slower), and a name that is not UTF-8
-    // cannot pass as an argument. A DOS EPS's sections are found by Ghostscript itself.
-    arguments
-        << QStringLiteral("/proc/%1/fd/%2").arg(QCoreApplication::applicationPid()).arg(m_input);
+    // The file as this process holds it open, handed down under the same number: Ghostscript
+    // reads a named file in blocks (its standard input a byte at a time, several times slower),
+    // and a name that is not UTF-8 cannot pass as an argument. A DOS EPS's sections are found
+    // by Ghostscript itself.
+    arguments << QStringLiteral("/dev/fd/%1").arg(m_input);
     return arguments;
 }
 
@@ -185,9 +184,12 @@ void PreviewRenderer::start(Job job)
                  .arg(seconds)
                  .arg(seconds > 1 ? QStringLiteral("s") : QString()));
     });
+    QStringList dropped;
+    for (const char *name : sandbox::ghostscriptVariablesToDrop)
+        dropped << QString::fromLatin1(name);
     m_rendering->start(m_program, arguments(m_job.facts, m_job.size), {},
-                       {m_timeLimit, outputLimit},
-                       {QStringLiteral("GS_OPTIONS"), QStringLiteral("GS_DEVICE")});
+                       {m_timeLimit, outputLimit}, dropped,
+                       {.confined = true, .readable = m_input});
 }
 
 void PreviewRenderer::decodeTiff()

@@ -1,13 +1,13 @@
 #pragma once
 
 // Renders EPS files for the preview, one at a time, in a separate Ghostscript process that never
-// blocks the window: sandboxed as the converter runs it (-dSAFER, a private temporary folder, no
-// file but its input, which it reads through this process's open descriptor), ended after a time
-// limit, and ended as soon as another file is asked for. Results are kept by path, size and
-// modification time. A DOS EPS that carries a TIFF preview shows it while the rendering runs,
-// decoded in a process of its own that can reach nothing but the picture's bytes; a picture that
-// fails or takes over 2 seconds is skipped. After the file asked for, the files named as next are
-// rendered ahead, so that moving on shows them at once.
+// blocks the window: sandboxed as the converter runs it (-dSAFER, the kernel's confinement, a
+// private temporary folder, no file but its input, which it reads through this process's open
+// descriptor), ended after a time limit, and ended as soon as another file is asked for. Results
+// are kept by path, size and modification time. A DOS EPS that carries a TIFF preview shows it
+// while the rendering runs, decoded in a process of its own that can reach nothing but the
+// picture's bytes; a picture that fails or takes over 2 seconds is skipped. After the file asked
+// for, the files named as next are rendered ahead, so that moving on shows them at once.
 
 #include "preview/eps_facts.h"
 

@@ -1,10 +1,16 @@
 #include "preview/sandboxed_run.h"
 
+#include "posix/path_confinement.h"
+#include "sandbox/ghostscript_sandbox.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/prctl.h>
 
 namespace preview {
@@ -13,6 +19,31 @@ namespace {
 
 // The end of a program's complaints is where it says what went wrong.
 constexpr qsizetype errorsKept = 4096;
+
+// The kernel's rules for a confined run, made in this process since the child may only enter
+// them. An invalid descriptor on a kernel without Landlock: the program's own defences remain,
+// as on any other system.
+posix::UniqueFd confinementFor(const QString &program, const QString &folder, Reach reach)
+{
+    posix::PathConfinement confinement;
+    std::vector<posix::UniqueFd> held;
+    sandbox::allowGhostscriptResources(confinement, held);
+    const auto allow = [&](const QString &path, auto rule) {
+        posix::UniqueFd fd(::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC));
+        if (fd.valid())
+            (confinement.*rule)(fd.get());
+        held.push_back(std::move(fd));
+    };
+    // The system's programs: Ghostscript, the shell and what a script runs.
+    allow(QStringLiteral("/usr"), &posix::PathConfinement::allowRunning);
+    const QString found = QStandardPaths::findExecutable(program);
+    allow(found.isEmpty() ? program : found, &posix::PathConfinement::allowRunning);
+    allow(folder, &posix::PathConfinement::allowWriting);
+    allow(QStringLiteral("/dev/null"), &posix::PathConfinement::allowWriting);
+    if (reach.readable >= 0)
+        confinement.allowReading(reach.readable);
+    return confinement.prepare();
+}
 
 } // namespace
 
@@ -24,7 +55,8 @@ SandboxedRun::~SandboxedRun()
 }
 
 void SandboxedRun::start(const QString &program, const QStringList &arguments,
-                         const QByteArray &input, Limits limits, const QStringList &unsetVariables)
+                         const QByteArray &input, Limits limits, const QStringList &unsetVariables,
+                         Reach reach)
 {
     stop();
     m_limits = limits;
@@ -42,8 +74,19 @@ void SandboxedRun::start(const QString &program, const QStringList &arguments,
     m_process = new QProcess(this);
     m_process->setProcessEnvironment(environment);
     m_process->setWorkingDirectory(m_folder->path());
-    // The helper never outlives the window that asked for the picture.
-    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    const posix::UniqueFd confinement =
+        reach.confined ? confinementFor(program, m_folder->path(), reach) : posix::UniqueFd();
+    const int ruleset = confinement.get();
+    const int readable = reach.readable;
+    // Between fork and exec only system calls are safe: the rules were made beforehand.
+    m_process->setChildProcessModifier([ruleset, readable] {
+        // The helper never outlives the window that asked for the picture.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (readable >= 0)
+            ::fcntl(readable, F_SETFD, 0);
+        if (ruleset >= 0 && !posix::PathConfinement::enter(ruleset))
+            ::_exit(127);
+    });
     connect(m_process, &QProcess::readyReadStandardOutput, this, [this] {
         m_output += m_process->readAllStandardOutput();
         if (m_output.size() > m_limits.output)

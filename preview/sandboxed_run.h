@@ -4,8 +4,8 @@
 // program: in a private temporary folder that is its working folder and its TMPDIR, with the
 // environment's settings for the helper taken out, its standard input the bytes it is given (or
 // nothing), dead with the window that started it, ended at a time limit and as soon as it writes
-// more than it may. What the program itself may reach is its own business (Ghostscript's -dSAFER,
-// the TIFF decoder's confinement); this keeps everything around it the same for both.
+// more than it may. A run may also be shut in by the kernel (see Reach) before the program's
+// first instruction, whatever the program itself does to protect itself.
 
 #include <QByteArray>
 #include <QObject>
@@ -18,6 +18,16 @@ class QTemporaryDir;
 class QTimer;
 
 namespace preview {
+
+// What a confined run may reach: Ghostscript's resources and the system's programs, the
+// program itself, its private folder, and the one file open on `readable` (-1: none), which it
+// finds as /dev/fd/<readable>. Unconfined runs (the TIFF decoder confines itself) reach
+// what their user can.
+struct Reach
+{
+    bool confined = false;
+    int readable = -1;
+};
 
 class SandboxedRun : public QObject
 {
@@ -39,7 +49,7 @@ public:
     // Starts `program`; `input` is written to its standard input, which is then closed.
     // `unsetVariables` are left out of its environment.
     void start(const QString &program, const QStringList &arguments, const QByteArray &input,
-               Limits limits, const QStringList &unsetVariables = {});
+               Limits limits, const QStringList &unsetVariables = {}, Reach reach = {});
     // Ends the program at once, answering nothing.
     void stop();
 

@@ -1,6 +1,7 @@
 // The preview's rendering and window. A stand-in Ghostscript (a shell script) answers as told by
-// the environment: after a delay, never, or with a failure; it counts its runs and leaves its
-// process id, so that a rendering ended early can be seen gone. The real Ghostscript renders one
+// the environment: after a delay, never, with a failure, or only if it cannot escape; it counts
+// its runs and leaves its process id (on a descriptor it inherits, the one way out of its
+// confinement), so that a rendering ended early can be seen gone. The real Ghostscript renders one
 // known EPS, checked pixel by pixel.
 
 #include "preview/pixels_message.h"
@@ -87,6 +88,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_standIn;
+    int m_runs = -1;
 };
 
 QByteArray PreviewTest::write(const QString &name, const QByteArray &content) const
@@ -118,16 +120,23 @@ void PreviewTest::init()
     m_standIn = file(QStringLiteral("gs"));
     // Reads the whole document as Ghostscript would, then answers a 2 x 1 picture, red and blue.
     write(QStringLiteral("gs"), "#!/bin/sh\n"
-                                "echo $$ >> \"$STAND_IN_RUNS\"\n"
+                                "echo $$ >&\"$STAND_IN_RUNS\"\n"
                                 "cat > /dev/null\n"
                                 "case \"$STAND_IN_MODE\" in\n"
+                                "escape) cat \"$STAND_IN_SECRET\" && exit 1\n"
+                                "        touch \"$STAND_IN_PWNED\" && exit 1 ;;\n"
                                 "loop) while :; do sleep 1; done ;;\n"
                                 "fail) echo 'Error: /undefined in nosuchop' >&2; exit 1 ;;\n"
                                 "esac\n"
                                 "sleep \"${STAND_IN_DELAY:-0}\"\n"
                                 "printf 'P6\\n2 1\\n255\\n\\377\\000\\000\\000\\000\\377'\n");
     ::chmod(QFile::encodeName(m_standIn).constData(), 0755);
-    qputenv("STAND_IN_RUNS", QFile::encodeName(file(QStringLiteral("runs"))));
+    if (m_runs >= 0)
+        ::close(m_runs);
+    // Left open across exec: the stand-in writes there without opening anything.
+    m_runs = ::open(QFile::encodeName(file(QStringLiteral("runs"))).constData(),
+                    O_WRONLY | O_CREAT | O_APPEND, 0600);
+    qputenv("STAND_IN_RUNS", QByteArray::number(m_runs));
     qputenv("STAND_IN_MODE", "");
     qputenv("STAND_IN_DELAY", "0");
 }
@@ -378,6 +387,17 @@ void PreviewTest::aDocumentReachesNothingOutsideItsOwnFile()
     QVERIFY(failed.wait(10000));
     QCOMPARE(failed.at(0).at(1).toString(),
              QStringLiteral("Aperçu impossible : erreur PostScript invalidfileaccess dans file"));
+    QVERIFY(!QFile::exists(file(QStringLiteral("pwned"))));
+
+    // Past Ghostscript's own wall, as after a hole in it: the kernel holds the same line. The
+    // stand-in draws only when it could neither read the secret nor write beside the document.
+    qputenv("STAND_IN_MODE", "escape");
+    qputenv("STAND_IN_SECRET", QFile::encodeName(file(QStringLiteral("secret"))));
+    qputenv("STAND_IN_PWNED", QFile::encodeName(file(QStringLiteral("pwned"))));
+    renderer.setProgram(m_standIn);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(write(QStringLiteral("escape.eps"), halfBlack), QSize(100, 100));
+    QVERIFY(shown.wait(10000));
     QVERIFY(!QFile::exists(file(QStringLiteral("pwned"))));
 }
 
