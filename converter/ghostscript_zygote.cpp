@@ -7,6 +7,7 @@
 #include "converter/pdf_writer_files.h"
 #include "posix/descriptor_passing.h"
 #include "posix/eintr.h"
+#include "posix/huge_pages.h"
 #include "sandbox/ghostscript_sandbox.h"
 
 #include <cerrno>
@@ -88,6 +89,9 @@ void send(int socket, const ZygoteEvent &event)
             throw ConversionFailure("Ghostscript ne peut pas être préparé");
         writer = openSharedPdfWriter(*interpreter);
         interpreter->takeOutput();
+        // Every part's fork copies the zygote's page tables and every child's end drops them:
+        // fewer, larger pages make both cheaper.
+        posix::moveMemoryToHugePages();
         interpreter->setPassOnOutput(passOnOutput);
     } catch (const ConversionFailure &) {
         send(socket, ZygoteEvent{ZygoteEvent::Refused, 0, 0, 0, 0, 0});

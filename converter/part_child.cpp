@@ -13,6 +13,7 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace converter {
@@ -80,6 +81,19 @@ void limitTime(std::uint32_t seconds)
     ::setrlimit(RLIMIT_CORE, &core);
 }
 
+// Whether the PDF on fd ends with the end-of-file line, the last thing the writer writes.
+bool endsWithTrailer(int fd)
+{
+    constexpr std::string_view marker = "%%EOF\n";
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || status.st_size < static_cast<off_t>(marker.size()))
+        return false;
+    char tail[marker.size()];
+    const off_t at = status.st_size - static_cast<off_t>(marker.size());
+    return ::pread(fd, tail, sizeof tail, at) == static_cast<ssize_t>(sizeof tail) &&
+           std::string_view(tail, sizeof tail) == marker;
+}
+
 std::string_view firstWord(std::string_view &text)
 {
     while (!text.empty() && text.front() == ' ')
@@ -133,8 +147,14 @@ void runPartChild(GhostscriptInterpreter &interpreter, const PdfWriterFiles &wri
             report = part.failed() || interpreter.run(outcomeProgram()).failed()
                          ? "error interrupted -\n"
                          : interpreter.takeOutput();
-            finished = !interpreter.run(finishProgram()).failed();
-            report += "pages " + interpreter.takeOutput();
+            // Once the PDF is written out, the writer opens an empty document in its place, which
+            // costs as much as a small part; with nowhere to make its scratch files, that
+            // opening fails at its first step. The PDF counts when it was written to its end.
+            ::setenv("TMPDIR", "/dev/null", 1);
+            interpreter.run(finishProgram());
+            const std::string pages = interpreter.takeOutput();
+            report += "pages " + pages.substr(0, pages.find('\n') + 1);
+            finished = endsWithTrailer(inputDescriptor + 1);
         }
     }
     posix::writeAll(reportDescriptor, report.data(), report.size());

@@ -160,7 +160,8 @@ private:
         const std::string pdfPath =
             (part.length < smallPart ? m_settings.scratchFolder : m_settings.folder) + "/" +
             std::to_string(index) + ".pdf";
-        posix::UniqueFd pdf(::open(pdfPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        // Readable too: the child looks at how its PDF ends.
+        posix::UniqueFd pdf(::open(pdfPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         posix::UniqueFd source = scratchFile(folder, "part.ps");
         posix::UniqueFd report = scratchFile(folder, "report");
         if (!folderFd.valid() || !pdf.valid() || !source.valid() || !report.valid() ||

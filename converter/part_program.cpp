@@ -15,6 +15,18 @@ std::string number(double value)
 
 } // namespace
 
+std::string writerOpeningProgram(bool copy)
+{
+    // The response file's options are definitions in systemdict: Ghostscript hands them to the
+    // device it starts with, and only to that one, so the writer selected here is given the
+    // values of the parameters it has, as that start would; the output named last wins.
+    return std::string("(pdfwrite) finddevice ") + (copy ? "copydevice " : "") +
+           "dup getdeviceprops counttomark 2 idiv { systemdict 2 index known "
+           "{ pop systemdict 1 index get counttomark 2 roll } { pop pop } ifelse } repeat "
+           "counttomark dup 0 ne { 2 add -1 roll putdeviceprops } { pop pop } ifelse "
+           "mark /OutputFile (/dev/fd/4) 4 -1 roll putdeviceprops setdevice\n";
+}
+
 std::string warmUpProgram()
 {
     // Drawing once in each colour space on an RGB device with the PDF writer's rendering intent
@@ -32,9 +44,7 @@ std::string warmUpProgram()
 
 std::string pageSetupProgram(const PartRequest &request, bool openWriter)
 {
-    std::string text = openWriter ? "mark /OutputFile (/dev/fd/4) (pdfwrite) finddevice "
-                                    "copydevice putdeviceprops setdevice\n"
-                                  : "";
+    std::string text = openWriter ? writerOpeningProgram(true) : "";
     if (request.eps != 0) {
         // BeginPage runs for every page, so a part showing several pages has each at its box.
         text += "<< /PageSize [ " + number(request.width) + " " + number(request.height) +
@@ -65,7 +75,7 @@ std::string finishProgram()
     return "clear cleardictstack userdict /brakwenState get restore "
            "currentpagedevice /PageCount get 0 eq { showpage } if "
            "currentpagedevice /PageCount get =only (\\n) print flush "
-           "mark /OutputFile (/dev/null) currentdevice putdeviceprops pop\n";
+           "mark /OutputFile (/dev/null) currentdevice { putdeviceprops } stopped clear\n";
 }
 
 } // namespace converter

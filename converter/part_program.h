@@ -9,6 +9,10 @@
 
 namespace converter {
 
+// Selects the PDF writer (a copy of it when copy) on descriptor 4, with the parameters the
+// command line and its response file gave.
+std::string writerOpeningProgram(bool copy);
+
 // Run once in the zygote: loads what every child would otherwise load again (the common fonts,
 // the colour transforms of the PDF writer), none of it from any document.
 std::string warmUpProgram();
@@ -25,7 +29,7 @@ std::string partProgram();
 std::string outcomeProgram();
 
 // Undoes what the part left, shows one page when it showed none, prints the pages shown and
-// closes the PDF.
+// closes the PDF; the writer's failing to open a new document afterwards stops nothing.
 std::string finishProgram();
 
 } // namespace converter

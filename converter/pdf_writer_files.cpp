@@ -1,5 +1,6 @@
 #include "converter/pdf_writer_files.h"
 
+#include "converter/part_program.h"
 #include "posix/eintr.h"
 #include "posix/pending_file.h"
 #include "posix/unique_fd.h"
@@ -73,10 +74,7 @@ PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter)
     const char *previous = std::getenv("TMPDIR");
     const std::string kept = previous != nullptr ? previous : "";
     ::setenv("TMPDIR", folder.c_str(), 1);
-    const bool opened = !interpreter
-                             .run("mark /OutputFile (/dev/fd/4) (pdfwrite) finddevice "
-                                  "putdeviceprops setdevice\n")
-                             .failed();
+    const bool opened = !interpreter.run(writerOpeningProgram(false)).failed();
     if (previous != nullptr)
         ::setenv("TMPDIR", kept.c_str(), 1);
     else

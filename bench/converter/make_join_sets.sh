@@ -3,12 +3,14 @@
 #   sh bench/converter/make_join_sets.sh FOLDER [SETS]
 # SETS among small (2,000 EPS of 4 KB), medium (200 of 40 KB) and images (200 of 5 MB, most of it
 # an RGB image of random bytes, which no filter can shrink); default: all three, each in a
-# folder of that name under FOLDER.
+# folder of that name under FOLDER. Also padded: 2,000 EPS of 4 KB that are mostly comment lines
+# around a square and the label, so that Ghostscript has little to draw and the cost of running
+# each file apart shows.
 set -eu
 LC_ALL=C
 export LC_ALL
 [ $# -ge 1 ] || {
-    echo "usage: $0 FOLDER [small] [medium] [images]" >&2
+    echo "usage: $0 FOLDER [small] [medium] [images] [padded]" >&2
     exit 2
 }
 root=$1
@@ -50,6 +52,23 @@ make_lines()
     done
 }
 
+make_padded()
+{
+    folder=$1 count=$2
+    mkdir -p "$folder"
+    awk -v folder="$folder" -v count="$count" 'BEGIN {
+        filler = "% " sprintf("%77s", ""); gsub(/ /, "x", filler)
+        for (i = 0; i < count; i++) {
+            f = sprintf("%s/f%05d.eps", folder, i)
+            printf "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 0 0 %d %d\n%%%%EndComments\n", 100 + i % 97, 100 + i % 89 > f
+            for (l = 0; l < 47; l++) print filler > f
+            printf "0 0 10 10 rectfill /Helvetica findfont 12 scalefont setfont\n" > f
+            printf "20 20 moveto (Figure %d) show showpage\n%%%%EOF\n", i > f
+            close(f)
+        }
+    }'
+}
+
 make_images()
 {
     folder=$1 count=$2
@@ -77,6 +96,7 @@ for set in "$@"; do
     small) make_lines "$root/small" 2000 3900 ;;
     medium) make_lines "$root/medium" 200 40000 ;;
     images) make_images "$root/images" 200 ;;
+    padded) make_padded "$root/padded" 2000 ;;
     *)
         echo "unknown set: $set" >&2
         exit 2

@@ -1,123 +1,86 @@
 #!/bin/sh
-# brakwen-cli --pdf against Ghostscript run directly on the same separate files with -dEPSCrop
-# (the same pdfwrite.rsp options), run by hand on a release build:
-#   sh bench/converter/pdf_bench.sh [TOOL-FOLDER] [ROUNDS]     (default: build/release/bin, 5)
-# Sets: 2,000 EPS of 4 KB, 200 of 40 KB and 200 of 5 MB, each drawing a box and a line of text.
-# The two commands alternate; the medians and their ratio are printed, and what the checks after
-# Ghostscript cost (qpdf reading the PDF, once in the converter and once in the job) as a share of
-# brakwen-cli's time. For the 2,000 files, also what the bookmarks cost: the converter's own
-# Ghostscript run timed with and without them.
+# brakwen-cli --pdf against plain Ghostscript converting the same files in one process (which
+# isolates nothing), run by hand on a release build:
+#   sh bench/converter/pdf_bench.sh [BUILD-FOLDER] [ROUNDS] [SETS]
+#     (default: build/release, 5 rounds, the sets padded medium images)
+# Sets from make_join_sets.sh: padded (2,000 EPS of 4 KB, mostly comment lines), medium (200 of
+# 40 KB of line art), images (200 of 5 MB); small (2,000 of 4 KB of line art) on request. The two
+# commands alternate; for each set it prints the medians of their wall time and processor time
+# (of every process of the run), the wall ratio, the PDFs' sizes and their ratio (brakwen's with
+# one bookmark per file), and where the converter's processor time goes per source, from its
+# BRAKWEN_PROFILE line: its Ghostscript children, the zygote they are forked from (its start-up
+# included) and the converter itself (checks, join, write). The isolation overhead per source is
+# the converter's processor time per source less plain Ghostscript's (its start-up included); the
+# rest of brakwen-cli's time is the assembly, written first as the job does. For padded, one more
+# run samples the peak memory of the whole job tree (the sum of Pss every 5 ms).
 set -eu
 LC_ALL=C
 export LC_ALL
-tool_dir=${1:-$(dirname "$0")/../../build/release/bin}
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build/release}" && pwd)
 rounds=${2:-5}
-tool_dir=$(cd "$tool_dir" && pwd)
-cli=$tool_dir/brakwen-cli
-[ -x "$cli" ] && [ -f "$tool_dir/ps2pdf.bat" ] || {
-    echo "no brakwen-cli and converter in $tool_dir" >&2
+[ $# -eq 0 ] || shift
+[ $# -eq 0 ] || shift
+[ $# -gt 0 ] || set -- padded medium images
+tools=$build/bin
+measure=$build/bench-bin/job_measure
+if ! [ -x "$tools/brakwen-cli" ] || ! [ -f "$tools/ps2pdf.bat" ] || ! [ -x "$measure" ]; then
+    echo "no brakwen-cli, converter and job_measure in $build" >&2
     exit 2
-}
+fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-
-# make_set FOLDER COUNT BYTES: COUNT EPS files of about BYTES each (comment lines as padding).
-make_set()
-{
-    mkdir -p "$1"
-    awk -v folder="$1" -v count="$2" -v bytes="$3" 'BEGIN {
-        filler = "% " sprintf("%77s", ""); gsub(/ /, "x", filler)
-        lines = int((bytes - 300) / 80)
-        for (i = 0; i < count; i++) {
-            f = sprintf("%s/f%05d.eps", folder, i)
-            printf "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 0 0 %d %d\n%%%%EndComments\n", 100 + i % 97, 100 + i % 89 > f
-            for (l = 0; l < lines; l++) print filler > f
-            printf "0 0 10 10 rectfill /Helvetica findfont 12 scalefont setfont\n" > f
-            printf "20 20 moveto (Page %d) show showpage\n%%%%EOF\n", i > f
-            close(f)
-        }
-    }'
-}
-
-seconds()
-{
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || echo "warning: $1 failed" >&2
-    end=$(date +%s.%N)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", b - a }'
-}
 
 median()
 {
     sort -n | awk '{ v[NR] = $1 } END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-run_set()
+# field NAME FILE: the value after NAME on each line.
+field()
 {
-    label=$1 folder=$2
+    awk -v name="$1" '{ for (i = 1; i < NF; i++) if ($i == name) print $(i + 1) }' "$2"
+}
+
+for set in "$@"; do
+    sh "$here/make_join_sets.sh" "$scratch" "$set"
+    folder=$scratch/$set
     files=$(cd "$folder" && ls f*.eps)
-    : >"$scratch/cli.times"
-    : >"$scratch/gs.times"
-    : >"$scratch/check.times"
+    count=$(echo "$files" | wc -l)
+    : >"$scratch/cli"
+    : >"$scratch/gs"
+    : >"$scratch/profile"
     for _ in $(seq "$rounds"); do
+        rm -f "$folder/out.pdf"
         # shellcheck disable=SC2086
-        seconds "$cli" --pdf --name out "$folder" $files >>"$scratch/cli.times"
+        BRAKWEN_PROFILE=1 "$measure" "$tools/brakwen-cli" --pdf --name out "$folder" $files \
+            2>>"$scratch/profile" >>"$scratch/cli" || echo "warning: brakwen-cli failed" >&2
         # shellcheck disable=SC2086
-        (cd "$folder" && seconds gs -q -dSAFER -dBATCH -dNOPAUSE @"$tool_dir/pdfwrite.rsp" -dEPSCrop \
-            -sOutputFile="$scratch/gs.pdf" $files) >>"$scratch/gs.times"
-        seconds sh -c 'qpdf --show-npages "$1" && qpdf --show-npages "$1"' - "$folder/out.pdf" \
-            >>"$scratch/check.times"
+        (cd "$folder" && "$measure" gs -q -dSAFER -dEPSCrop @"$tools/pdfwrite.rsp" -o "$scratch/gs.pdf" \
+            $files) >>"$scratch/gs" 2>/dev/null || echo "warning: gs failed" >&2
     done
-    cli_time=$(median <"$scratch/cli.times")
-    gs_time=$(median <"$scratch/gs.times")
-    check_time=$(median <"$scratch/check.times")
-    pages=$(pdfinfo "$folder/out.pdf" | sed -n 's/^Pages: *//p')
-    awk -v l="$label" -v c="$cli_time" -v g="$gs_time" -v k="$check_time" -v p="$pages" 'BEGIN {
-        printf "%s: brakwen-cli --pdf %.3f s (%s pages), gs -dEPSCrop %.3f s, ratio %.2f; checks %.3f s = %.1f %% of brakwen-cli\n",
-            l, c, p, g, c / g, k, 100 * k / c }'
-    rm -f "$folder/out.pdf"
-}
-
-# outline_cost FOLDER: Ghostscript on the converter's own program, as is and with the bookmark
-# procedure emptied, alternating.
-outline_cost()
-{
-    mkdir -p "$scratch/capture"
-    cat >"$scratch/capture/gs" <<SCRIPT
-#!/bin/sh
-for last; do :; done
-cp "\$last" "$scratch/driver.ps"
-cat <&3 >"$scratch/input.eps"
-exec "$(command -v gs)" "\$@"
-SCRIPT
-    chmod 755 "$scratch/capture/gs"
-    files=$(cd "$1" && ls f*.eps)
-    # shellcheck disable=SC2086
-    PATH="$scratch/capture:$PATH" "$cli" --pdf --name out "$1" $files >/dev/null 2>&1
-    rm -f "$1/out.pdf"
-    sed 's|^    pop \[ /Title 2 index 3 get .*/OUT pdfmark$|    pop|' "$scratch/driver.ps" >"$scratch/bare.ps"
-    : >"$scratch/with.times"
-    : >"$scratch/without.times"
-    for _ in $(seq "$rounds"); do
-        for kind in driver:with bare:without; do
-            seconds sh -c 'gs -q -dSAFER -dNOOUTERSAVE -dBATCH -dNOPAUSE @"$1" --permit-file-read=/dev/fd/3 \
-                -sstdout=%stderr -sOutputFile=/dev/null "$2" 3<"$3"' - "$tool_dir/pdfwrite.rsp" \
-                "$scratch/${kind%:*}.ps" "$scratch/input.eps" >>"$scratch/${kind#*:}.times"
-        done
-    done
-    with=$(median <"$scratch/with.times")
-    without=$(median <"$scratch/without.times")
-    awk -v w="$with" -v o="$without" 'BEGIN {
-        printf "2,000 bookmarks: Ghostscript %.3f s with them, %.3f s without: %.1f %% of the conversion\n",
-            w, o, 100 * (w - o) / w }'
-}
-
-make_set "$scratch/small" 2000 4096
-run_set "2,000 x 4 KB" "$scratch/small"
-outline_cost "$scratch/small"
-rm -rf "$scratch/small"
-make_set "$scratch/medium" 200 40960
-run_set "200 x 40 KB" "$scratch/medium"
-rm -rf "$scratch/medium"
-make_set "$scratch/large" 200 5000000
-run_set "200 x 5 MB" "$scratch/large"
+    grep '^brakwen-ps2pdf:' "$scratch/profile" | sed 's/[,(]/ /g' >"$scratch/costs" || true
+    cli_wall=$(field wall "$scratch/cli" | median)
+    cli_cpu=$(field cpu "$scratch/cli" | median)
+    gs_wall=$(field wall "$scratch/gs" | median)
+    gs_cpu=$(field cpu "$scratch/gs" | median)
+    children=$(field children "$scratch/costs" | median)
+    zygote=$(field zygote "$scratch/costs" | median)
+    itself=$(field process "$scratch/costs" | median)
+    size=$(wc -c <"$folder/out.pdf")
+    plain=$(wc -c <"$scratch/gs.pdf")
+    awk -v set="$set" -v n="$count" -v cw="$cli_wall" -v cc="$cli_cpu" -v gw="$gs_wall" -v gc="$gs_cpu" \
+        -v ch="$children" -v zy="$zygote" -v it="$itself" -v s="$size" -v p="$plain" 'BEGIN {
+        own = 1000 * gc / n
+        printf "%s, %d EPS: brakwen-cli --pdf %.3f s wall, %.3f s CPU; gs %.3f s wall, %.3f s CPU; wall ratio %.2f\n", set, n, cw, cc, gw, gc, cw / gw
+        printf "  size: %d bytes against %d, ratio %.3f\n", s, p, s / p
+        printf "  per source, ms of CPU: converter %.2f (Ghostscript children %.2f, zygote %.2f, converter itself %.2f); plain gs %.2f; isolation overhead %.2f\n", ch + zy + it, ch, zy, it, own, ch + zy + it - own
+    }'
+    if [ "$set" = padded ]; then
+        rm -f "$folder/out.pdf"
+        # shellcheck disable=SC2086
+        "$measure" --memory "$tools/brakwen-cli" --pdf --name out "$folder" $files 2>/dev/null |
+            awk -v cpus="$(nproc)" '{ printf "  peak memory of the job tree: %s MB of Pss over %s processes (%.1f MB per processor, %d processors)\n", $6, $8, $6 / cpus, cpus }'
+    fi
+    rm -rf "$folder" "$scratch/gs.pdf"
+done

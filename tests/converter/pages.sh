@@ -93,4 +93,13 @@ check "the second page is not drawn over the first" text_is "$work/ordinary.pdf"
 check "the far box's drawing is on its page" corners_marked "$work/ordinary.pdf" 3 300 200
 check "the whole logo page, not a stray box's corner" corners_marked "$work/ordinary.pdf" 4 400 300
 
+# The response file's options reach the writer: with whole fonts asked for, no font is a subset.
+mkdir "$scratch/tool"
+cp "$tool_dir/ps2pdf.bat" "$scratch/tool/"
+ln -s "$tool_dir/brakwen-ps2pdf" "$scratch/tool/brakwen-ps2pdf"
+sed 's/-dSubsetFonts=true/-dSubsetFonts=false/' "$tool_dir/pdfwrite.rsp" >"$scratch/tool/pdfwrite.rsp"
+/bin/sh "$scratch/tool/ps2pdf.bat" "$work/a.eps" "$work/whole.pdf"
+check "the response file's options are the writer's" \
+    sh -c 'pdffonts "$1" | sed 1,2d | grep -q -v "^[A-Z]\{6\}+"' - "$work/whole.pdf"
+
 finish
