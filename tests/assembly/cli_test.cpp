@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -100,8 +101,8 @@ TEST(CommandLine, ControlCharactersInNamesAreEscapedOnStderr)
     const std::string name = "a\nb\x1b[2J\t\\c\xff.eps";
     const ProgramRun run = cli({dir.path(), name});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err,
-              cliError(dir.path() + "/a\\nb\\033[2J\\t\\\\c\\xff.eps", "Fichier introuvable."));
+    EXPECT_EQ(run.err, cliError(dir.path() + "/a\\nb\\033[2J\\t\\\\c\\xff.eps",
+                                "Fichier introuvable. (absent du répertoire)"));
 }
 
 TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
@@ -128,24 +129,46 @@ TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
     EXPECT_EQ(listNames(dir.path()), (Names{".eps", "b.eps", "final.eps"}));
 }
 
-TEST(CommandLine, FailuresPrintTheWindowsMessageAndExitOne)
+TEST(CommandLine, FailuresPrintTheWindowsMessageThenTheCauseAndExitOne)
 {
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
-    const ProgramRun missing = cli({dir.path(), "a.eps", "gone.eps"});
-    EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, cliError(dir.file("gone.eps"), "Fichier introuvable."));
+    ASSERT_EQ(::mkdir(dir.file("folder.eps").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("loop.eps", dir.file("loop.eps").c_str()), 0);
+    const std::string tooLong(300, 'x');
+    const struct
+    {
+        Names arguments;
+        std::string file;
+        std::string said;
+    } cases[] = {
+        {{dir.path(), "a.eps", "gone.eps"},
+         dir.file("gone.eps"),
+         "Fichier introuvable. (absent du répertoire)"},
+        {{dir.file("absent"), "a.eps"},
+         dir.file("absent") + "/final.eps",
+         "Nom de fichier incorrect. (répertoire introuvable)"},
+        {{dir.path(), "folder.eps"},
+         dir.file("folder.eps"),
+         "Accès au fichier refusé. (est un dossier)"},
+        {{dir.path(), "loop.eps"},
+         dir.file("loop.eps"),
+         "Erreur E/S 1921. (trop de liens symboliques)"},
+        {{dir.path(), tooLong}, dir.file(tooLong), "Erreur E/S 206. (le chemin est trop long)"},
+    };
+    for (const auto &failure : cases) {
+        const ProgramRun run = cli(failure.arguments);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.err, cliError(failure.file, failure.said));
+    }
 
-    const ProgramRun noDirectory = cli({dir.file("absent"), "a.eps"});
-    EXPECT_EQ(noDirectory.exitStatus, 1);
-    EXPECT_EQ(noDirectory.err,
-              cliError(dir.file("absent") + "/final.eps", "Nom de fichier incorrect."));
-
+    // The job's own refusals say why in their message, and nothing more.
     const ProgramRun self = cli({"--name", "a", dir.path(), "a.eps"});
     EXPECT_EQ(self.exitStatus, 1);
-    EXPECT_NE(self.err.find("a.eps"), std::string::npos) << self.err;
+    EXPECT_EQ(self.err, "brakwen-cli: Le fichier « a.eps » est le fichier résultat : il ne peut "
+                        "pas être assemblé dans lui-même.\n");
     EXPECT_EQ(readFile(dir.file("a.eps")), "A");
-    EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "folder.eps", "loop.eps"}));
 }
 
 TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
