@@ -1,16 +1,22 @@
 #include "cli/command_line.h"
 
+#include "assembly/failure_cause.h"
+#include "cli/bare_names.h"
 #include "cli/messages.h"
+#include "cli/name_list.h"
+#include "cli/option_parser.h"
 
-#include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace cli {
 
 namespace {
 
+// Within 80 columns.
 const char *const help =
-    R"(Utilisation : brakwen-cli [OPTION]... RÉPERTOIRE FICHIER...
+    R"(Utilisation : brakwen-cli [OPTION]... RÉPERTOIRE [FICHIER]...
 Assemble les FICHIERs du RÉPERTOIRE, octet par octet et dans l'ordre donné, en
 un fichier BASE.eps de ce répertoire ; sur demande, le convertit en BASE.pdf et
 supprime les fichiers sources une fois le résultat écrit sur le disque.
@@ -23,38 +29,48 @@ Options :
                            (ps2pdf.bat, pdfwrite.rsp, brakwen-ps2pdf)
   -d, --delete-sources   supprime les fichiers sources une fois le résultat
                            écrit et vérifié
+  -T, --files-from=LISTE ajoute, après les FICHIERs, les noms lus dans LISTE,
+                           un par ligne (« - » : l'entrée standard)
+  -0, --null             les noms de LISTE finissent chacun par un octet nul,
+                           comme les écrit « find -print0 »
   -v, --verbose          montre aussi ce que dit Ghostscript en convertissant
   -h, --help             affiche cette aide et quitte
   -V, --version          affiche la version et quitte
 
-Un nom de fichier qui commence par « - » se donne après « -- ».
+Un FICHIER se donne par son nom seul ou avec le chemin du RÉPERTOIRE (comme
+l'écrit RÉPERTOIRE/*.eps) ; un nom qui commence par « - » se donne après « -- ».
 
 Code de sortie :
   0  réussite
   1  échec de l'assemblage ou de la conversion, convertisseur absent compris
-  2  erreur d'utilisation
+  2  erreur d'utilisation, LISTE illisible comprise
 Interrompu par SIGINT, SIGTERM ou SIGHUP, brakwen-cli arrête le convertisseur,
 retire ses fichiers temporaires, garde les sources et le résultat précédent,
 puis se termine par ce signal (code 128 + son numéro dans un shell).
+
+Signalez les anomalies sur <https://github.com/brakwen/brakwen/issues>.
 )";
 
-std::string describe(const CLI::ParseError &error)
+const char *const version = "brakwen-cli (Brakwen) " BRAKWEN_VERSION R"(
+Copyright (C) 2026 The Brakwen developers.
+Licence GPLv3+ : GNU GPL version 3 ou ultérieure
+<https://gnu.org/licenses/gpl.html>.
+Ceci est un logiciel libre : vous êtes libre de le modifier et de le
+redistribuer. Il n'y a AUCUNE GARANTIE, dans la mesure permise par la loi.
+)";
+
+// A script that reads the help or the version through a pipe must learn when it got nothing.
+int printed(const char *text)
 {
-    if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr)
-        return "il faut un répertoire et au moins un fichier à assembler";
-    if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr)
-        return "option ou argument inattendu";
-    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error) != nullptr)
-        return "une option n'a pas reçu la valeur attendue";
-    return "ligne de commande incorrecte";
+    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+        printError("erreur d'écriture sur la sortie standard (" + assembly::reasonForErrno(errno) +
+                   ")");
+        return exitFailure;
+    }
+    return exitSuccess;
 }
 
 } // namespace
-
-const char *helpText()
-{
-    return help;
-}
 
 int usageError(const std::string &message)
 {
@@ -65,65 +81,69 @@ int usageError(const std::string &message)
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
-    // CLI11 parses; the help is written by hand, to read as a French GNU tool's does.
-    CLI::App app{"", "brakwen-cli"};
-    app.set_help_flag();
     CommandLine commandLine;
     assembly::JobInputs &inputs = commandLine.inputs;
     inputs.baseName = "final";
     bool showHelp = false;
     bool showVersion = false;
-    app.add_flag("-h,--help", showHelp);
-    app.add_flag("-V,--version", showVersion);
-    app.add_flag("-p,--pdf", inputs.convertToPdf);
-    app.add_flag("-d,--delete-sources", inputs.deleteSources);
-    app.add_flag("-v,--verbose", commandLine.verbose);
-    app.add_option("-n,--name", inputs.baseName);
-    app.add_option("REPERTOIRE", inputs.directory);
-    app.add_option("FICHIER", inputs.selectedFiles);
+    bool nulSeparated = false;
+    std::optional<std::string> listPath;
+    const auto set = [](bool &flag) { return [&flag](const std::string &) { flag = true; }; };
+    const std::vector<Option> options{
+        {'n', "name", true, [&](const std::string &value) { inputs.baseName = value; }},
+        {'p', "pdf", false, set(inputs.convertToPdf)},
+        {'d', "delete-sources", false, set(inputs.deleteSources)},
+        {'T', "files-from", true, [&](const std::string &value) { listPath = value; }},
+        {'0', "null", false, set(nulSeparated)},
+        {'v', "verbose", false, set(commandLine.verbose)},
+        {'h', "help", false, set(showHelp)},
+        {'V', "version", false, set(showVersion)},
+    };
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError &error) {
-        // A file name starting with a dash is taken for an unknown option; say how to give it.
-        for (const std::string &extra : app.remaining()) {
-            if (!extra.empty() && extra.front() == '-') {
-                commandLine.exitNow = usageError(
-                    "option inconnue « " + extra +
-                    " » (un nom de fichier qui commence par « - » se donne après « -- »)");
-                return commandLine;
-            }
-        }
-        commandLine.exitNow = usageError(describe(error));
+    ParsedArguments parsed = parseOptions(argc, argv, options);
+    if (!parsed.error.empty()) {
+        commandLine.exitNow = usageError(parsed.error);
         return commandLine;
     }
-    if (showHelp) {
-        std::fputs(help, stdout);
-        commandLine.exitNow = exitSuccess;
+    if (showHelp || showVersion) {
+        commandLine.exitNow = printed(showHelp ? help : version);
         return commandLine;
     }
-    if (showVersion) {
-        std::printf("brakwen-cli %s\n", BRAKWEN_VERSION);
-        commandLine.exitNow = exitSuccess;
-        return commandLine;
-    }
-    if (app.count("REPERTOIRE") == 0 || inputs.selectedFiles.empty()) {
+    std::vector<std::string> &operands = parsed.operands;
+    if (operands.empty()) {
         commandLine.exitNow =
             usageError("il faut un répertoire et au moins un fichier à assembler");
         return commandLine;
     }
+    inputs.directory = operands.front();
     // An empty directory would put the result at the root of the file system.
     if (inputs.directory.empty()) {
         commandLine.exitNow = usageError("le nom du répertoire est vide");
         return commandLine;
     }
-    for (const std::string &name : inputs.selectedFiles) {
-        if (name.empty() || name.find('/') != std::string::npos) {
-            commandLine.exitNow =
-                usageError("« " + name + " » n'est pas un nom de fichier du répertoire");
+    operands.erase(operands.begin());
+    if (listPath) {
+        NameList list = readNameList(*listPath, nulSeparated);
+        if (list.error != 0) {
+            printError(*listPath + ": liste de noms illisible (" +
+                       assembly::reasonForErrno(list.error) + ")");
+            commandLine.exitNow = exitUsage;
             return commandLine;
         }
+        operands.insert(operands.end(), std::make_move_iterator(list.names.begin()),
+                        std::make_move_iterator(list.names.end()));
     }
+    if (operands.empty()) {
+        commandLine.exitNow =
+            usageError("il faut un répertoire et au moins un fichier à assembler");
+        return commandLine;
+    }
+    BareNames names = bareNames(inputs.directory, operands);
+    if (!names.error.empty()) {
+        commandLine.exitNow = usageError(names.error);
+        return commandLine;
+    }
+    inputs.selectedFiles = std::move(names.names);
     return commandLine;
 }
 

@@ -81,17 +81,32 @@ TEST(CommandLine, VersionAndHelpFollowGnuWays)
 {
     const ProgramRun version = cli({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out, "brakwen-cli 1.1.3\n");
+    // Name and version, copyright, licence, as GNU tools lay them out.
+    EXPECT_EQ(version.out.rfind("brakwen-cli (Brakwen) ", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("\nCopyright (C) "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("\nLicence GPLv3+"), std::string::npos) << version.out;
     const ProgramRun help = cli({"-h"});
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("  -h, --help "), std::string::npos) << help.out;
-    std::istringstream lines(help.out);
+    // The last line says where to report faults.
+    EXPECT_NE(help.out.find("<https://", help.out.rfind('\n', help.out.size() - 2)),
+              std::string::npos)
+        << help.out;
+    std::istringstream lines(help.out + version.out);
     for (std::string line; std::getline(lines, line);) {
         // Columns are characters: count the bytes that start one in UTF-8.
         const auto columns = std::count_if(line.begin(), line.end(), [](char c) {
             return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
         });
         EXPECT_LE(columns, 80) << line;
+    }
+    // A script reading them must learn that nothing could be written.
+    for (const char *option : {"--help", "--version"}) {
+        const ProgramRun full =
+            runProgram({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", cliPath, option});
+        EXPECT_EQ(full.exitStatus, 1) << option;
+        EXPECT_EQ(full.err,
+                  "brakwen-cli: erreur d'écriture sur la sortie standard (disque plein)\n");
     }
 }
 
@@ -294,4 +309,99 @@ TEST(CommandLine, SourcesAreDeletedOnlyAfterTheResultIsOnDisk)
         tracedCalls(converter.program, {"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}),
         (Names{"rename", "fsync", "fsync", "unlink", "unlink", "unlink"}));
     EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
+}
+
+TEST(CommandLine, OptionsAreReadAsGetoptLongReadsThem)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("-dash.eps"), "D");
+    // "--name=" is an empty name, not a wish for the next argument; the last --name wins; a
+    // long option may be cut short while it names one option only; after "--" a dash is a name.
+    const ProgramRun run = cli({"--name=", dir.path(), "a.eps", "--", "-dash.eps"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(dir.file(".eps")), "AD");
+    const ProgramRun last = cli({"--name", "one", "--na=two", "-nthree", dir.path(), "a.eps"});
+    EXPECT_EQ(last.exitStatus, 0) << last.err;
+    EXPECT_EQ(listNames(dir.path()), (Names{"-dash.eps", ".eps", "a.eps", "three.eps"}));
+
+    // Every complaint quotes the argument exactly as given.
+    const struct
+    {
+        Names arguments;
+        std::string said;
+    } wrong[] = {
+        {{dir.path(), "-dash.eps"},
+         "option inconnue « -a » dans « -dash.eps » (un nom de fichier "
+         "qui commence par « - » se donne après « -- »)"},
+        {{"--bogus", dir.path(), "a.eps"},
+         "option inconnue « --bogus » (un nom de fichier qui "
+         "commence par « - » se donne après « -- »)"},
+        {{"--n=x", dir.path(), "a.eps"}, "option ambiguë « --n=x » : --name, --null ?"},
+        {{"--pdf=yes", dir.path(), "a.eps"}, "l'option « --pdf=yes » ne prend pas de valeur"},
+        {{dir.path(), "a.eps", "-pn"}, "l'option « -pn » demande une valeur"},
+    };
+    for (const auto &usage : wrong) {
+        const ProgramRun refused = cli(usage.arguments);
+        EXPECT_EQ(refused.exitStatus, 2);
+        EXPECT_EQ(refused.err,
+                  "brakwen-cli: " + usage.said + "\nEssayez « brakwen-cli --help ».\n");
+    }
+    EXPECT_EQ(listNames(dir.path()), (Names{"-dash.eps", ".eps", "a.eps", "three.eps"}));
+}
+
+TEST(CommandLine, NamesComeFromAListAfterTheOperands)
+{
+    TempDir dir;
+    std::string list;
+    std::string expected;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".eps";
+        writeFile(dir.file(name), std::to_string(i) + ",");
+        list += name + "\n";
+        expected += std::to_string(i) + ",";
+    }
+    writeFile(dir.file("first.eps"), "first,");
+    TempDir lists;
+    writeFile(lists.file("names"), list);
+    const ProgramRun many =
+        cli({"--files-from", lists.file("names"), "--name", "all", dir.path(), "first.eps"});
+    EXPECT_EQ(many.exitStatus, 0) << many.err;
+    EXPECT_EQ(readFile(dir.file("all.eps")), "first," + expected);
+
+    // NUL-separated names may hold newlines, and bytes that are no UTF-8, from standard input.
+    TempDir odd;
+    writeFile(odd.file("two\nlines.eps"), "2");
+    writeFile(odd.file("latin\xe9.eps"), "L");
+    writeFile(lists.file("nul"), std::string("latin\xe9.eps") + '\0' + "two\nlines.eps" + '\0');
+    const ProgramRun nul = runProgram({"/bin/sh", "-c", "exec \"$0\" -0 -T - \"$1\" <\"$2\"",
+                                       cliPath, odd.path(), lists.file("nul")});
+    EXPECT_EQ(nul.exitStatus, 0) << nul.err;
+    EXPECT_EQ(readFile(odd.file("final.eps")), "L2");
+
+    const ProgramRun unreadable = cli({"-T", lists.file("absent"), dir.path()});
+    EXPECT_EQ(unreadable.exitStatus, 2);
+    EXPECT_EQ(unreadable.err, "brakwen-cli: " + lists.file("absent") +
+                                  ": liste de noms illisible (fichier ou dossier introuvable)\n");
+}
+
+TEST(CommandLine, NamesWithAFolderPartAreTakenOnlyInTheJobsFolder)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    ASSERT_EQ(::symlink(dir.path().c_str(), dir.file("link").c_str()), 0);
+    // As a shell expands DIR/*.eps, or through a link to the folder.
+    const ProgramRun run = cli({dir.path(), dir.file("b.eps"), dir.file("link/a.eps")});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "BA");
+
+    TempDir other;
+    writeFile(other.file("c.eps"), "C");
+    const ProgramRun elsewhere = cli({"--name", "x", dir.path(), "a.eps", other.file("c.eps")});
+    EXPECT_EQ(elsewhere.exitStatus, 2);
+    EXPECT_EQ(elsewhere.err, "brakwen-cli: « " + other.file("c.eps") +
+                                 " » n'est pas dans le répertoire « " + dir.path() +
+                                 " »\nEssayez « brakwen-cli --help ».\n");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "b.eps", "final.eps", "link"}));
 }
