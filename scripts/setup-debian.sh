@@ -9,7 +9,7 @@ qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-qpa-plugins qt6-transla
 libgtest-dev
 ghostscript poppler-utils qpdf
 strace time procps util-linux xvfb xauth xdotool imagemagick fonts-dejavu-core desktop-file-utils
-appstream man-db dpkg-dev lintian qt6-image-formats-plugins
+appstream man-db dpkg-dev lintian qt6-image-formats-plugins bash-completion
 "
 
 missing=""
