@@ -30,6 +30,7 @@ for file in usr/lib/brakwen/brakwen usr/lib/brakwen/ps2pdf.bat usr/lib/brakwen/p
     usr/lib/brakwen/brakwen-ps2pdf usr/share/applications/io.github.brakwen.brakwen.desktop \
     usr/share/metainfo/io.github.brakwen.brakwen.metainfo.xml \
     usr/share/man/man1/brakwen.1.gz usr/share/man/man1/brakwen-cli.1.gz \
+    usr/share/man/fr/man1/brakwen.1.gz usr/share/man/fr/man1/brakwen-cli.1.gz \
     usr/share/bash-completion/completions/brakwen-cli usr/share/doc/brakwen/copyright; do
     check "it holds /$file" test -e "$root/pkg/$file"
 done
