@@ -75,6 +75,7 @@ private:
     void dropFiles(const QList<QUrl> &files, int row);
 
     QString m_executablePath;
+    QByteArray m_toolDirectory; // the program's folder, where the converter sits
     FileLists m_lists;
     RawDirectoryChooser m_chooseDirectory;
     QByteArray m_directoryBytes; // as the chooser last gave them
