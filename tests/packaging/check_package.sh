@@ -45,6 +45,15 @@ check "it converts with the converter the package installed" \
 check "to a PDF of two pages, the sources gone" \
     sh -c '[ "$(ls "$1")" = final.pdf ] && [ "$(qpdf --show-npages "$1/final.pdf")" = 2 ]' - "$root/work"
 
+# installed_size TREE: the size dpkg-gencontrol would declare for a package of that tree.
+installed_size()
+{
+    (cd "$1" && find . -printf '%y %s\n') |
+        awk '{ size += ($1 == "f" || $1 == "l") ? int(($2 + 1023) / 1024) : 1 } END { print size }'
+}
+check "it declares the size it takes once installed" \
+    test "$(dpkg-deb -f "$deb" Installed-Size)" = "$(installed_size "$root/pkg")"
+
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in ghostscript qpdf libqt6widgets6 libc6; do
     check "it depends on $needed" sh -c 'printf "%s" "$1" | grep -q "$2"' - "$depends" "$needed"
