@@ -3,6 +3,7 @@
 #include "assembly/error_message.h"
 #include "assembly/failure_cause.h"
 #include "error_box.h"
+#include "posix/path.h"
 
 #include <QApplication>
 
@@ -24,6 +25,9 @@ void DefaultErrorBox::show(const QString &message, QWidget *owner, const QString
 
 void DefaultErrorBox::show(const std::exception &error)
 {
+    assembly::FailureCause cause = assembly::causeOf(error);
+    // The window shows the folder already; the file's own name says which file.
+    cause.file = posix::fileName(cause.file);
     show(QString::fromStdString(error.what()), nullptr,
-         QString::fromStdString(assembly::causeLine(assembly::causeOf(error))));
+         QString::fromStdString(assembly::causeLine(cause)));
 }

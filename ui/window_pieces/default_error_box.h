@@ -19,7 +19,7 @@ public:
     static void show(const QString &message, QWidget *owner = nullptr,
                      const QString &cause = QString());
     // Shows the box for an error that ended a handler: its message, and below it which file
-    // and why, as brakwen-cli says them.
+    // (by its name: the window shows its folder) and why, in brakwen-cli's words.
     static void show(const std::exception &error);
 
     // Runs `handler`; an error leaving it is shown in the box instead of unwinding further, so

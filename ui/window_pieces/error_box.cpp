@@ -9,8 +9,10 @@ ErrorBox::ErrorBox(const QString &caption, const QString &text, QWidget *owner,
     setObjectName(QStringLiteral("errorBox"));
     if (!cause.isEmpty()) {
         setInformativeText(cause);
-        // A file name is shown as it is, even one that looks like markup.
-        for (auto *label : findChildren<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        // A file name is shown as it is, even one that looks like markup, and on one line.
+        for (auto *label : findChildren<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
             label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(false);
+        }
     }
 }
