@@ -70,7 +70,7 @@ if [ -f "$record" ]; then
 fi
 started=$(date +%s)
 find "$work/jobs" -name '*.job' | xargs -P "$(nproc)" -n 1 \
-    sh "$here/tidy_one.sh" "$cache" "$config_key" "$work/jobs" "$root"
+    sh "$here/tidy_one.sh" "$cache" "$config_key" "$build" "$root"
 seconds=$(($(date +%s) - started))
 
 for result in "$work"/jobs/*.job.result; do

@@ -1,9 +1,6 @@
 # Writes one job per production source for check_tidy.sh: where the build compiles it and how to
-# list, as the build's compiler finds them, the files its compilation reads; and, beside the jobs,
-# the compile_commands.json clang-tidy reads. Both compile without the build's precompiled
-# headers, which are the compiler's own format and would hide a missing include. Fails when a
-# source is missing from the build's compile_commands.json, for clang-tidy could not check it as
-# it is built.
+# list, as the build's compiler finds them, the files its compilation reads. Fails when a source is
+# missing from the build's compile_commands.json, for clang-tidy could not check it as it is built.
 # Variables: DB (compile_commands.json), FILES (absolute source paths, one a line), JOBS (folder).
 cmake_minimum_required(VERSION 3.25)
 
@@ -29,7 +26,6 @@ file(STRINGS "${FILES}" sources)
 file(MAKE_DIRECTORY "${JOBS}")
 set(missing "")
 set(number 0)
-set(checked_db "[]")
 foreach(source ${sources})
     if(NOT DEFINED "entry_${source}")
         list(APPEND missing "${source}")
@@ -38,13 +34,6 @@ foreach(source ${sources})
     set(i ${entry_${source}})
     string(JSON directory GET "${db}" ${i} directory)
     string(JSON command GET "${db}" ${i} command)
-    string(REGEX REPLACE " -Winvalid-pch| -Wno-error=invalid-pch| -include [^ ]*/cmake_pch\\.hxx" ""
-        command "${command}")
-    string(JSON entry GET "${db}" ${i})
-    string(REPLACE "\\" "\\\\" json_command "${command}")
-    string(REPLACE "\"" "\\\"" json_command "${json_command}")
-    string(JSON entry SET "${entry}" command "\"${json_command}\"")
-    string(JSON checked_db SET "${checked_db}" ${number} "${entry}")
     # No object file is wanted, only the list of what the compilation reads. Where the object's
     # name cannot be taken out (a path with blanks), the listing fails and the file is simply
     # checked every time.
@@ -57,8 +46,6 @@ foreach(source ${sources})
         "directory=${quoted_directory}\n"
         "inputs() {\n    ${command} -M -MF /dev/stdout -o /dev/null\n}\n")
 endforeach()
-
-file(WRITE "${JOBS}/compile_commands.json" "${checked_db}")
 
 if(missing)
     list(JOIN missing "\n  " missing_text)

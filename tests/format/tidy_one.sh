@@ -5,12 +5,12 @@
 # source and every header it includes (the compiler lists them, system headers too), the compile
 # command, the configuration, the compiler and clang-tidy themselves all go into the key of that
 # earlier result. The source tree's own path does not, so that a key holds in any clone.
-# Arguments: the folder of earlier clean results, the configuration's key, the folder of the
-# compile_commands.json to check by, the source tree, a job.
+# Arguments: the folder of earlier clean results, the configuration's key, the build tree, the
+# source tree, a job.
 set -u
 cache=$1
 config_key=$2
-commands=$3
+build=$3
 root=$4
 job=$5
 
@@ -50,7 +50,7 @@ if [ -e "$cache/$key" ]; then
     exit 0
 fi
 
-clang-tidy -p "$commands" --quiet "$source" >"$job.out" 2>"$job.err"
+clang-tidy -p "$build" --quiet "$source" >"$job.out" 2>"$job.err"
 status=$?
 # Any diagnostic fails the check, even one its configuration would not count as an error.
 if [ "$status" -eq 0 ] && ! grep -q -e 'warning:' -e 'error:' "$job.out"; then
