@@ -8,8 +8,10 @@
 #include "assembly/source_file.h"
 #include "assembly/temporary_output.h"
 #include "posix/eintr.h"
+#include "posix/pending_file.h"
 #include "posix/unique_fd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,11 +33,29 @@ AssemblyJob::AssemblyJob(const JobInputs &inputs, std::string toolDirectory, Job
 
 JobReport AssemblyJob::run()
 {
+    JobReport report;
+    report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
+    report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
+    report.conversionAsked = m_inputs.convertToPdf;
+    // Opened by walking it when its path is too long to give whole; a folder that cannot be
+    // opened fails the job once the window shows it running.
+    std::optional<posix::Folder> folder = posix::Folder::open(m_inputs.directory);
+    const int openError = errno;
+    // With the sources going, a result already there may be all that is left of other sources:
+    // asked before anything starts (a source under the result's name is refused anyway).
+    const std::string resultName = m_inputs.baseName + (m_inputs.convertToPdf ? ".pdf" : ".eps");
+    if (folder && m_inputs.deleteSources && !selects(resultName)) {
+        const auto existing = folder->status(resultName);
+        if (existing && !S_ISDIR(existing->st_mode) && !m_window.confirmReplacement(resultName)) {
+            report.declined = true;
+            return report;
+        }
+    }
     m_window.setBusyCursor(true);
     m_window.setOkButtonVisible(false);
     m_window.setQuitButtonVisible(false);
     try {
-        JobReport report = assemble();
+        report = assemble(folder, openError, std::move(report));
         m_window.clearLists();
         m_window.applyControlRules();
         m_window.setQuitButtonVisible(true);
@@ -47,23 +67,36 @@ JobReport AssemblyJob::run()
     }
 }
 
-JobReport AssemblyJob::assemble()
+JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openError,
+                                JobReport report)
 {
-    JobReport report;
-    report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
-    report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
-    report.conversionAsked = m_inputs.convertToPdf;
+    const std::string epsName = m_inputs.baseName + ".eps";
+    const std::string pdfName = m_inputs.baseName + ".pdf";
     // A result under its own name is refused before anything is done; under another name (a
-    // link) when the source is opened, by the one fstat every source gets anyway.
-    std::vector<FileIdentity> results;
-    refuseResult(report.epsPath, m_inputs.baseName + ".eps", results);
-    // The converter replaces the PDF: a source under that name would be lost with it.
-    if (m_inputs.convertToPdf)
-        refuseResult(report.pdfPath, m_inputs.baseName + ".pdf", results);
-
+    // link) when the source is opened, by the one fstat every source gets anyway. The converter
+    // replaces the PDF: a source under that name would be lost with it.
+    for (const std::string &name : {epsName, pdfName})
+        if ((name == epsName || m_inputs.convertToPdf) && selects(name))
+            throw JobError(resultRefusalMessage(name));
     const auto &files = m_inputs.selectedFiles;
     m_window.setProgressRange(0, static_cast<int>(files.size()));
     m_window.setProgressVisible(true);
+    // A folder that cannot be opened fails where the output would have been created.
+    if (!folder)
+        throw EInOutError::fromErrno(openError, report.epsPath);
+    // Held from the first write to the last deletion: a second job writing the same results
+    // could have its PDF replaced by the first's after deleting its sources.
+    if (!folder->tryLock())
+        throw JobError(folderBusyMessage());
+    // What a job killed outright left where files cannot be made without a name.
+    posix::PendingFile::removeLeftovers(*folder, TemporaryOutput::naming());
+    posix::PendingFile::removeLeftovers(*folder, converterPdfNaming());
+
+    std::vector<FileIdentity> results;
+    for (const std::string &name : {epsName, pdfName})
+        if (name == epsName || m_inputs.convertToPdf)
+            if (const auto result = FileIdentity::ofName(folder->fd(), name))
+                results.push_back(*result);
 
     // Without the delete option the sources remain, so the result can always be rebuilt and
     // need not be flushed to disk; with it, whatever the sources go into must be durable.
@@ -73,13 +106,8 @@ JobReport AssemblyJob::assemble()
     std::vector<ManifestPart> parts;
     FileIdentity eps;
     {
-        TemporaryOutput temporary(report.epsPath);
+        TemporaryOutput temporary(*folder, m_inputs.directory, epsName, report.epsPath);
         results.push_back(temporary.identity());
-        // Sources are opened by name in the folder, which is looked up once.
-        const posix::UniqueFd folder(posix::retryOnInterrupt(
-            [&] { return ::open(m_inputs.directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
-        if (!folder.valid())
-            throw EInOutError::fromErrno(errno, report.epsPath);
         FileCopier copier(temporary.fd(), report.epsPath,
                           [this] { return m_window.stopRequested(); });
         std::uint64_t total = 0;
@@ -87,7 +115,7 @@ JobReport AssemblyJob::assemble()
             stopIfRequested();
             m_window.setProgressPosition(static_cast<int>(i + 1));
             const std::uint64_t copied =
-                appendSource(folder.get(), files[i], joinPath(m_inputs.directory, files[i]), copier,
+                appendSource(folder->fd(), files[i], joinPath(m_inputs.directory, files[i]), copier,
                              results, stamps.empty() ? nullptr : &stamps[i]);
             total += copied;
             if (m_inputs.convertToPdf)
@@ -104,45 +132,52 @@ JobReport AssemblyJob::assemble()
     if (m_inputs.convertToPdf) {
         ConversionRequest conversion;
         conversion.toolDirectory = m_toolDirectory;
+        conversion.folder = &*folder;
+        conversion.epsName = epsName;
+        conversion.pdfName = pdfName;
         conversion.epsPath = report.epsPath;
         conversion.pdfPath = report.pdfPath;
         conversion.eps = eps;
         conversion.parts = std::move(parts);
         conversion.durable = durable;
+        conversion.timeLimit = m_inputs.conversionTimeLimit;
         conversion.whileWaiting = [this] { m_window.waitingForConverter(); };
         conversion.stopRequested = [this] { return m_window.stopRequested(); };
+        conversion.progress = [this](int done, int total) {
+            m_window.conversionProgress(done, total);
+        };
         const ConversionResult converted = convertToPdf(conversion);
         report.converted = converted.converted;
         report.conversionFailure = converted.failure;
         // The user asked for a PDF: not getting one is a failure to report, sources or not.
         if (!report.converted) {
             report.errorBoxShown = true;
-            m_window.showErrorBox(conversionFailed);
+            m_window.showErrorBox(conversionFailed, converted.failure);
             return report;
         }
     }
 
     if (m_inputs.deleteSources) {
-        const bool resultExists =
-            m_inputs.convertToPdf ? fileExists(report.pdfPath) : fileExists(report.epsPath);
-        if (resultExists) {
-            deleteSources(stamps, report);
+        const auto result = folder->status(m_inputs.convertToPdf ? pdfName : epsName);
+        if (result && !S_ISDIR(result->st_mode)) {
+            deleteSources(*folder, stamps, report);
         } else {
             report.errorBoxShown = true;
-            m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed);
+            m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed, {});
         }
     }
     return report;
 }
 
-void AssemblyJob::deleteSources(const std::vector<SourceStamp> &stamps, JobReport &report) const
+void AssemblyJob::deleteSources(const posix::Folder &folder, const std::vector<SourceStamp> &stamps,
+                                JobReport &report) const
 {
     // A file listed twice is deleted once, not counted as kept the second time.
     std::unordered_set<std::string> handled;
     for (const SourceStamp &stamp : stamps) {
-        if (!handled.insert(stamp.path).second)
+        if (!handled.insert(stamp.name).second)
             continue;
-        if (stamp.stillMatches() && deleteFile(stamp.path)) {
+        if (stamp.stillMatches(folder.fd()) && folder.remove(stamp.name)) {
             ++report.sourcesDeleted;
         } else {
             ++report.sourcesKept;
@@ -151,14 +186,10 @@ void AssemblyJob::deleteSources(const std::vector<SourceStamp> &stamps, JobRepor
     }
 }
 
-void AssemblyJob::refuseResult(const std::string &resultPath, const std::string &resultName,
-                               std::vector<FileIdentity> &results) const
+bool AssemblyJob::selects(const std::string &name) const
 {
-    for (const std::string &name : m_inputs.selectedFiles)
-        if (name == resultName)
-            throw JobError(resultRefusalMessage(name));
-    if (const auto result = FileIdentity::ofPath(resultPath))
-        results.push_back(*result);
+    const auto &files = m_inputs.selectedFiles;
+    return std::find(files.begin(), files.end(), name) != files.end();
 }
 
 void AssemblyJob::stopIfRequested() const

@@ -7,7 +7,9 @@
 #include "assembly/file_identity.h"
 #include "assembly/job_inputs.h"
 #include "assembly/job_window.h"
+#include "posix/folder.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@ struct JobReport
     bool converted = false;        // the PDF replaced the EPS
     std::string conversionFailure; // why not, in French, when a conversion was asked
     bool errorBoxShown = false;    // "Echec de la conversion." or "Echec de la l'assemblage."
+    bool declined = false;         // the window was told not to replace the result: nothing done
     int sourcesDeleted = 0;
     int sourcesKept = 0; // changed since they were read, or the system refused to delete them
     std::vector<std::string> keptSources; // their paths
@@ -43,10 +46,10 @@ public:
     JobReport run();
 
 private:
-    JobReport assemble();
-    void refuseResult(const std::string &resultPath, const std::string &resultName,
-                      std::vector<FileIdentity> &results) const;
-    void deleteSources(const std::vector<SourceStamp> &stamps, JobReport &report) const;
+    JobReport assemble(std::optional<posix::Folder> &folder, int openError, JobReport report);
+    bool selects(const std::string &name) const;
+    void deleteSources(const posix::Folder &folder, const std::vector<SourceStamp> &stamps,
+                       JobReport &report) const;
     void stopIfRequested() const;
     void restoreWindowAfterFailure() noexcept;
 

@@ -2,8 +2,10 @@
 
 #include "assembly/io_error.h"
 #include "assembly/job_error.h"
+#include "posix/eintr.h"
 #include "posix/write_all.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@ namespace {
 // Large enough that a 5 MB source takes one call, small enough that a stop request waits for no
 // more than a moment; the kernel splits it as it likes.
 constexpr std::size_t kernelChunk = std::size_t{64} << 20;
+
+constexpr std::uint64_t unlimited = ~std::uint64_t{0};
 
 bool writeSideError(int error)
 {
@@ -45,7 +49,9 @@ std::uint64_t FileCopier::append(int source, const std::string &sourcePath,
         copied = appendWithKernel(source, sourcePath, expectedSize);
     if (expectedSize > 0 && copied == expectedSize)
         return copied;
-    copied += appendWithBuffer(source, sourcePath);
+    // What the kernel did not copy, up to the size announced; everything when it said nothing.
+    copied +=
+        appendWithBuffer(source, sourcePath, expectedSize > 0 ? expectedSize - copied : unlimited);
     return copied;
 }
 
@@ -55,12 +61,10 @@ std::uint64_t FileCopier::gather(int source, const std::string &sourcePath, std:
         flush();
     std::uint64_t got = 0;
     while (got < size) {
-        const ssize_t read = ::read(source, m_buffer.get() + m_pending + got, size - got);
-        if (read < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t read = posix::retryOnInterrupt(
+            [&] { return ::read(source, m_buffer.get() + m_pending + got, size - got); });
+        if (read < 0)
             throw EInOutError::fromErrno(errno, sourcePath);
-        }
         if (read == 0)
             break; // shrunk since its fstat: copied as it is now
         got += static_cast<std::uint64_t>(read);
@@ -85,7 +89,11 @@ std::uint64_t FileCopier::appendWithKernel(int source, const std::string &source
     std::uint64_t copied = 0;
     while (copied < expectedSize) {
         stopIfRequested();
-        const ssize_t moved = ::copy_file_range(source, nullptr, m_output, nullptr, kernelChunk, 0);
+        // Never past the size announced: a source growing while it is read is copied as it was.
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kernelChunk, expectedSize - copied));
+        const ssize_t moved = posix::retryOnInterrupt(
+            [&] { return ::copy_file_range(source, nullptr, m_output, nullptr, chunk, 0); });
         if (moved > 0) {
             copied += static_cast<std::uint64_t>(moved);
             continue;
@@ -93,8 +101,6 @@ std::uint64_t FileCopier::appendWithKernel(int source, const std::string &source
         if (moved == 0)
             return copied;
         const int error = errno;
-        if (error == EINTR)
-            continue;
         if (error == ENOSYS || error == EXDEV || error == EOPNOTSUPP) {
             // Not offered between these file systems: the buffer serves every later source too.
             m_kernelCopy = false;
@@ -107,23 +113,25 @@ std::uint64_t FileCopier::appendWithKernel(int source, const std::string &source
     return copied;
 }
 
-std::uint64_t FileCopier::appendWithBuffer(int source, const std::string &sourcePath)
+std::uint64_t FileCopier::appendWithBuffer(int source, const std::string &sourcePath,
+                                           std::uint64_t limit)
 {
     std::uint64_t copied = 0;
-    for (;;) {
+    while (copied < limit) {
         stopIfRequested();
-        const ssize_t got = ::read(source, m_buffer.get(), bufferSize);
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bufferSize, limit - copied));
+        const ssize_t got =
+            posix::retryOnInterrupt([&] { return ::read(source, m_buffer.get(), wanted); });
         if (got == 0)
             return copied;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        if (got < 0)
             throw EInOutError::fromErrno(errno, sourcePath);
-        }
         m_pending = static_cast<std::size_t>(got);
         flush();
         copied += static_cast<std::uint64_t>(got);
     }
+    return copied;
 }
 
 } // namespace assembly

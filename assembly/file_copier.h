@@ -39,7 +39,7 @@ private:
     std::uint64_t gather(int source, const std::string &sourcePath, std::uint64_t size);
     std::uint64_t appendWithKernel(int source, const std::string &sourcePath,
                                    std::uint64_t expectedSize);
-    std::uint64_t appendWithBuffer(int source, const std::string &sourcePath);
+    std::uint64_t appendWithBuffer(int source, const std::string &sourcePath, std::uint64_t limit);
     void stopIfRequested() const;
 
     int m_output;

@@ -1,5 +1,7 @@
 #include "assembly/file_identity.h"
 
+#include <fcntl.h>
+
 namespace assembly {
 
 namespace {
@@ -20,6 +22,14 @@ std::optional<FileIdentity> FileIdentity::ofPath(const std::string &path)
 {
     struct stat status = {};
     if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return of(status);
+}
+
+std::optional<FileIdentity> FileIdentity::ofName(int folderFd, const std::string &name)
+{
+    struct stat status = {};
+    if (::fstatat(folderFd, name.c_str(), &status, 0) != 0)
         return std::nullopt;
     return of(status);
 }

@@ -22,6 +22,8 @@ struct FileIdentity
     static FileIdentity of(const struct stat &status);
     // The file at path (links followed) or behind fd; nullopt when there is none.
     static std::optional<FileIdentity> ofPath(const std::string &path);
+    // The file named in the folder open on folderFd (links followed).
+    static std::optional<FileIdentity> ofName(int folderFd, const std::string &name);
     static std::optional<FileIdentity> ofDescriptor(int fd);
 
     bool sameFile(const FileIdentity &other) const

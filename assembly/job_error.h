@@ -21,6 +21,13 @@ inline std::string resultRefusalMessage(const std::string &name)
            " » est le fichier résultat : il ne peut pas être assemblé dans lui-même";
 }
 
+// Two jobs writing into one folder would replace each other's results, and the second would
+// delete sources whose result the first then overwrites.
+inline std::string folderBusyMessage()
+{
+    return "Un autre assemblage écrit déjà dans ce répertoire : attendez qu'il soit fini";
+}
+
 // The job was asked to stop (the command line got a signal) and did, everything it made removed.
 class JobInterrupted : public std::runtime_error
 {

@@ -14,6 +14,7 @@ struct JobInputs
     std::vector<std::string> selectedFiles; // bare names, in assembly order
     bool convertToPdf = false;
     bool deleteSources = false;
+    unsigned conversionTimeLimit = 0; // seconds a file may take to convert; 0: the converter's
 };
 
 } // namespace assembly

@@ -22,7 +22,20 @@ public:
     virtual void setProgressVisible(bool visible) = 0;
 
     // Modal box captioned "Erreur" with the stop icon and one OK button; returns once closed.
-    virtual void showErrorBox(const std::string &message) = 0;
+    // cause, when known, says in French which file and why, for a line of its own below.
+    virtual void showErrorBox(const std::string &message, const std::string &cause) = 0;
+
+    // Asked before anything starts when the sources are to be deleted and the result's name
+    // (given) is taken: the file there may be all that is left of other sources. True replaces
+    // it; false ends the job at once, nothing touched.
+    virtual bool confirmReplacement(const std::string &fileName) = 0;
+
+    // Called as the converter finishes each file: done of total converted.
+    virtual void conversionProgress(int done, int total)
+    {
+        static_cast<void>(done);
+        static_cast<void>(total);
+    }
 
     // Called every few hundredths of a second while the converter runs, which can take a while
     // on large inputs; the window repaints here so it never looks frozen. Input still waits.

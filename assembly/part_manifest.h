@@ -18,6 +18,13 @@ namespace assembly {
 
 inline constexpr const char *partsVariable = "BRAKWEN_PARTS_FD";
 inline constexpr const char *reportVariable = "BRAKWEN_REPORT_FD";
+// A pipe on which the converter writes "<done> <total>" as each file is converted.
+inline constexpr const char *progressVariable = "BRAKWEN_PROGRESS_FD";
+// The job's folder, open: the EPS and the PDF are named in it, however deep it lies.
+inline constexpr const char *folderVariable = "BRAKWEN_FOLDER_FD";
+// Seconds one file may take to convert before the conversion fails.
+inline constexpr const char *timeLimitVariable = "BRAKWEN_TIME_LIMIT";
+inline constexpr unsigned defaultTimeLimitSeconds = 60;
 
 struct ManifestPart
 {

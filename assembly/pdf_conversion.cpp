@@ -10,6 +10,7 @@
 #include "posix/write_all.h"
 
 #include <cerrno>
+#include <charconv>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,9 +22,12 @@ namespace {
 const char *const scriptName = "ps2pdf.bat";
 const char *const responseFileName = "pdfwrite.rsp";
 
-// Descriptor numbers the converter finds the manifest and its report on.
+// Descriptor numbers the converter finds the manifest, its report, the progress pipe and the
+// job's folder on.
 constexpr int partsDescriptor = 3;
 constexpr int reportDescriptor = 4;
+constexpr int progressDescriptor = 5;
+constexpr int folderDescriptor = 6;
 
 posix::UniqueFd manifestFile(const std::vector<ManifestPart> &parts)
 {
@@ -55,15 +59,75 @@ std::string exitDescription(const ProcessResult &run)
     return "le convertisseur a échoué (code " + std::to_string(run.exitStatus) + ")";
 }
 
-// Removes the file at path only if it is still the one described, never another put there since.
-void removeIfStill(const std::string &path, const FileIdentity &identity)
+// Removes the file named only if it is still the one described, never another put there since.
+void removeIfStill(const posix::Folder &folder, const std::string &name,
+                   const FileIdentity &identity)
 {
-    const auto now = FileIdentity::ofPath(path);
+    const auto now = FileIdentity::ofName(folder.fd(), name);
     if (now && now->sameFile(identity))
-        deleteFile(path);
+        folder.remove(name);
 }
 
+// Reads the converter's "done total" lines as they come, passing on the latest.
+class ProgressReader
+{
+public:
+    explicit ProgressReader(std::function<void(int, int)> progress)
+        : m_progress(std::move(progress))
+    {
+        int ends[2];
+        if (m_progress && ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+            m_read = posix::UniqueFd(ends[0]);
+            m_write = posix::UniqueFd(ends[1]);
+        }
+    }
+
+    int writeEnd() const { return m_write.get(); }
+
+    void readAvailable()
+    {
+        if (!m_read.valid())
+            return;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(m_read.get(), buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            m_pending.append(buffer, static_cast<std::size_t>(got));
+        }
+        int done = -1;
+        int total = -1;
+        for (std::size_t end = m_pending.find('\n'); end != std::string::npos;
+             end = m_pending.find('\n')) {
+            const std::string line = m_pending.substr(0, end);
+            m_pending.erase(0, end + 1);
+            const auto blank = line.find(' ');
+            if (blank == std::string::npos)
+                continue;
+            const char *text = line.c_str();
+            const auto [afterDone, doneError] = std::from_chars(text, text + blank, done);
+            const auto [afterTotal, totalError] =
+                std::from_chars(text + blank + 1, text + line.size(), total);
+            if (doneError != std::errc() || totalError != std::errc())
+                done = total = -1;
+        }
+        if (done >= 0 && total > 0 && done <= total)
+            m_progress(done, total);
+    }
+
+private:
+    std::function<void(int, int)> m_progress;
+    posix::UniqueFd m_read;
+    posix::UniqueFd m_write;
+    std::string m_pending;
+};
+
 } // namespace
+
+posix::HiddenName converterPdfNaming()
+{
+    return {".ps2pdf-", ".pdf.tmp", {}};
+}
 
 bool converterAvailable(const std::string &toolDirectory)
 {
@@ -79,37 +143,60 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
 ConversionResult convertToPdf(const ConversionRequest &request)
 {
     ConversionResult result;
+    const posix::Folder &folder = *request.folder;
     // An older PDF stays until the converter replaces it with a finished one; it must not pass
     // for this run's result.
-    const std::optional<FileIdentity> olderPdf = FileIdentity::ofPath(request.pdfPath);
+    const std::optional<FileIdentity> olderPdf = FileIdentity::ofName(folder.fd(), request.pdfName);
 
     posix::UniqueFd manifest = manifestFile(request.parts);
     posix::UniqueFd report = posix::anonymousFile("brakwen-report");
+    if ((!manifest.valid() || !report.valid()) && request.durable) {
+        result.failure = "le découpage des fichiers ne peut pas être transmis au convertisseur ; "
+                         "sans lui, les sources ne seront pas supprimées sur une supposition";
+        return result;
+    }
+    ProgressReader progress(request.progress);
     ProcessRequest process;
     process.arguments =
         conversionArguments(request.toolDirectory, request.epsPath, request.pdfPath);
     if (manifest.valid() && report.valid()) {
         process.extraEnvironment = {
             std::string(partsVariable) + "=" + std::to_string(partsDescriptor),
-            std::string(reportVariable) + "=" + std::to_string(reportDescriptor)};
-        process.descriptors = {{partsDescriptor, manifest.get()}, {reportDescriptor, report.get()}};
+            std::string(reportVariable) + "=" + std::to_string(reportDescriptor),
+            std::string(folderVariable) + "=" + std::to_string(folderDescriptor)};
+        process.descriptors = {{partsDescriptor, manifest.get()},
+                               {reportDescriptor, report.get()},
+                               {folderDescriptor, folder.fd()}};
     }
-    process.whileWaiting = request.whileWaiting;
+    if (progress.writeEnd() >= 0) {
+        process.extraEnvironment.push_back(std::string(progressVariable) + "=" +
+                                           std::to_string(progressDescriptor));
+        process.descriptors.emplace_back(progressDescriptor, progress.writeEnd());
+    }
+    if (request.timeLimit > 0)
+        process.extraEnvironment.push_back(std::string(timeLimitVariable) + "=" +
+                                           std::to_string(request.timeLimit));
+    process.whileWaiting = [&] {
+        progress.readAvailable();
+        if (request.whileWaiting)
+            request.whileWaiting();
+    };
     process.stopRequested = request.stopRequested;
     const ProcessResult run = runProcess(process);
+    progress.readAvailable();
     if (run.stopped)
         throw JobInterrupted();
     const ConverterReport said = report.valid() ? readReport(report.get()) : ConverterReport{};
 
     // Whatever happened, the job converts only the file it wrote: another job that put its own
     // EPS at this name meanwhile must not have its content taken for ours.
-    const std::optional<FileIdentity> epsNow = FileIdentity::ofPath(request.epsPath);
+    const std::optional<FileIdentity> epsNow = FileIdentity::ofName(folder.fd(), request.epsName);
     if (!epsNow || !epsNow->unchangedAs(request.eps)) {
         result.failure = "le fichier EPS a été remplacé ou modifié pendant la conversion";
         return result;
     }
 
-    posix::UniqueFd pdf(::open(request.pdfPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    posix::UniqueFd pdf(folder.openFile(request.pdfName, O_RDONLY));
     const std::optional<FileIdentity> made =
         pdf.valid() ? FileIdentity::ofDescriptor(pdf.get()) : std::nullopt;
     struct stat kind = {};
@@ -118,7 +205,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     if (!run.succeeded()) {
         // A failing converter may still have left a partial PDF.
         if (fresh)
-            removeIfStill(request.pdfPath, *made);
+            removeIfStill(folder, request.pdfName, *made);
         result.failure = said.failure.empty() ? exitDescription(run) : said.failure;
         return result;
     }
@@ -131,7 +218,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     const std::optional<long> reported = said.pages;
     const auto parts = static_cast<long>(request.parts.size());
     if (!pages || *pages < parts || (reported && *reported != *pages)) {
-        removeIfStill(request.pdfPath, *made);
+        removeIfStill(folder, request.pdfName, *made);
         if (!pages)
             result.failure = "le PDF est incomplet ou endommagé";
         else
@@ -141,17 +228,16 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     }
 
     if (request.durable) {
-        if (posix::retryOnInterrupt([&] { return ::fsync(pdf.get()); }) != 0)
+        if (posix::retryOnInterrupt([&] { return ::fsync(pdf.get()); }) != 0 || !folder.sync())
             throw EInOutError::fromErrno(errno, request.pdfPath);
-        syncFolder(parentFolder(request.pdfPath));
     }
     // The PDF checked is the one in place, and the EPS removed is still the job's own.
-    const auto pdfNow = FileIdentity::ofPath(request.pdfPath);
+    const auto pdfNow = FileIdentity::ofName(folder.fd(), request.pdfName);
     if (!pdfNow || !pdfNow->sameFile(*made)) {
         result.failure = "le PDF a été remplacé pendant sa vérification";
         return result;
     }
-    removeIfStill(request.epsPath, request.eps);
+    removeIfStill(folder, request.epsName, request.eps);
     result.converted = true;
     return result;
 }

@@ -6,11 +6,17 @@
 #include "assembly/file_identity.h"
 #include "assembly/part_manifest.h"
 #include "assembly/process_runner.h"
+#include "posix/folder.h"
+#include "posix/pending_file.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace assembly {
+
+// The hidden names the converter writes its PDF under until it is complete.
+posix::HiddenName converterPdfNaming();
 
 // True when a file ps2pdf.bat exists in toolDirectory (which ends in '/') and, only then
 // tested, a file pdfwrite.rsp exists there too.
@@ -25,13 +31,18 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
 struct ConversionRequest
 {
     std::string toolDirectory;
-    std::string epsPath;
+    const posix::Folder *folder = nullptr; // the job's folder, where both results are
+    std::string epsName;
+    std::string pdfName;
+    std::string epsPath; // the same two, as the converter's command line names them
     std::string pdfPath;
     FileIdentity eps;                // the EPS the job wrote, as it was once in place
     std::vector<ManifestPart> parts; // the sources it joined, in order
     bool durable = false;            // flush the PDF to disk: sources are deleted next
+    unsigned timeLimit = 0;          // seconds a file may take; 0: the converter's own
     WhileWaiting whileWaiting;
     StopRequested stopRequested;
+    std::function<void(int done, int total)> progress;
 };
 
 struct ConversionResult
@@ -40,10 +51,12 @@ struct ConversionResult
     std::string failure;    // otherwise why, in French
 };
 
-// Runs the converter and waits for it. The conversion succeeded only when the converter exited
-// with status 0, the EPS at epsPath is still the job's own, unchanged, and a PDF new since the
-// converter started is at pdfPath that qpdf reads whole, with at least one page per part (and as
-// many as the converter reports). Then the PDF is flushed to disk when durable is set, and the
+// Runs the converter and waits for it. The converter is told where each source starts and ends;
+// when that cannot be told and the sources are to be deleted (durable), it is not run at all:
+// guessing the boundaries could lose a source. The conversion succeeded only when the converter
+// exited with status 0, the EPS at epsPath is still the job's own, unchanged, and a PDF new since
+// the converter started is at pdfPath that qpdf reads whole, with at least one page per part (and
+// as many as the converter reports). Then the PDF is flushed to disk when durable is set, and the
 // EPS is removed. Otherwise the EPS stays, and a damaged PDF is removed; an older PDF is only
 // ever replaced by the converter's finished one. Throws JobInterrupted when stopped on request,
 // EInOutError only when the PDF cannot be made durable.

@@ -28,9 +28,9 @@ JobError specialFileRefused(const std::string &name)
 
 } // namespace
 
-bool SourceStamp::stillMatches() const
+bool SourceStamp::stillMatches(int folderFd) const
 {
-    const std::optional<FileIdentity> now = FileIdentity::ofPath(path);
+    const std::optional<FileIdentity> now = FileIdentity::ofName(folderFd, name);
     return now && now->unchangedAs(identity);
 }
 
@@ -71,7 +71,7 @@ std::uint64_t appendSource(int folderFd, const std::string &name, const std::str
     // The time seen before reading, with the bytes actually read: a source written to while it
     // was read, or since, no longer matches at deletion and is kept.
     if (stamp != nullptr) {
-        *stamp = {path, identity};
+        *stamp = {name, path, identity};
         stamp->identity.size = static_cast<off_t>(copied);
     }
     return copied;

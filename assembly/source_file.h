@@ -14,11 +14,13 @@ namespace assembly {
 
 struct SourceStamp
 {
-    std::string path;
+    std::string name; // in the job's folder
+    std::string path; // the same, for messages
     FileIdentity identity;
 
-    // True when path is still that file, unchanged since it was read.
-    bool stillMatches() const;
+    // True when the name in the folder open on folderFd is still that file, unchanged since it
+    // was read.
+    bool stillMatches(int folderFd) const;
 };
 
 // Appends the file `name` of the folder open on folderFd (path names it in messages) to the

@@ -13,20 +13,16 @@ namespace assembly {
 
 namespace {
 
-// The hidden name a file gets where it cannot have none; the EPS listing never shows it.
-posix::HiddenName hiddenName()
-{
-    return {".brakwen-", ".tmp", {}};
-}
-
-posix::PendingFile createIn(const std::string &resultPath)
+posix::PendingFile createIn(const posix::Folder &folder, const std::string &folderPath,
+                            const std::string &resultName, const std::string &resultPath)
 {
     // A folder in the result's place could only fail the rename, after all the copying.
     struct stat status = {};
-    if (::lstat(resultPath.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+    if (::fstatat(folder.fd(), resultName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(status.st_mode))
         throw EInOutError::fromErrno(EISDIR, resultPath);
     std::optional<posix::PendingFile> file =
-        posix::PendingFile::create(parentFolder(resultPath), false, hiddenName());
+        posix::PendingFile::create(folder, folderPath, false, TemporaryOutput::naming());
     if (!file)
         throw EInOutError::fromErrno(errno, resultPath);
     return std::move(*file);
@@ -34,9 +30,17 @@ posix::PendingFile createIn(const std::string &resultPath)
 
 } // namespace
 
-TemporaryOutput::TemporaryOutput(std::string resultPath)
-    : m_resultPath(std::move(resultPath)), m_file(createIn(m_resultPath))
+TemporaryOutput::TemporaryOutput(const posix::Folder &folder, const std::string &folderPath,
+                                 std::string resultName, std::string resultPath)
+    : m_folder(folder), m_resultName(std::move(resultName)), m_resultPath(std::move(resultPath)),
+      m_file(createIn(folder, folderPath, m_resultName, m_resultPath))
 {}
+
+posix::HiddenName TemporaryOutput::naming()
+{
+    // The EPS listing never shows a name starting with a dot.
+    return {".brakwen-", ".tmp", {}};
+}
 
 FileIdentity TemporaryOutput::identity() const
 {
@@ -65,13 +69,13 @@ FileIdentity TemporaryOutput::commit(std::uint64_t expectedSize, bool durable)
     posix::UniqueFd observer(::fcntl(m_file.fd(), F_DUPFD_CLOEXEC, 0));
     if (!observer.valid())
         throw EInOutError::fromErrno(errno, m_resultPath);
-    if (!m_file.close() || !m_file.placeAt(m_resultPath))
+    if (!m_file.close() || !m_file.placeAt(m_resultName))
         throw EInOutError::fromErrno(errno, m_resultPath);
     const std::optional<FileIdentity> placed = FileIdentity::ofDescriptor(observer.get());
     if (!placed)
         throw EInOutError::fromErrno(errno, m_resultPath);
-    if (durable)
-        syncFolder(parentFolder(m_resultPath));
+    if (durable && !m_folder.sync())
+        throw EInOutError::fromErrno(errno, m_resultPath);
     return *placed;
 }
 

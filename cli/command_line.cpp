@@ -1,13 +1,17 @@
 #include "cli/command_line.h"
 
 #include "assembly/failure_cause.h"
+#include "assembly/version_text.h"
 #include "cli/bare_names.h"
 #include "cli/messages.h"
 #include "cli/name_list.h"
 #include "cli/option_parser.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace cli {
@@ -29,6 +33,11 @@ Options :
                            (ps2pdf.bat, pdfwrite.rsp, brakwen-ps2pdf)
   -d, --delete-sources   supprime les fichiers sources une fois le résultat
                            écrit et vérifié
+  -f, --force            avec --delete-sources, remplace un résultat déjà là
+                           (sans --force, brakwen-cli refuse : ce fichier est
+                           peut-être tout ce qui reste d'autres sources)
+  -t, --timeout=SECONDES temps accordé à la conversion de chaque fichier
+                           (de 1 à 86400, par défaut 60) ; au-delà, elle échoue
   -T, --files-from=LISTE ajoute, après les FICHIERs, les noms lus dans LISTE,
                            un par ligne (« - » : l'entrée standard)
   -0, --null             les noms de LISTE finissent chacun par un octet nul,
@@ -51,18 +60,24 @@ puis se termine par ce signal (code 128 + son numéro dans un shell).
 Signalez les anomalies sur <https://github.com/brakwen/brakwen/issues>.
 )";
 
-const char *const version = "brakwen-cli (Brakwen) " BRAKWEN_VERSION R"(
-Copyright (C) 2026 The Brakwen developers.
-Licence GPLv3+ : GNU GPL version 3 ou ultérieure
-<https://gnu.org/licenses/gpl.html>.
-Ceci est un logiciel libre : vous êtes libre de le modifier et de le
-redistribuer. Il n'y a AUCUNE GARANTIE, dans la mesure permise par la loi.
-)";
+// A day at most: the converter adds to it when it sets its own limits.
+constexpr unsigned longestTimeLimit = 86400;
+
+// A whole number of seconds, written plainly ("60", not "+60" or " 60").
+std::optional<unsigned> secondsFrom(const std::string &text)
+{
+    unsigned seconds = 0;
+    const char *const end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, seconds);
+    if (error != std::errc() || last != end || seconds == 0 || seconds > longestTimeLimit)
+        return std::nullopt;
+    return seconds;
+}
 
 // A script that reads the help or the version through a pipe must learn when it got nothing.
-int printed(const char *text)
+int printed(const std::string &text)
 {
-    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
         printError("erreur d'écriture sur la sortie standard (" + assembly::reasonForErrno(errno) +
                    ")");
         return exitFailure;
@@ -88,11 +103,14 @@ CommandLine parseCommandLine(int argc, char **argv)
     bool showVersion = false;
     bool nulSeparated = false;
     std::optional<std::string> listPath;
+    std::optional<std::string> timeLimit;
     const auto set = [](bool &flag) { return [&flag](const std::string &) { flag = true; }; };
     const std::vector<Option> options{
         {'n', "name", true, [&](const std::string &value) { inputs.baseName = value; }},
         {'p', "pdf", false, set(inputs.convertToPdf)},
         {'d', "delete-sources", false, set(inputs.deleteSources)},
+        {'f', "force", false, set(commandLine.force)},
+        {'t', "timeout", true, [&](const std::string &value) { timeLimit = value; }},
         {'T', "files-from", true, [&](const std::string &value) { listPath = value; }},
         {'0', "null", false, set(nulSeparated)},
         {'v', "verbose", false, set(commandLine.verbose)},
@@ -106,8 +124,19 @@ CommandLine parseCommandLine(int argc, char **argv)
         return commandLine;
     }
     if (showHelp || showVersion) {
-        commandLine.exitNow = printed(showHelp ? help : version);
+        commandLine.exitNow =
+            printed(showHelp ? std::string(help) : assembly::versionText("brakwen-cli"));
         return commandLine;
+    }
+    if (timeLimit) {
+        const std::optional<unsigned> seconds = secondsFrom(*timeLimit);
+        if (!seconds) {
+            commandLine.exitNow = usageError("--timeout : « " + *timeLimit +
+                                             " » n'est pas un nombre de secondes de 1 à " +
+                                             std::to_string(longestTimeLimit));
+            return commandLine;
+        }
+        inputs.conversionTimeLimit = *seconds;
     }
     std::vector<std::string> &operands = parsed.operands;
     if (operands.empty()) {

@@ -19,6 +19,7 @@ struct CommandLine
 {
     assembly::JobInputs inputs;
     bool verbose = false; // Ghostscript's own output shown
+    bool force = false;   // a result whose sources may be gone is replaced all the same
     // Set when the program must stop at once with this status: the help or the version was
     // shown, or the command line was wrong (and said so on stderr).
     std::optional<int> exitNow;

@@ -52,10 +52,16 @@ int main(int argc, char **argv)
         ::setenv("BRAKWEN_VERBOSE", "1", 1);
 
     posix::StopSignals::install();
-    cli::TerminalWindow window(stderr, ::isatty(STDERR_FILENO) == 1);
+    cli::TerminalWindow window(stderr, ::isatty(STDERR_FILENO) == 1, commandLine.force);
     try {
         const assembly::JobReport report =
             assembly::AssemblyJob(inputs, toolDirectory, window).run();
+        if (report.declined) {
+            cli::printError((inputs.convertToPdf ? report.pdfPath : report.epsPath) +
+                            ": existe déjà, et les sources vont être supprimées : rien n'est "
+                            "fait ; --force le remplace");
+            return cli::exitFailure;
+        }
         if (report.errorBoxShown) {
             reportFailedResult(report, window.lastErrorBox());
             return cli::exitFailure;

@@ -4,8 +4,8 @@
 
 namespace cli {
 
-TerminalWindow::TerminalWindow(std::FILE *stream, bool showProgress)
-    : m_stream(stream), m_showProgress(showProgress)
+TerminalWindow::TerminalWindow(std::FILE *stream, bool showProgress, bool force)
+    : m_stream(stream), m_showProgress(showProgress), m_force(force)
 {}
 
 void TerminalWindow::setProgressRange(int, int maximum)
@@ -28,10 +28,24 @@ void TerminalWindow::setProgressVisible(bool visible)
         endProgressLine();
 }
 
-void TerminalWindow::showErrorBox(const std::string &message)
+void TerminalWindow::showErrorBox(const std::string &message, const std::string &)
 {
     endProgressLine();
     m_lastErrorBox = message;
+}
+
+bool TerminalWindow::confirmReplacement(const std::string &)
+{
+    return m_force;
+}
+
+void TerminalWindow::conversionProgress(int done, int total)
+{
+    if (!m_showProgress)
+        return;
+    std::fprintf(m_stream, "\rConversion : %d / %d", done, total);
+    std::fflush(m_stream);
+    m_lineOpen = true;
 }
 
 bool TerminalWindow::stopRequested()

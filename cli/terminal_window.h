@@ -13,7 +13,8 @@ namespace cli {
 class TerminalWindow : public assembly::JobWindow
 {
 public:
-    explicit TerminalWindow(std::FILE *stream, bool showProgress);
+    // force: a result whose sources may be gone is replaced without asking.
+    TerminalWindow(std::FILE *stream, bool showProgress, bool force);
 
     void setBusyCursor(bool) override {}
     void setOkButtonVisible(bool) override {}
@@ -21,7 +22,10 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
-    void showErrorBox(const std::string &message) override;
+    // The cause is the job report's, which the caller says with the box's text.
+    void showErrorBox(const std::string &message, const std::string &cause) override;
+    bool confirmReplacement(const std::string &fileName) override;
+    void conversionProgress(int done, int total) override;
     void clearLists() override {}
     void applyControlRules() override {}
     bool stopRequested() override;
@@ -34,6 +38,7 @@ private:
 
     std::FILE *m_stream;
     bool m_showProgress;
+    bool m_force;
     int m_maximum = 0;
     bool m_lineOpen = false;
     std::string m_lastErrorBox;

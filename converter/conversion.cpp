@@ -1,34 +1,37 @@
 #include "converter/conversion.h"
 
 #include "assembly/part_manifest.h"
-#include "assembly/pdf_check.h"
 #include "converter/conversion_failure.h"
-#include "converter/driver_program.h"
+#include "converter/ghostscript_interpreter.h"
+#include "converter/ghostscript_zygote.h"
 #include "converter/leftover_guard.h"
+#include "converter/part_conversions.h"
 #include "converter/part_plan.h"
+#include "converter/pdf_join.h"
 #include "converter/pdf_output.h"
-#include "posix/child_process.h"
+#include "converter/pdf_text.h"
 #include "posix/eintr.h"
+#include "posix/folder.h"
+#include "posix/path.h"
 #include "posix/pending_file.h"
 #include "posix/stop_signals.h"
 #include "posix/unique_fd.h"
-#include "posix/write_all.h"
 
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace converter {
 
 namespace {
-
-const char *const nothingWritten = " ; aucun PDF n'a été écrit";
 
 // A descriptor number given in the environment, or -1.
 int descriptorFromEnvironment(const char *name)
@@ -58,15 +61,6 @@ std::string readWhole(int fd)
     }
 }
 
-// Text from Ghostscript or a document, made safe to print on a terminal.
-std::string printable(std::string text)
-{
-    for (char &c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
-            c = '?';
-    return text;
-}
-
 // The folder a private temporary one is made in: TMPDIR or /tmp, made absolute so that no name
 // handed to Ghostscript starts with a dash or depends on its working folder.
 std::string temporaryBase()
@@ -80,10 +74,20 @@ std::string temporaryBase()
     return base;
 }
 
-// A folder only this user may enter, watched before it exists so that it never stays behind.
-std::string makePrivateFolder(LeftoverGuard &guard)
+// Ghostscript's scratch files, small and made by the thousand, go to memory when the system has
+// a shared-memory file system for this user: making files there costs far less than on disk.
+std::string scratchBase()
 {
-    const std::string base = temporaryBase();
+    struct stat status = {};
+    if (::stat("/dev/shm", &status) == 0 && S_ISDIR(status.st_mode) &&
+        ::access("/dev/shm", W_OK | X_OK) == 0)
+        return "/dev/shm";
+    return temporaryBase();
+}
+
+// A folder only this user may enter, watched before it exists so that it never stays behind.
+std::string makePrivateFolder(LeftoverGuard &guard, const std::string &base)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = base + "/brakwen-ps2pdf-" + posix::randomHex(12);
         guard.watch(candidate);
@@ -95,11 +99,85 @@ std::string makePrivateFolder(LeftoverGuard &guard)
     throw ConversionFailure("dossier temporaire impossible à créer dans " + base);
 }
 
-void writeFile(const std::string &path, const std::string &text)
+// Ghostscript's options: the response file's, in a sandbox (-dSAFER; the part's input readable
+// only as descriptor 3, the PDF written only to descriptor 4), started without a device: each
+// part's child opens its own PDF writer.
+std::vector<std::string> ghostscriptOptions(const std::string &responseFile)
 {
-    posix::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!fd.valid() || posix::writeAll(fd.get(), text.data(), text.size()) != 0 || fd.close() != 0)
-        throw ConversionFailure("écriture impossible dans le dossier temporaire");
+    return {"-q",
+            "-dSAFER",
+            "-dNODISPLAY",
+            "-dNOEPS",
+            "-dNOPAUSE",
+            "-dBATCH",
+            "--permit-file-read=/dev/fd/3",
+            "--permit-file-write=/dev/fd/4",
+            "--permit-file-control=/dev/fd/4",
+            "--permit-file-write=/dev/null",
+            "--permit-file-control=/dev/null",
+            "@" + responseFile};
+}
+
+// As many parts at once as there are processors for this program, and never more than its
+// descriptors allow (each part running holds one here, and a few while it starts).
+unsigned partsAtOnce()
+{
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    unsigned processors = 1;
+    if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0)
+        processors = static_cast<unsigned>(CPU_COUNT(&cpus));
+    rlimit files = {};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
+        const auto spare = files.rlim_cur > 32 ? (files.rlim_cur - 32) / 2 : 1;
+        if (spare < processors)
+            processors = static_cast<unsigned>(spare);
+    }
+    return processors > 0 ? processors : 1;
+}
+
+// Seconds a part may take: BRAKWEN_TIME_LIMIT when the job sets it, else 60.
+unsigned timeLimit()
+{
+    const char *value = std::getenv(assembly::timeLimitVariable);
+    unsigned seconds = 0;
+    if (value != nullptr) {
+        const char *end = value + std::char_traits<char>::length(value);
+        const auto [last, error] = std::from_chars(value, end, seconds);
+        if (error == std::errc() && last == end && seconds > 0)
+            return seconds;
+    }
+    return assembly::defaultTimeLimitSeconds;
+}
+
+// "done total" on the job's progress pipe; a full pipe only loses an intermediate step.
+void reportProgress(int fd, std::size_t done, std::size_t total)
+{
+    const std::string line = std::to_string(done) + " " + std::to_string(total) + "\n";
+    [[maybe_unused]] const ssize_t ignored = ::write(fd, line.data(), line.size());
+}
+
+double processorMilliseconds(int who)
+{
+    rusage usage = {};
+    ::getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-3;
+}
+
+// Where the processor time went, per part, for the benchmarks (BRAKWEN_PROFILE set).
+void printCosts(const PartConversionCosts &costs, std::size_t parts)
+{
+    const double count = static_cast<double>(parts);
+    const double self = processorMilliseconds(RUSAGE_SELF);
+    // The zygote and everything it started, reaped once it was stopped.
+    const double zygote = processorMilliseconds(RUSAGE_CHILDREN) - costs.childrenMilliseconds;
+    std::fprintf(stderr,
+                 "brakwen-ps2pdf: %zu parts; per part, in ms of processor time: Ghostscript "
+                 "children %.2f, zygote %.2f (start-up included), this process %.2f (handing "
+                 "over %.2f, checks %.2f, the rest: plan, join, write)\n",
+                 parts, costs.childrenMilliseconds / count, zygote / count, self / count,
+                 costs.preparingMilliseconds / count, costs.checksMilliseconds / count);
 }
 
 // Removes the private folder when the conversion ends, however it ends.
@@ -129,76 +207,100 @@ Conversion::Conversion(std::string responseFile, std::string epsPath, std::strin
 void Conversion::run()
 {
     posix::StopSignals::install();
+    // A write past a file size limit, or into a progress pipe nobody reads any more, fails the
+    // write instead of killing the converter, which then reports it and cleans up.
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
     struct stat status = {};
     if (::stat(m_responseFile.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
         ::access(m_responseFile.c_str(), R_OK) != 0)
         throw ConversionFailure("fichier d'options introuvable : " + m_responseFile);
-    const std::string gs = posix::findInPath("gs");
-    if (gs.empty())
-        throw ConversionFailure(
-            "Ghostscript (gs) est introuvable ; installez le paquet ghostscript");
-    if (posix::findInPath("qpdf").empty())
-        throw ConversionFailure(
-            "qpdf, qui vérifie le PDF, est introuvable ; installez le paquet qpdf");
 
+    LeftoverGuard guard;
+    // Started before any document is read, so that the interpreter every part starts from has
+    // seen none of them.
+    GhostscriptZygote zygote(ghostscriptOptions(m_responseFile), verbose(),
+                             guard.holderDescriptor());
+
+    // The job hands its folder down, open, so that a folder of any depth serves; by hand, each
+    // file is named in the folder its path gives.
+    const int handedDown = descriptorFromEnvironment(assembly::folderVariable);
+    const std::optional<posix::Folder> epsFolder =
+        handedDown >= 0 ? posix::Folder::duplicate(handedDown)
+                        : posix::Folder::open(posix::parentFolder(m_epsPath));
+    const std::optional<posix::Folder> pdfFolder =
+        handedDown >= 0 ? posix::Folder::duplicate(handedDown)
+                        : posix::Folder::open(posix::parentFolder(m_pdfPath));
+    if (!epsFolder)
+        throw ConversionFailure("fichier introuvable : " + m_epsPath);
+    if (!pdfFolder)
+        throw ConversionFailure("écriture impossible dans le dossier : " +
+                                posix::parentFolder(m_pdfPath));
+    const std::string pdfName = posix::fileName(m_pdfPath);
     // Opened once: every part is read from this very file, whatever happens to its name.
-    posix::UniqueFd input(posix::retryOnInterrupt(
-        [&] { return ::open(m_epsPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
+    posix::UniqueFd input(epsFolder->openFile(posix::fileName(m_epsPath), O_RDONLY | O_NONBLOCK));
     if (!input.valid() || ::fstat(input.get(), &status) != 0)
         throw ConversionFailure("fichier introuvable : " + m_epsPath);
     if (!S_ISREG(status.st_mode))
         throw ConversionFailure("pas un fichier ordinaire : " + m_epsPath);
     if (status.st_size == 0)
         throw ConversionFailure("fichier vide : " + m_epsPath);
-    if (::stat(m_pdfPath.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (const auto existing = pdfFolder->status(pdfName); existing && S_ISDIR(existing->st_mode))
         throw ConversionFailure("le nom du PDF est celui d'un dossier : " + m_pdfPath);
-    ::fstat(input.get(), &status);
 
-    const std::vector<Part> parts = plan(input.get(), static_cast<std::uint64_t>(status.st_size));
+    const std::vector<Part> parts = plan(input.get(), size);
     if (parts.empty())
         throw ConversionFailure(m_epsPath + " : aucune page à convertir");
     if (posix::StopSignals::received() != 0)
         throw ConversionFailure("interrompu");
 
-    LeftoverGuard guard;
-    GhostscriptResult result;
-    {
-        GhostscriptSetup setup;
-        setup.temporaryFolder = makePrivateFolder(guard);
-        const FolderRemoval removal(setup.temporaryFolder);
-        setup.program = gs;
-        setup.responseFile = m_responseFile;
-        setup.key = posix::randomHex(32);
-        setup.driverPath = setup.temporaryFolder + "/driver.ps";
-        writeFile(setup.driverPath,
-                  driverProgram(parts, setup.key, documentTitle(), "Brakwen " BRAKWEN_VERSION));
-        PdfOutput output(m_pdfPath, guard);
-        setup.input = input.get();
-        setup.output = output.fd();
-        setup.guardHolder = guard.holderDescriptor();
-        setup.stopRequested = [] { return posix::StopSignals::received() != 0; };
-        setup.passOnOutput = verbose();
-        result = runGhostscript(setup);
-        if (result.stopped)
-            throw ConversionFailure("interrompu");
-        check(parts, result);
-        // Ghostscript 10 exits with status 0 after a write error on closing the PDF (a full
-        // disk): only a strict reader tells a whole PDF from a cut one.
-        const std::optional<long> pages = assembly::verifiedPageCount(output.fd());
-        if (!pages)
-            throw ConversionFailure("le PDF écrit par Ghostscript est incomplet ou endommagé "
-                                    "(disque plein ?)" +
-                                    std::string(nothingWritten));
-        if (*pages != result.totalPages)
-            throw ConversionFailure("le PDF compte " + std::to_string(*pages) +
-                                    " pages au lieu de " + std::to_string(result.totalPages) +
-                                    nothingWritten);
-        output.commit();
+    const std::string folder = makePrivateFolder(guard, temporaryBase());
+    const FolderRemoval removal(folder);
+    const std::string scratch = makePrivateFolder(guard, scratchBase());
+    const FolderRemoval scratchRemoval(scratch);
+    PdfOutput output(*pdfFolder, pdfName, m_pdfPath, guard);
+    zygote.waitUntilReady();
+
+    PartConversionSettings settings;
+    settings.folder = folder;
+    settings.scratchFolder = scratch;
+    settings.parallel = partsAtOnce();
+    settings.timeLimit = timeLimit();
+    settings.passOnOutput = verbose();
+    settings.stopRequested = [] { return posix::StopSignals::received() != 0; };
+    const int progress = descriptorFromEnvironment(assembly::progressVariable);
+    settings.progress = [progress](std::size_t done, std::size_t total) {
+        if (progress >= 0)
+            reportProgress(progress, done, total);
+    };
+    PartConversionCosts costs;
+    const std::vector<CheckedPart> checked =
+        convertParts(zygote, input.get(), parts, settings, &costs);
+    zygote.stop();
+
+    long pages = 0;
+    std::vector<std::string> titles;
+    titles.reserve(parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        pages += checked[i].pages;
+        titles.push_back(parts[i].name.empty() ? "Partie " + std::to_string(i + 1)
+                                               : withoutExtension(parts[i].name));
     }
+    DocumentInfo info;
+    info.title = documentTitle();
+    info.creator = "Brakwen " BRAKWEN_VERSION;
+    info.producer = GhostscriptInterpreter::product();
+    joinParts(checked, titles, info, output.fd());
+    if (posix::StopSignals::received() != 0)
+        throw ConversionFailure("interrompu");
+    output.commit();
+    if (std::getenv("BRAKWEN_PROFILE") != nullptr)
+        printCosts(costs, parts.size());
 
     const int report = descriptorFromEnvironment(assembly::reportVariable);
     if (report >= 0) {
-        const std::string text = assembly::formatPageReport(result.totalPages);
+        const std::string text = assembly::formatPageReport(pages);
         [[maybe_unused]] const ssize_t ignored = ::pwrite(report, text.data(), text.size(), 0);
     }
 }
@@ -247,44 +349,6 @@ std::vector<Part> Conversion::plan(int input, std::uint64_t size) const
         throw ConversionFailure("le découpage transmis annonce " + std::to_string(announced) +
                                 " octets, le fichier en compte " + std::to_string(size));
     return planFromManifest(input, *files);
-}
-
-void Conversion::check(const std::vector<Part> &parts, const GhostscriptResult &result) const
-{
-    if (!result.exit.exited)
-        throw ConversionFailure("Ghostscript a échoué (signal " +
-                                std::to_string(result.exit.signal) + ")" + nothingWritten);
-    if (result.exit.code != 0)
-        throw ConversionFailure("Ghostscript a échoué (code " + std::to_string(result.exit.code) +
-                                ")" + nothingWritten);
-    long total = 0;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const std::string what = parts[i].description();
-        if (i >= result.outcomes.size())
-            throw ConversionFailure(what + " : Ghostscript s'est arrêté pendant ce fichier" +
-                                    nothingWritten);
-        const PartOutcome &outcome = result.outcomes[i];
-        if (outcome.number != parts[i].number)
-            throw ConversionFailure("compte rendu de Ghostscript incohérent" +
-                                    std::string(nothingWritten));
-        if (outcome.status != "ok" && outcome.status != "stop")
-            throw ConversionFailure(
-                what + " : erreur PostScript " + printable(outcome.status) +
-                (outcome.detail.empty() ? "" : " dans " + printable(outcome.detail)) +
-                nothingWritten);
-        if (outcome.pages < 1)
-            throw ConversionFailure(what + " : aucune page" + nothingWritten);
-        total += outcome.pages;
-    }
-    if (!result.finished || result.outcomes.size() != parts.size())
-        throw ConversionFailure("compte rendu de Ghostscript incohérent" +
-                                std::string(nothingWritten));
-    // An EPS is given exactly one page; more pages than the parts made means one of them showed
-    // pages itself, past the disarmed showpage, and they cannot be told apart.
-    if (total != result.totalPages)
-        throw ConversionFailure("un fichier EPS a produit des pages en dehors de la sienne (" +
-                                std::to_string(result.totalPages) + " pages pour " +
-                                std::to_string(total) + " attendues)" + nothingWritten);
 }
 
 } // namespace converter

@@ -1,10 +1,10 @@
 #pragma once
 
-// One conversion from start to end: checks, plan, sandboxed Ghostscript run, verification, and
-// the PDF put in place. Every temporary file and folder goes with it, on success, failure or
-// signal, and is removed by a watcher even if the converter is killed outright.
+// One conversion from start to end: checks, plan, one confined Ghostscript child per part, each
+// part's PDF checked, the result joined from them and put in place. Every temporary file and
+// folder goes with it, on success, failure or signal, and is removed by a watcher even if the
+// converter is killed outright.
 
-#include "converter/ghostscript_run.h"
 #include "converter/part.h"
 
 #include <string>
@@ -31,7 +31,6 @@ public:
 private:
     std::vector<Part> plan(int input, std::uint64_t size) const;
     std::string documentTitle() const;
-    void check(const std::vector<Part> &parts, const GhostscriptResult &result) const;
 
     std::string m_responseFile;
     std::string m_epsPath;

@@ -9,11 +9,10 @@
 
 namespace converter {
 
+using eps::findPieceEnd;
 using eps::PieceFacts;
-using eps::PieceScan;
 using eps::readDosEpsHeader;
 using eps::readPartFacts;
-using eps::scanPiece;
 
 namespace {
 
@@ -107,9 +106,8 @@ std::vector<Part> planByContent(int fd, std::uint64_t size)
 {
     std::vector<Part> parts;
     std::uint64_t position = 0;
-    std::uint64_t number = 0;
     while (position < size) {
-        ++number;
+        const std::uint64_t number = parts.size() + 1;
         const std::string what = "fichier " + std::to_string(number);
         if (const auto dos = readDosEpsHeader(fd, position, size, what)) {
             parts.push_back(makePart(number, dos->postScriptOffset, dos->postScriptLength,
@@ -118,12 +116,11 @@ std::vector<Part> planByContent(int fd, std::uint64_t size)
             position = dos->fileEnd;
             continue;
         }
-        const PieceScan scan = scanPiece(fd, position, size);
-        const std::uint64_t length = scan.end - position;
-        if (scan.facts.isEps() || scan.facts.startsWithHeader ||
-            !isBlankRange(fd, position, length))
-            parts.push_back(makePart(number, position, length, scan.facts));
-        position = scan.end;
+        const std::uint64_t end = findPieceEnd(fd, position, size);
+        if (!isBlankRange(fd, position, end - position))
+            parts.push_back(
+                makePart(number, position, end - position, readPartFacts(fd, position, end)));
+        position = end;
     }
     return parts;
 }

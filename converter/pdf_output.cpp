@@ -1,5 +1,6 @@
 #include "converter/pdf_output.h"
 
+#include "assembly/pdf_conversion.h"
 #include "converter/conversion_failure.h"
 #include "posix/path.h"
 
@@ -7,27 +8,31 @@ namespace converter {
 
 namespace {
 
-posix::PendingFile createFor(const std::string &pdfPath, LeftoverGuard &guard)
+posix::PendingFile createFor(const posix::Folder &folder, const std::string &pdfPath,
+                             LeftoverGuard &guard)
 {
-    const std::string folder = posix::parentFolder(pdfPath);
-    // Readable as well: qpdf checks it through its descriptor before it is given its name.
-    std::optional<posix::PendingFile> file = posix::PendingFile::create(
-        folder, true,
-        {".ps2pdf-", "", [&guard](const std::string &hidden) { guard.watch(hidden); }});
+    const std::string folderPath = posix::parentFolder(pdfPath);
+    posix::HiddenName naming = assembly::converterPdfNaming();
+    naming.beforeCreating = [&guard](const std::string &hidden) { guard.watch(hidden); };
+    // Readable as well: it is checked through its descriptor before it is given its name.
+    std::optional<posix::PendingFile> file =
+        posix::PendingFile::create(folder, folderPath, true, std::move(naming));
     if (!file)
-        throw ConversionFailure("écriture impossible dans le dossier : " + folder);
+        throw ConversionFailure("écriture impossible dans le dossier : " + folderPath);
     return std::move(*file);
 }
 
 } // namespace
 
-PdfOutput::PdfOutput(std::string pdfPath, LeftoverGuard &guard)
-    : m_pdfPath(std::move(pdfPath)), m_file(createFor(m_pdfPath, guard))
+PdfOutput::PdfOutput(const posix::Folder &folder, std::string pdfName, std::string pdfPath,
+                     LeftoverGuard &guard)
+    : m_pdfName(std::move(pdfName)), m_pdfPath(std::move(pdfPath)),
+      m_file(createFor(folder, m_pdfPath, guard))
 {}
 
 void PdfOutput::commit()
 {
-    if (!m_file.name() || !m_file.close() || !m_file.placeAt(m_pdfPath))
+    if (!m_file.name() || !m_file.close() || !m_file.placeAt(m_pdfName))
         throw ConversionFailure("le PDF ne peut pas être mis en place : " + m_pdfPath);
 }
 

@@ -5,6 +5,7 @@
 // only once it is complete and checked. An older PDF stays as it was until then.
 
 #include "converter/leftover_guard.h"
+#include "posix/folder.h"
 #include "posix/pending_file.h"
 
 #include <string>
@@ -14,8 +15,10 @@ namespace converter {
 class PdfOutput
 {
 public:
-    // Throws ConversionFailure when nothing can be written in the PDF's folder.
-    PdfOutput(std::string pdfPath, LeftoverGuard &guard);
+    // The PDF named pdfName in folder (pdfPath names it in messages). Throws ConversionFailure
+    // when nothing can be written there.
+    PdfOutput(const posix::Folder &folder, std::string pdfName, std::string pdfPath,
+              LeftoverGuard &guard);
 
     int fd() const { return m_file.fd(); }
 
@@ -23,6 +26,7 @@ public:
     void commit();
 
 private:
+    std::string m_pdfName;
     std::string m_pdfPath;
     posix::PendingFile m_file;
 };

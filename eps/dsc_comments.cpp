@@ -77,43 +77,62 @@ std::optional<double> number(std::string_view word)
     return value;
 }
 
-// Tracks embedded documents and keeps the first usable box and page count outside them.
-class FactsCollector
+// Depth inside embedded documents and resources, whose comments belong to someone else.
+class Nesting
 {
 public:
-    // Returns false for lines inside an embedded document, which tell nothing of the piece.
-    bool take(Comment comment, std::string_view value)
+    // True when the line is the piece's own: outside anything embedded, and no border itself.
+    bool take(Comment comment)
     {
-        if (comment == Comment::BeginDocument) {
+        if (comment == Comment::BeginDocument || comment == Comment::BeginResource) {
             ++m_depth;
             return false;
         }
-        if (comment == Comment::EndDocument) {
+        if (comment == Comment::EndDocument || comment == Comment::EndResource) {
             if (m_depth > 0)
                 --m_depth;
             return false;
         }
-        if (m_depth > 0)
-            return false;
-        if (comment == Comment::BoundingBox && !facts.box)
-            facts.box = parseBoundingBox(value);
-        if (comment == Comment::Pages && facts.pages < 0) {
-            if (const auto pages = parsePageCount(value))
-                facts.pages = *pages;
-            else
-                m_pagesDeferred = true;
-        }
-        return true;
+        return m_depth == 0;
     }
-
-    bool pagesDeferred() const { return m_pagesDeferred && facts.pages < 0; }
-
-    PieceFacts facts;
 
 private:
     int m_depth = 0;
-    bool m_pagesDeferred = false;
 };
+
+std::string_view trimmedRight(std::string_view text)
+{
+    while (!text.empty() && (isBlank(text.back()) || text.back() == '\n'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool endsWithShowpage(std::string_view code)
+{
+    const std::string_view text = trimmedRight(code);
+    constexpr std::string_view showpage = "showpage";
+    if (text.size() < showpage.size() || text.substr(text.size() - showpage.size()) != showpage)
+        return false;
+    // A whole token: "myshowpage" is someone's procedure.
+    const std::size_t before = text.size() - showpage.size();
+    if (before == 0)
+        return true;
+    const char c = text[before - 1];
+    return isBlank(c) || c == '}' || c == ']' || c == ')' || c == '>';
+}
+
+// "%!PS-Adobe-3.0 EPSF-3.0": a header that says the file is an EPS.
+bool isEpsHeader(std::string_view line)
+{
+    return startsWith(line, psHeader) &&
+           line.find("EPSF", psHeader.size()) != std::string_view::npos;
+}
+
+bool isResourceHeader(std::string_view line)
+{
+    return startsWith(line, psHeader) &&
+           line.find("Resource-", psHeader.size()) != std::string_view::npos;
+}
 
 } // namespace
 
@@ -121,23 +140,26 @@ Comment classifyLine(std::string_view line, std::string_view &value)
 {
     if (startsWith(line, psHeader) || startsWith(line, dosMagic))
         return Comment::Header;
+    if (!startsWith(line, "%%"))
+        return Comment::Other;
     if (startsWith(line, "%%BeginDocument"))
         return Comment::BeginDocument;
     if (startsWith(line, "%%EndDocument"))
         return Comment::EndDocument;
+    if (startsWith(line, "%%BeginResource"))
+        return Comment::BeginResource;
+    if (startsWith(line, "%%EndResource"))
+        return Comment::EndResource;
     if (startsWith(line, "%%BoundingBox:")) {
         value = line.substr(14);
         return Comment::BoundingBox;
     }
-    if (startsWith(line, "%%Pages:")) {
-        value = line.substr(8);
-        return Comment::Pages;
-    }
-    if (startsWith(line, endOfFile)) {
-        const std::string_view after = line.substr(endOfFile.size());
-        if (startsWith(after, psHeader) || startsWith(after, dosMagic))
-            return Comment::HeaderAfterEof;
-    }
+    if (startsWith(line, "%%Trailer"))
+        return Comment::Trailer;
+    if (startsWith(line, endOfFile))
+        return Comment::EndOfFile;
+    if (startsWith(line, "%%EndComments"))
+        return Comment::EndComments;
     return Comment::Other;
 }
 
@@ -159,88 +181,96 @@ std::optional<BoundingBox> parseBoundingBox(std::string_view value)
     return box;
 }
 
-std::optional<long> parsePageCount(std::string_view value)
-{
-    const std::vector<std::string_view> fields = words(value);
-    if (fields.size() != 1)
-        return std::nullopt;
-    long pages = 0;
-    const auto [end, error] =
-        std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), pages);
-    if (error != std::errc() || end != fields[0].data() + fields[0].size() || pages < 0)
-        return std::nullopt;
-    return pages;
-}
-
 PieceFacts readPartFacts(int fd, std::uint64_t begin, std::uint64_t end)
 {
     // The header comments run to %%EndComments or the first line that is no structuring comment
-    // ("%%" or "%!"); they usually say it all.
-    bool startsWithHeader = false;
+    // ("%%" or "%!").
+    PieceFacts facts;
+    bool deferred = false;
     {
         LineReader reader(fd, begin, end);
-        FactsCollector header;
         LineReader::Line line;
-        while (reader.next(line, true) &&
-               (startsWith(line.prefix, "%%") || startsWith(line.prefix, "%!")) &&
-               !startsWith(line.prefix, "%%EndComments")) {
+        bool seenBox = false;
+        while (reader.next(line, true)) {
+            // The empty line between the two bytes of a CR LF line end belongs to no one.
+            if (line.prefix.empty() && line.whole)
+                continue;
+            if (!startsWith(line.prefix, "%%") && !startsWith(line.prefix, "%!"))
+                break;
             std::string_view value;
             const Comment comment = classifyLine(line.prefix, value);
-            if (line.offset == begin)
-                startsWithHeader = comment == Comment::Header;
-            header.take(comment, value);
+            if (comment == Comment::EndComments)
+                break;
+            if (comment != Comment::BoundingBox || seenBox)
+                continue;
+            seenBox = true;
+            if (words(value).size() == 1 && words(value)[0] == "(atend)")
+                deferred = true;
+            else
+                facts.box = parseBoundingBox(value);
         }
-        header.facts.startsWithHeader = startsWithHeader;
-        if (header.facts.box && !header.pagesDeferred())
-            return header.facts;
     }
-    // "(atend)", or no box at all: whatever the whole file says.
+    if (!deferred)
+        return facts;
+    // "(atend)": the box given after the file's own (last) %%Trailer.
     LineReader reader(fd, begin, end);
-    FactsCollector all;
+    Nesting nesting;
     LineReader::Line line;
-    while (reader.next(line)) {
-        std::string_view value;
-        all.take(classifyLine(line.prefix, value), value);
-    }
-    all.facts.startsWithHeader = startsWithHeader;
-    return all.facts;
-}
-
-PieceScan scanPiece(int fd, std::uint64_t begin, std::uint64_t limit)
-{
-    PieceScan scan;
-    scan.end = limit;
-    LineReader reader(fd, begin, limit);
-    FactsCollector collector;
-    LineReader::Line line;
+    bool inTrailer = false;
     while (reader.next(line)) {
         std::string_view value;
         const Comment comment = classifyLine(line.prefix, value);
-        if (line.offset == begin) {
-            scan.facts.startsWithHeader =
-                comment == Comment::Header || comment == Comment::HeaderAfterEof;
-            if (comment == Comment::HeaderAfterEof) {
-                // "%%EOF" ends the previous file; the header right after it is a piece of its own.
-                scan.end = begin + endOfFile.size();
-                scan.facts.startsWithHeader = false;
-                break;
-            }
-            collector.take(comment, value);
+        if (!nesting.take(comment))
             continue;
-        }
-        const bool outside = collector.take(comment, value);
-        if (outside && comment == Comment::Header) {
-            scan.end = line.offset;
-            break;
-        }
-        if (outside && comment == Comment::HeaderAfterEof) {
-            scan.end = line.offset + endOfFile.size();
-            break;
+        if (comment == Comment::Trailer) {
+            inTrailer = true;
+            facts.box.reset();
+        } else if (comment == Comment::BoundingBox && inTrailer && !facts.box) {
+            facts.box = parseBoundingBox(value);
         }
     }
-    scan.facts.box = collector.facts.box;
-    scan.facts.pages = collector.facts.pages;
-    return scan;
+    return facts;
+}
+
+std::uint64_t findPieceEnd(int fd, std::uint64_t begin, std::uint64_t limit)
+{
+    LineReader reader(fd, begin, limit);
+    Nesting nesting;
+    LineReader::Line line;
+    // Whether the piece so far has ended as a file does: a %%EOF or %%Trailer met, or a showpage
+    // ending its last line of code.
+    bool trailed = false;
+    bool shown = false;
+    bool first = true;
+    while (reader.next(line, true)) {
+        std::string_view value;
+        const Comment comment = classifyLine(line.prefix, value);
+        const bool own = nesting.take(comment);
+        if (first) {
+            first = false;
+            continue;
+        }
+        if (!own)
+            continue;
+        if (comment == Comment::Header && !isResourceHeader(line.prefix) &&
+            (trailed || shown || isEpsHeader(line.prefix) || startsWith(line.prefix, dosMagic)))
+            return line.offset;
+        // A header glued to the end of a file on the same line: "showpage%!PS-Adobe-3.0 EPSF".
+        const std::size_t glued = line.prefix.find(psHeader, 1);
+        if (glued != std::string_view::npos && !isResourceHeader(line.prefix.substr(glued))) {
+            const std::string_view before = line.prefix.substr(0, glued);
+            if (comment == Comment::EndOfFile || comment == Comment::Trailer ||
+                endsWithShowpage(before))
+                return line.offset + glued;
+        }
+        if (comment == Comment::EndOfFile || comment == Comment::Trailer)
+            trailed = true;
+        else if (comment == Comment::Other && !startsWith(line.prefix, "%") &&
+                 !trimmedRight(line.prefix).empty())
+            // A long line is known by its start only: it counts as ending without showpage.
+            shown = line.whole && endsWithShowpage(line.prefix);
+    }
+    return limit;
 }
 
 } // namespace eps

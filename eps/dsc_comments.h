@@ -1,8 +1,8 @@
 #pragma once
 
 // The few document structuring comments that decide how a piece of the input becomes pages: the
-// header line that starts a file, the borders of embedded documents, the bounding box and the
-// page count.
+// header line that starts a file, the borders of embedded documents and resources, the trailer
+// and the bounding box.
 
 #include "eps/bounding_box.h"
 
@@ -13,46 +13,42 @@
 namespace eps {
 
 enum class Comment {
-    Header,
-    HeaderAfterEof,
+    Header, // "%!PS-Adobe-", or a DOS EPS header
     BeginDocument,
     EndDocument,
+    BeginResource,
+    EndResource,
     BoundingBox,
-    Pages,
+    Trailer,
+    EndOfFile,
+    EndComments,
     Other
 };
 
-// The comment a line starts with; value receives the text after "%%BoundingBox:" or "%%Pages:".
+// The comment a line starts with; value receives the text after "%%BoundingBox:".
 Comment classifyLine(std::string_view line, std::string_view &value);
 
 // Four numbers, lower-left corner below and left of the upper-right one, nothing after them.
 std::optional<BoundingBox> parseBoundingBox(std::string_view value);
-// A whole number alone, such as "%%Pages: 2"; nullopt for "(atend)" and the like.
-std::optional<long> parsePageCount(std::string_view value);
 
-// What the comments of a piece say, outside the documents it embeds.
+// What a piece's comments say of its pages.
 struct PieceFacts
 {
-    std::optional<BoundingBox> box; // the first usable one
-    long pages = -1;                // the first page count, -1 when none
-    bool startsWithHeader = false;
+    // The %%BoundingBox of its header comments, or of its trailer when the header defers it
+    // with "(atend)"; never one found elsewhere in its body (a logo pasted in has its own).
+    std::optional<BoundingBox> box;
 
-    // One page sized to its box, or its own pages when it has no usable box or declares several
-    // (drawn on one page they would be drawn over each other).
-    bool isEps() const { return box && pages < 2; }
+    // Every page it shows is a page of its box; without a box it keeps its own page sizes.
+    bool isEps() const { return box.has_value(); }
 };
 
-// Facts of [begin, end), which is one file whatever headers it holds: its header comments when
-// they tell everything, the whole range when they defer the box or the page count to the end.
+// Facts of [begin, end), which is one file whatever headers it holds.
 PieceFacts readPartFacts(int fd, std::uint64_t begin, std::uint64_t end);
 
-// From begin, the piece that runs to the next header outside an embedded document (or to limit):
-// its end and its facts. Used only when no one said where the files start.
-struct PieceScan
-{
-    std::uint64_t end = 0;
-    PieceFacts facts;
-};
-PieceScan scanPiece(int fd, std::uint64_t begin, std::uint64_t limit);
+// From begin, where the next file starts when no one said so (or limit). A new file starts only
+// at a header line saying EPSF, or at a "%!PS-Adobe-" header after "%%EOF", "%%Trailer" or a
+// showpage, even on the same line; never at a Resource header nor inside an embedded document
+// or resource.
+std::uint64_t findPieceEnd(int fd, std::uint64_t begin, std::uint64_t limit);
 
 } // namespace eps

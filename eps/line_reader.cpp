@@ -92,6 +92,7 @@ bool LineReader::next(Line &line, bool allLines)
             continue;
         // Keep the line's start, across buffer refills if need be.
         m_prefix.clear();
+        bool whole = false;
         for (;;) {
             std::size_t i = m_start;
             while (i < m_length && !endsLine(data[i]) && m_prefix.size() < prefixLimit) {
@@ -100,16 +101,21 @@ bool LineReader::next(Line &line, bool allLines)
                     break;
             }
             m_start = i;
+            if (i < m_length && endsLine(data[i]))
+                whole = true;
             if (i < m_length || m_prefix.size() >= prefixLimit || plainComment(m_prefix))
                 break;
-            if (!fill())
+            if (!fill()) {
+                whole = true;
                 break;
+            }
             data = m_buffer.get();
         }
         if (!allLines && plainComment(m_prefix))
             continue;
         line.offset = offset;
         line.prefix = m_prefix;
+        line.whole = whole;
         return true;
     }
 }

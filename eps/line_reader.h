@@ -24,6 +24,7 @@ public:
     {
         std::uint64_t offset = 0;
         std::string_view prefix; // at most prefixLimit bytes, without the line end
+        bool whole = false;      // the prefix is the whole line
     };
 
     // The next line that starts with '%' or with the first byte of a DOS EPS header, or every

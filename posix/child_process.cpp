@@ -61,7 +61,12 @@ std::vector<char *> pointers(const std::vector<std::string> &strings)
         ::sigaction(number, &byDefault, nullptr);
 
     // Two passes, so that a mapping never overwrites a descriptor another mapping still needs.
-    constexpr int spareBase = 100;
+    // The spare copies go just above the highest target, never far up: under a low descriptor
+    // limit (ulimit -n) a high number cannot be had.
+    int spareBase = 3;
+    for (const auto &[target, source] : setup.descriptors)
+        if (target >= spareBase)
+            spareBase = target + 1;
     int spare[64];
     const std::size_t count = setup.descriptors.size() < 64 ? setup.descriptors.size() : 64;
     for (std::size_t i = 0; i < count; ++i)

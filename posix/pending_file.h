@@ -5,6 +5,7 @@
 // killed; elsewhere under a hidden name, removed if the file is never put in place. Either way an
 // older file under the final name stays as it was until then.
 
+#include "posix/folder.h"
 #include "posix/unique_fd.h"
 
 #include <functional>
@@ -24,10 +25,16 @@ struct HiddenName
 class PendingFile
 {
 public:
-    // Creates the file in folder, readable as well when readable is set, with the permissions a
-    // new file gets (umask applied). nullopt with errno set when the folder takes no file.
-    static std::optional<PendingFile> create(const std::string &folder, bool readable,
-                                             HiddenName naming);
+    // Creates the file in folder (whose path folderPath is, for the watcher), readable as well
+    // when readable is set, with the permissions a new file gets (umask applied). nullopt with
+    // errno set when the folder takes no file. The file stays locked (flock) while it is open,
+    // so that a hidden name nobody holds any more is known to be left over.
+    static std::optional<PendingFile> create(const Folder &folder, std::string folderPath,
+                                             bool readable, HiddenName naming);
+
+    // Removes the files named as naming names them that no live PendingFile holds: what a
+    // program killed outright left behind where files cannot be made without a name.
+    static void removeLeftovers(const Folder &folder, const HiddenName &naming);
 
     PendingFile(PendingFile &&other) noexcept;
     PendingFile &operator=(PendingFile &&) = delete;
@@ -42,22 +49,24 @@ public:
     // Closes the file, reporting what close reports (some file systems only report a failed
     // write-back there); false with errno set.
     bool close();
-    // Renames the named file over finalPath; from then on it is no longer removed. False with
-    // errno set.
-    bool placeAt(const std::string &finalPath);
+    // Renames the named file over finalName in its folder; from then on it is no longer
+    // removed. False with errno set.
+    bool placeAt(const std::string &finalName);
 
 private:
-    PendingFile(std::string folder, HiddenName naming)
-        : m_folder(std::move(folder)), m_naming(std::move(naming))
+    PendingFile(UniqueFd folder, std::string folderPath, HiddenName naming)
+        : m_folder(std::move(folder)), m_folderPath(std::move(folderPath)),
+          m_naming(std::move(naming))
     {}
     // Tries fresh hidden names until create succeeds; false with errno set on any failure but a
     // name already taken.
     template <typename Create> bool underHiddenName(Create create);
 
-    std::string m_folder;
+    UniqueFd m_folder;
+    std::string m_folderPath;
     HiddenName m_naming;
     UniqueFd m_fd;
-    std::string m_hiddenPath; // empty while the file has no name
+    std::string m_hiddenName; // empty while the file has no name
     bool m_placed = false;
 };
 

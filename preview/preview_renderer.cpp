@@ -1,17 +1,13 @@
 #include "preview/preview_renderer.h"
 
 #include "posix/eintr.h"
+#include "preview/pixels_message.h"
+#include "preview/sandboxed_run.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
-#include <csignal>
 #include <fcntl.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace preview {
@@ -20,7 +16,8 @@ namespace {
 
 // Enough for any picture the preview draws; more is a document gone wrong.
 constexpr qint64 outputLimit = qint64{256} * 1024 * 1024;
-constexpr qint64 tiffLimit = qint64{64} * 1024 * 1024;
+// The TIFF picture only stands in until Ghostscript's comes: not worth a longer wait.
+constexpr std::chrono::milliseconds tiffTimeLimit{2000};
 constexpr int supersampling = 2;
 // Letter, Ghostscript's default page, for a file without a bounding box.
 constexpr double defaultWidth = 612;
@@ -31,24 +28,27 @@ QString impossible(const QString &reason)
     return QStringLiteral("Aperçu impossible : ") + reason;
 }
 
-QImage tiffPreview(int fd, const EpsFacts &facts)
+// The bytes of a DOS EPS's TIFF picture; empty when it has none, or none worth decoding.
+QByteArray tiffBytes(int fd, const EpsFacts &facts)
 {
-    if (facts.tiffLength <= 0 || facts.tiffLength > tiffLimit)
+    if (facts.tiffLength <= 0 || facts.tiffLength > PixelsMessage::tiffLimit)
         return {};
     QByteArray bytes(facts.tiffLength, Qt::Uninitialized);
     const ssize_t got = posix::retryOnInterrupt([&] {
         return ::pread(fd, bytes.data(), static_cast<std::size_t>(bytes.size()), facts.tiffOffset);
     });
-    if (got != facts.tiffLength)
-        return {};
-    return QImage::fromData(bytes, "TIFF");
+    return got == facts.tiffLength ? bytes : QByteArray();
 }
 
 } // namespace
 
 PreviewRenderer::PreviewRenderer(QObject *parent)
     : QObject(parent), m_program(QStringLiteral("gs")), m_cache(qsizetype{64} * 1024) // in KiB
-{}
+{
+    if (QCoreApplication::instance())
+        m_tiffDecoder =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/brakwen-tiff-preview");
+}
 
 PreviewRenderer::~PreviewRenderer()
 {
@@ -58,6 +58,11 @@ PreviewRenderer::~PreviewRenderer()
 void PreviewRenderer::setProgram(const QString &program)
 {
     m_program = program;
+}
+
+void PreviewRenderer::setTiffDecoder(const QString &program)
+{
+    m_tiffDecoder = program;
 }
 
 void PreviewRenderer::setTimeLimit(std::chrono::milliseconds limit)
@@ -77,7 +82,7 @@ void PreviewRenderer::request(const QByteArray &path, const QSize &size)
 {
     m_ahead.clear();
     // Already being rendered ahead: that rendering now answers.
-    if (m_process && m_job.ahead && m_job.path == path && m_job.size == size) {
+    if (m_rendering && m_job.ahead && m_job.path == path && m_job.size == size) {
         m_job.ahead = false;
         return;
     }
@@ -99,7 +104,7 @@ void PreviewRenderer::prefetch(const QList<QByteArray> &paths, const QSize &size
     m_ahead.clear();
     for (const QByteArray &path : paths)
         m_ahead.push_back(Job{path, size, {}, true});
-    if (!m_process)
+    if (!m_rendering)
         startNextAhead();
 }
 
@@ -112,7 +117,7 @@ void PreviewRenderer::cancel()
 void PreviewRenderer::startNextAhead()
 {
     // Whoever was answered may already have asked for more: one rendering at a time.
-    if (m_process)
+    if (m_rendering)
         return;
     while (!m_ahead.empty()) {
         Job job = std::move(m_ahead.front());
@@ -161,63 +166,55 @@ void PreviewRenderer::start(Job job)
         fail(QStringLiteral("le fichier ne peut pas être lu"));
         return;
     }
-    if (!m_job.ahead) {
-        const QImage tiff = tiffPreview(m_input, m_job.facts);
-        if (!tiff.isNull())
-            emit provisional(m_job.path, tiff);
-    }
+    if (!m_job.ahead)
+        decodeTiff();
 
-    // The document's own temporary files, and nothing else, are all it may write.
-    m_temporaryFolder = std::make_unique<QTemporaryDir>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"GS_OPTIONS", "GS_DEVICE", "TEMP", "TMP"})
-        environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("TMPDIR"), m_temporaryFolder->path());
-
-    m_process = new QProcess(this);
-    m_process->setProcessEnvironment(environment);
-    m_process->setWorkingDirectory(m_temporaryFolder->path());
-    // Ghostscript never outlives the window that asked for the picture.
-    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_output.clear();
-    m_errors.clear();
-    connect(m_process, &QProcess::readyReadStandardOutput, this, [this] {
-        m_output += m_process->readAllStandardOutput();
-        if (m_output.size() > outputLimit)
-            fail(QStringLiteral("l'image rendue est démesurée"));
-    });
-    connect(m_process, &QProcess::readyReadStandardError, this, [this] {
-        m_errors += m_process->readAllStandardError();
-        if (m_errors.size() > 8192)
-            m_errors = m_errors.right(4096);
-    });
-    connect(m_process, &QProcess::finished, this,
-            [this](int exitCode, QProcess::ExitStatus status) {
-                finish(exitCode, status == QProcess::CrashExit);
-            });
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            fail(QStringLiteral("Ghostscript (gs) ne peut pas être lancé"));
-    });
-
-    m_timer = new QTimer(this);
-    m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] {
+    m_rendering = new SandboxedRun(this);
+    connect(m_rendering, &SandboxedRun::finished, this, &PreviewRenderer::finish);
+    connect(m_rendering, &SandboxedRun::failed, this, [this](SandboxedRun::Failure failure) {
+        switch (failure) {
+        case SandboxedRun::Failure::NotStarted:
+            return fail(QStringLiteral("Ghostscript (gs) ne peut pas être lancé"));
+        case SandboxedRun::Failure::TooMuchOutput:
+            return fail(QStringLiteral("l'image rendue est démesurée"));
+        case SandboxedRun::Failure::TooLong:
+            break;
+        }
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(m_timeLimit).count();
         fail(QStringLiteral("le rendu a duré plus de %1 seconde%2")
                  .arg(seconds)
                  .arg(seconds > 1 ? QStringLiteral("s") : QString()));
     });
-    m_timer->start(m_timeLimit);
-    m_process->setStandardInputFile(QProcess::nullDevice());
-    m_process->start(m_program, arguments(m_job.facts, m_job.size));
+    m_rendering->start(m_program, arguments(m_job.facts, m_job.size), {},
+                       {m_timeLimit, outputLimit},
+                       {QStringLiteral("GS_OPTIONS"), QStringLiteral("GS_DEVICE")});
+}
+
+void PreviewRenderer::decodeTiff()
+{
+    const QByteArray bytes = tiffBytes(m_input, m_job.facts);
+    if (bytes.isEmpty() || m_tiffDecoder.isEmpty())
+        return;
+    // Shown only while Ghostscript's picture is still to come; a picture that fails is skipped.
+    m_picture = new SandboxedRun(this);
+    connect(m_picture, &SandboxedRun::finished, this,
+            [this, path = m_job.path](int exitCode, bool crashed) {
+                const QImage image = exitCode == 0 && !crashed
+                                         ? PixelsMessage::decode(m_picture->output())
+                                         : QImage();
+                stopRun(m_picture);
+                if (!image.isNull())
+                    emit provisional(path, image);
+            });
+    connect(m_picture, &SandboxedRun::failed, this, [this] { stopRun(m_picture); });
+    m_picture->start(m_tiffDecoder, {}, bytes, {tiffTimeLimit, PixelsMessage::pixelsLimit + 64});
 }
 
 void PreviewRenderer::finish(int exitCode, bool crashed)
 {
-    if (!m_process)
+    if (!m_rendering)
         return;
-    m_output += m_process->readAllStandardOutput();
+    const QByteArray output = m_rendering->output();
     QImage image;
     if (crashed)
         return fail(QStringLiteral("Ghostscript s'est arrêté brutalement"));
@@ -226,7 +223,8 @@ void PreviewRenderer::finish(int exitCode, bool crashed)
         // two names tell what went wrong.
         static const QRegularExpression error(
             QStringLiteral("Error: /(\\S+) in (?:--)?([^\\s-]\\S*?)(?:--)?(?:\\s|$)"));
-        const QRegularExpressionMatch said = error.match(QString::fromLatin1(m_errors));
+        const QRegularExpressionMatch said =
+            error.match(QString::fromLatin1(m_rendering->errors()));
         if (said.hasMatch())
             return fail(QStringLiteral("erreur PostScript %1 dans %2")
                             .arg(said.captured(1), said.captured(2)));
@@ -234,7 +232,7 @@ void PreviewRenderer::finish(int exitCode, bool crashed)
                                    "PostScript lisible")
                         .arg(exitCode));
     }
-    if (!image.loadFromData(m_output, "PPM") || image.isNull())
+    if (!image.loadFromData(output, "PPM") || image.isNull())
         return fail(QStringLiteral("Ghostscript n'a rendu aucune image"));
     if (image.width() >= supersampling && image.height() >= supersampling)
         image = image.scaled(image.size() / supersampling, Qt::IgnoreAspectRatio,
@@ -257,28 +255,25 @@ void PreviewRenderer::fail(const QString &reason)
     startNextAhead();
 }
 
+void PreviewRenderer::stopRun(SandboxedRun *&run)
+{
+    if (!run)
+        return;
+    // Ended from within its own answer, it goes once that answer is over.
+    run->disconnect(this);
+    run->stop();
+    run->deleteLater();
+    run = nullptr;
+}
+
 void PreviewRenderer::stopProcess()
 {
-    if (m_timer) {
-        m_timer->stop();
-        m_timer->deleteLater();
-        m_timer = nullptr;
-    }
-    if (m_process) {
-        QProcess *process = m_process;
-        m_process = nullptr;
-        process->disconnect(this);
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(1000);
-        }
-        process->deleteLater();
-    }
+    stopRun(m_rendering);
+    stopRun(m_picture);
     if (m_input >= 0) {
         ::close(m_input);
         m_input = -1;
     }
-    m_temporaryFolder.reset();
 }
 
 } // namespace preview

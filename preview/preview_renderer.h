@@ -4,9 +4,10 @@
 // blocks the window: sandboxed as the converter runs it (-dSAFER, a private temporary folder, no
 // file but its input, which it reads through this process's open descriptor), ended after a time
 // limit, and ended as soon as another file is asked for. Results are kept by path, size and
-// modification time. A DOS EPS that carries a TIFF preview shows it at once while the rendering
-// runs. After the file asked for, the files named as next are rendered ahead, so that moving on
-// shows them at once.
+// modification time. A DOS EPS that carries a TIFF preview shows it while the rendering runs,
+// decoded in a process of its own that can reach nothing but the picture's bytes; a picture that
+// fails or takes over 2 seconds is skipped. After the file asked for, the files named as next are
+// rendered ahead, so that moving on shows them at once.
 
 #include "preview/eps_facts.h"
 
@@ -19,13 +20,10 @@
 #include <QStringList>
 #include <chrono>
 #include <deque>
-#include <memory>
-
-class QProcess;
-class QTemporaryDir;
-class QTimer;
 
 namespace preview {
+
+class SandboxedRun;
 
 class PreviewRenderer : public QObject
 {
@@ -37,6 +35,8 @@ public:
 
     // Ghostscript by default; the tests put a stand-in in its place.
     void setProgram(const QString &program);
+    // The TIFF decoder, brakwen-tiff-preview beside the executable by default.
+    void setTiffDecoder(const QString &program);
     void setTimeLimit(std::chrono::milliseconds limit);
 
     // Renders the file at path (the file system's own bytes) to fit in size device pixels. What
@@ -48,7 +48,7 @@ public:
     // Ends whatever runs, answering nothing.
     void cancel();
 
-    bool rendering() const { return m_process != nullptr; }
+    bool rendering() const { return m_rendering != nullptr; }
 
 signals:
     void provisional(const QByteArray &path, const QImage &image);
@@ -65,24 +65,24 @@ private:
     };
 
     void start(Job job);
+    void decodeTiff();
     void startNextAhead();
     void finish(int exitCode, bool crashed);
     void fail(const QString &reason);
     void stopProcess();
+    void stopRun(SandboxedRun *&run);
     static QString cacheKey(const QByteArray &path, const QSize &size, const EpsFacts &facts);
     QStringList arguments(const EpsFacts &facts, const QSize &size) const;
 
     QString m_program;
+    QString m_tiffDecoder;
     std::chrono::milliseconds m_timeLimit{10'000};
     QCache<QString, QImage> m_cache;
 
     Job m_job;
-    QProcess *m_process = nullptr;
-    std::unique_ptr<QTemporaryDir> m_temporaryFolder;
-    QTimer *m_timer = nullptr;
-    int m_input = -1; // the file, held open while Ghostscript reads it
-    QByteArray m_output;
-    QByteArray m_errors;
+    SandboxedRun *m_rendering = nullptr; // Ghostscript
+    SandboxedRun *m_picture = nullptr;   // the TIFF decoder
+    int m_input = -1;                    // the file, held open while Ghostscript reads it
     std::deque<Job> m_ahead;
 };
 

@@ -6,9 +6,11 @@
 # Safe to run again: apt-get is only called when something is missing.
 set -eu
 
-# Building: the compiler, CMake and Ninja, lld (a faster linker), Qt's development files.
+# Building: the compiler, CMake and Ninja, lld (a faster linker), Qt's development files, and
+# Ghostscript's and qpdf's, which the converter links.
 BUILD="build-essential cmake ninja-build lld pkg-config
-qt6-base-dev qt6-base-dev-tools libgl-dev"
+qt6-base-dev qt6-base-dev-tools libgl-dev
+libgs-dev libqpdf-dev"
 # Running: Qt's X11 platform, its French texts and the preview's TIFF reader; Ghostscript and
 # qpdf, which the converter and the preview run.
 RUN="qt6-qpa-plugins qt6-translations-l10n qt6-image-formats-plugins ghostscript qpdf"

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -295,23 +296,33 @@ TEST(AssemblyJob, TheOutputReachedThroughProcIsRefusedInsteadOfReadWhileWritten)
 {
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
-    // The output takes the lowest free descriptor; a link through /proc/self/fd leads to it.
+    // The output takes one of the lowest free descriptors, after the folder's; a link through
+    // /proc/self/fd leads to it. Each candidate is tried in a job of its own: none may read the
+    // output, and one must be refused as being it.
     const int next = ::dup(0);
     ASSERT_GE(next, 0);
     ::close(next);
-    ASSERT_EQ(
-        ::symlink(("/proc/self/fd/" + std::to_string(next)).c_str(), dir.file("loop.eps").c_str()),
-        0);
-    RecordingWindow window;
-    try {
-        runJob(inputsFor(dir, {"a.eps", "loop.eps"}), window);
-        ADD_FAILURE() << "the job's own output was accepted as a source";
-    } catch (const assembly::JobError &error) {
-        EXPECT_NE(std::string(error.what()).find("« loop.eps » est le fichier résultat"),
-                  std::string::npos)
-            << error.what();
+    int refusals = 0;
+    for (int fd = next; fd < next + 4; ++fd) {
+        ::unlink(dir.file("loop.eps").c_str());
+        ASSERT_EQ(::symlink(("/proc/self/fd/" + std::to_string(fd)).c_str(),
+                            dir.file("loop.eps").c_str()),
+                  0);
+        RecordingWindow window;
+        try {
+            runJob(inputsFor(dir, {"a.eps", "loop.eps"}), window);
+            ADD_FAILURE() << "a job read /proc/self/fd/" << fd;
+        } catch (const assembly::JobError &error) {
+            EXPECT_NE(std::string(error.what()).find("« loop.eps » est le fichier résultat"),
+                      std::string::npos)
+                << error.what();
+            ++refusals;
+        } catch (const assembly::EInOutError &) {
+            // The folder's own descriptor, or none.
+        }
+        EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "loop.eps"}));
     }
-    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "loop.eps"}));
+    EXPECT_EQ(refusals, 1);
 }
 
 TEST(AssemblyJob, ThePdfResultIsRefusedAsASourceWhenConverting)
@@ -411,4 +422,91 @@ TEST(AssemblyJob, FifosDevicesAndSocketsAreRefusedWithoutBlockingOrReadingThem)
         EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "position 3"), 0);
     }
     ::close(socket);
+}
+
+TEST(AssemblyJob, ASecondJobIntoTheSameFolderIsRefusedTouchingNothing)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "the running job's");
+    // Another job holds the folder: its lock is taken on another open of the same folder.
+    const int running = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    RecordingWindow window;
+    try {
+        runJob(inputs, window);
+        ADD_FAILURE() << "two jobs wrote into one folder";
+    } catch (const assembly::JobError &error) {
+        EXPECT_EQ(std::string(error.what()), assembly::folderBusyMessage());
+    }
+    EXPECT_EQ(readFile(dir.file("final.eps")), "the running job's");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
+    ::close(running);
+    EXPECT_NO_THROW(runJob(inputs, window));
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
+}
+
+TEST(AssemblyJob, TemporariesLeftByKilledJobsGoButNotThoseStillHeld)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file(".brakwen-0123456789ab.tmp"), "left by a job killed outright");
+    writeFile(dir.file(".ps2pdf-0123456789ab.pdf.tmp"), "left by a converter killed outright");
+    writeFile(dir.file(".brakwen-ba9876543210.tmp"), "still being written");
+    writeFile(dir.file(".brakwen-notes.txt"), "the user's own");
+    const int held = ::open(dir.file(".brakwen-ba9876543210.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    RecordingWindow window;
+    runJob(inputsFor(dir, {"a.eps"}), window);
+    EXPECT_EQ(listNames(dir.path()),
+              (Calls{".brakwen-ba9876543210.tmp", ".brakwen-notes.txt", "a.eps", "final.eps"}));
+    ::close(held);
+}
+
+TEST(AssemblyJob, ReplacingAResultWhoseSourcesMayBeGoneIsAskedFirst)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "older result");
+    JobInputs inputs = inputsFor(dir, {"a.eps"});
+    inputs.deleteSources = true;
+    RecordingWindow refusing;
+    refusing.replaceAnswer = false;
+    const JobReport declined = runJob(inputs, refusing);
+    EXPECT_TRUE(declined.declined);
+    // Asked before the window shows anything of a job, and nothing happened.
+    EXPECT_EQ(refusing.calls, (Calls{"replace? final.eps"}));
+    EXPECT_EQ(readFile(dir.file("final.eps")), "older result");
+    EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
+
+    // Without deletion, replacing stays silent.
+    inputs.deleteSources = false;
+    RecordingWindow silent;
+    runJob(inputs, silent);
+    EXPECT_EQ(std::count(silent.calls.begin(), silent.calls.end(), "replace? final.eps"), 0);
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
+}
+
+TEST(AssemblyJob, ManySmallSourcesAmongLargeOnesKeepTheirOrderAndBytes)
+{
+    // Small sources are gathered in a buffer of 1 MiB written whole: more than it holds, in
+    // sizes that do not divide it, between large sources that go their own way.
+    TempDir dir;
+    std::vector<std::string> names;
+    std::string expected;
+    for (int i = 0; i < 60; ++i) {
+        const bool large = i % 20 == 7;
+        const std::string name = "f" + std::to_string(i) + ".eps";
+        const std::string bytes =
+            patternBytes(large ? 300 * 1024 + i : 40 * 1024 + 37 * i, static_cast<unsigned>(i));
+        writeFile(dir.file(name), bytes);
+        names.push_back(name);
+        expected += bytes;
+    }
+    RecordingWindow window;
+    runJob(inputsFor(dir, names), window);
+    const std::string result = readFile(dir.file("final.eps"));
+    EXPECT_EQ(result.size(), expected.size());
+    EXPECT_TRUE(result == expected);
 }

@@ -196,6 +196,45 @@ TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
     EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
 }
 
+TEST(CommandLine, TheTimeLimitIsAWholeNumberOfSecondsHandedToTheConverter)
+{
+    // The converter writes down the limit it was told, beside its own copy.
+    ToolCopy telling(std::string(putMadePdf) +
+                     "printf %s \"$BRAKWEN_TIME_LIMIT\" > \"$(dirname \"$0\")/limit\"");
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    for (const auto &[option, told] :
+         {std::pair{"-t7", "7"}, std::pair{"--timeout=86400", "86400"}}) {
+        const ProgramRun run = cli({option, "--pdf", dir.path(), "a.eps"}, telling.program);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(readFile(telling.tool.file("limit")), told);
+    }
+    for (const char *wrong : {"0", "86401", "-5", "+5", "5s", "", "99999999999999999999"}) {
+        const ProgramRun refused =
+            cli({"--timeout", wrong, "--pdf", dir.path(), "a.eps"}, telling.program);
+        EXPECT_EQ(refused.exitStatus, 2) << wrong;
+        EXPECT_EQ(refused.err, "brakwen-cli: --timeout : « " + std::string(wrong) +
+                                   " » n'est pas un nombre de secondes de 1 à 86400\n"
+                                   "Essayez « brakwen-cli --help ».\n");
+    }
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
+}
+
+TEST(CommandLine, AResultThatMayBeAllThatIsLeftOfOtherSourcesIsReplacedOnlyWhenForced)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "old");
+    const ProgramRun declined = cli({"-d", dir.path(), "a.eps"});
+    EXPECT_EQ(declined.exitStatus, 1);
+    EXPECT_NE(declined.err.find("--force"), std::string::npos) << declined.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "old");
+    const ProgramRun forced = cli({"-df", dir.path(), "a.eps"});
+    EXPECT_EQ(forced.exitStatus, 0) << forced.err;
+    EXPECT_EQ(listNames(dir.path()), Names{"final.eps"});
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
+}
+
 TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
 {
     // The converter stands for anything that writes to the sources while the job runs.

@@ -50,8 +50,9 @@ struct Sources
 
     ProgramRun assemble(std::vector<std::string> settings)
     {
-        return runProgram({cliPath, "--delete-sources", dir.path(), "a.eps", "b.eps", "c.eps"},
-                          shimEnvironment(std::move(settings)));
+        return runProgram(
+            {cliPath, "--delete-sources", "--force", dir.path(), "a.eps", "b.eps", "c.eps"},
+            shimEnvironment(std::move(settings)));
     }
 
     void expectUntouched() const
@@ -276,4 +277,20 @@ TEST_P(FaultInjection, AnInterruptedFlushIsRetriedNotTakenForAFailure)
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(readFile(sources.dir.file("final.eps")), sources.a + sources.b + sources.c);
     EXPECT_EQ(listNames(sources.dir.path()), Names{"final.eps"});
+}
+
+TEST_P(FaultInjection, ASourceThatGrewSinceItsSizeWasReadIsCopiedAsItWasThenAndKept)
+{
+    // a.eps is 60 KiB gathered, or 700 KiB copied by the kernel or the buffer: fstat says 5000
+    // bytes fewer than it has, as if they were appended in between.
+    Sources sources(small());
+    ProgramRun run = runProgram(
+        {cliPath, "--delete-sources", "--force", sources.dir.path(), "a.eps", "b.eps", "c.eps"},
+        shimEnvironment(
+            withCopyPath({"BRAKWEN_FAULT_SOURCE=a.eps", "BRAKWEN_FAULT_SOURCE_GREW=5000"})));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(sources.dir.file("final.eps")),
+              sources.a.substr(0, sources.a.size() - 5000) + sources.b + sources.c);
+    // Its bytes past the size read were not assembled: it is not deleted.
+    EXPECT_EQ(listNames(sources.dir.path()), (Names{"a.eps", "final.eps"}));
 }

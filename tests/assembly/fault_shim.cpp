@@ -6,6 +6,7 @@
 //   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
 //   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
 //   BRAKWEN_FAULT_KILL_AFTER=N  the process is killed (SIGKILL) once N bytes are written
+//   BRAKWEN_FAULT_NO_MEMFD=1    memfd_create fails with ENOSYS, as on older kernels
 //   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
 //                               cannot make unnamed files
 //   BRAKWEN_FAULT_LINKAT_ERRNO=E  linkat fails with errno E, as in a sandbox
@@ -16,6 +17,7 @@
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
 //   BRAKWEN_FAULT_UNLINK_ERRNO=E  deleting it fails with errno E
+//   BRAKWEN_FAULT_SOURCE_GREW=N   fstat says it is N bytes shorter than it is (it grew since)
 
 #include <cerrno>
 #include <climits>
@@ -72,7 +74,9 @@ bool endsWithFaultySource(const char *path)
         return false;
     const std::size_t pathLength = std::strlen(path);
     const std::size_t nameLength = std::strlen(name);
-    return pathLength > nameLength && path[pathLength - nameLength - 1] == '/' &&
+    // A bare name, as the job names a file in its folder, or the end of a path.
+    return pathLength >= nameLength &&
+           (pathLength == nameLength || path[pathLength - nameLength - 1] == '/') &&
            std::strcmp(path + pathLength - nameLength, name) == 0;
 }
 
@@ -131,6 +135,9 @@ int driftedStat(Stat real, int fd, struct stat *status)
     const int result = real(fd, status);
     if (result == 0 && isTemporaryOutput(fd))
         status->st_size += setting("BRAKWEN_FAULT_SIZE_DRIFT", 0);
+    // The source grew after its size was read: it is larger than fstat says.
+    if (result == 0 && isFaultySource(fd))
+        status->st_size -= setting("BRAKWEN_FAULT_SOURCE_GREW", 0);
     return result;
 }
 
@@ -268,6 +275,26 @@ extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char
     if (injected("BRAKWEN_FAULT_LINKAT_ERRNO"))
         return -1;
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int memfd_create(const char *name, unsigned int flags)
+{
+    using MemfdCreate = int (*)(const char *, unsigned int);
+    static const auto real = reinterpret_cast<MemfdCreate>(dlsym(RTLD_NEXT, "memfd_create"));
+    if (setting("BRAKWEN_FAULT_NO_MEMFD", 0) != 0) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return real(name, flags);
+}
+
+extern "C" int unlinkat(int folder, const char *path, int flags)
+{
+    using Unlinkat = int (*)(int, const char *, int);
+    static const auto real = reinterpret_cast<Unlinkat>(dlsym(RTLD_NEXT, "unlinkat"));
+    if (endsWithFaultySource(path) && injected("BRAKWEN_FAULT_UNLINK_ERRNO"))
+        return -1;
+    return real(folder, path, flags);
 }
 
 extern "C" int unlink(const char *path)

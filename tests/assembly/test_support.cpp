@@ -66,7 +66,12 @@ std::string minimalPdf(int pages)
                       " >>");
     for (int page = 0; page < pages; ++page)
         objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
-    std::string pdf = "%PDF-1.4\n";
+    return pdfFromObjects(objects);
+}
+
+std::string pdfFromObjects(const std::vector<std::string> &objects, const std::string &version)
+{
+    std::string pdf = "%PDF-" + version + "\n";
     std::vector<std::size_t> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         offsets.push_back(pdf.size());

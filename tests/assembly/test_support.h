@@ -39,6 +39,9 @@ void writeScript(const std::string &path, const std::string &body);
 
 // A complete PDF of that many empty pages, which qpdf reads without a warning.
 std::string minimalPdf(int pages);
+// A PDF of these objects, numbered from 1, the first its catalog.
+std::string pdfFromObjects(const std::vector<std::string> &objects,
+                           const std::string &version = "1.4");
 // A fake converter's command that puts made.pdf, from the converter's own folder, at the PDF's
 // name ("$2"); the test writes made.pdf there.
 inline const char *const putMadePdf = "cp \"$(dirname \"$0\")/made.pdf\" \"$2\"\n";
@@ -51,6 +54,7 @@ std::string copyExecutable(const std::string &program, const TempDir &folder);
 class RecordingWindow : public assembly::JobWindow
 {
 public:
+    bool replaceAnswer = true;
     std::vector<std::string> calls;
 
     void setBusyCursor(bool busy) override { record("busy", busy); }
@@ -62,7 +66,17 @@ public:
     }
     void setProgressPosition(int position) override { record("position", position); }
     void setProgressVisible(bool visible) override { record("progress", visible); }
-    void showErrorBox(const std::string &message) override { calls.push_back("box " + message); }
+    void showErrorBox(const std::string &message, const std::string &cause) override
+    {
+        calls.push_back("box " + message);
+        lastCause = cause;
+    }
+    std::string lastCause;
+    bool confirmReplacement(const std::string &fileName) override
+    {
+        calls.push_back("replace? " + fileName);
+        return replaceAnswer;
+    }
     void clearLists() override { calls.push_back("clear"); }
     void applyControlRules() override { calls.push_back("rules"); }
 

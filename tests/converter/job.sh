@@ -51,40 +51,48 @@ check "a DOS header reaching into the next file fails the conversion" \
 check "saying which file" err_has "« dos.eps »"
 check "and keeps every source and the EPS" only_files "$work/dos" dos.eps next.eps final.eps
 
-# A full disk while Ghostscript writes the PDF: Ghostscript 10 reports the write error on closing
-# and still exits with status 0. A stand-in cuts the real Ghostscript's PDF short and does that.
-mkdir "$work/full" "$scratch/fullbin"
-cat >"$scratch/fullbin/gs" <<SCRIPT
+# A converter that says it succeeded but leaves a PDF cut a few bytes short, as a full disk would:
+# the job reads the PDF whole before it deletes anything.
+mkdir "$work/full" "$scratch/cut"
+cp "$cli" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/cut/"
+cat >"$scratch/cut/ps2pdf.bat" <<'SCRIPT'
 #!/bin/sh
-"$(command -v gs)" "\$@" >"$scratch/whole.pdf" || exit
-head -c \$((\$(wc -c <"$scratch/whole.pdf") / 2)) "$scratch/whole.pdf"
-rm -f "$scratch/whole.pdf"
+"${0%/*}/brakwen-ps2pdf" "${0%/*}/pdfwrite.rsp" "$@" || exit
+size=$(wc -c <"$2")
+head -c $((size - 12)) "$2" >"$2.cut" && mv "$2.cut" "$2"
 SCRIPT
-chmod 755 "$scratch/fullbin/gs"
 for n in 1 2 3 4 5 6; do eps "$work/full/f$n.eps" 0 0 300 300 "FULL$n"; done
 printf 'older PDF\n' >"$work/full/final.pdf"
+check "with the sources going, an older PDF is not replaced unasked" \
+    not "$scratch/cut/brakwen-cli" --pdf --delete-sources "$work/full" f1.eps 2>"$scratch/err"
+check "saying how to replace it" err_has "--force"
+check "nothing was touched" only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.pdf
 check "a PDF cut short by a full disk fails the job" \
-    not env PATH="$scratch/fullbin:$PATH" "$cli" --pdf --delete-sources "$work/full" \
+    not "$scratch/cut/brakwen-cli" --pdf --delete-sources --force "$work/full" \
     f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps 2>"$scratch/err"
 check "with the conversion's message" err_has "Echec de la conversion."
-check "keeping the sources, the EPS and the older PDF" \
-    only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.eps final.pdf
-check "the older PDF as it was" test "$(cat "$work/full/final.pdf")" = "older PDF"
+check "keeping the sources and the EPS" \
+    only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.eps
 
 # Stopped while Ghostscript runs a file that never ends: the converter and Ghostscript go,
 # every temporary file with them; the sources and the older PDF stay.
 printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 10 10' '{ } loop' >"$scratch/loop.eps"
 
-# running: some process still runs with this test's temporary folder on its command line.
+# The job's programs run from a copy of their own, so that no other test's converter counts.
+mkdir "$scratch/tool"
+cp "$cli" "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tool/"
+cli=$scratch/tool/brakwen-cli
+
+# running: the converter or one of its Ghostscript processes still runs.
 running()
 {
-    pgrep -f "$scratch/tmp" >/dev/null 2>&1
+    pgrep -f "$scratch/tool/brakwen-ps2pdf" >/dev/null 2>&1
 }
 
-# settled: within five seconds, nothing of the run is left: no process, no temporary file.
+# settled: within ten seconds, nothing of the run is left: no process, no temporary file.
 settled()
 {
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
         if ! running && only_files "$scratch/tmp" 2>/dev/null &&
             [ -z "$(find "$1" -name '.ps2pdf-*' -o -name '.brakwen-*')" ]; then
             return 0
@@ -92,10 +100,11 @@ settled()
         sleep 0.1
     done
     only_files "$scratch/tmp"
+    pgrep -af "$scratch/tool/brakwen-ps2pdf" >&2
     return 1
 }
 
-# started: Ghostscript runs, within ten seconds.
+# started: the converter runs, within ten seconds.
 started()
 {
     for _ in $(seq 100); do
@@ -114,7 +123,8 @@ for signal in TERM:15 INT:2 HUP:1; do
     cp "$scratch/loop.eps" "$folder/loop.eps"
     printf 'older PDF\n' >"$folder/final.pdf"
     # A script's background job ignores SIGINT, as brakwen-cli then does: undo that here.
-    env --default-signal=INT "$cli" --pdf --delete-sources "$folder" a.eps loop.eps 2>"$scratch/err" &
+    env --default-signal=INT "$cli" --pdf --delete-sources --force "$folder" a.eps loop.eps \
+        2>"$scratch/err" &
     job=$!
     check "SIG$signal: the conversion is under way" started
     kill -s "$signal" "$job"
@@ -141,6 +151,95 @@ wait "$leader" 2>/dev/null
 check "kill -9: nothing of the run stays" settled "$folder"
 check "kill -9: the source stays" only_files "$folder" loop.eps final.eps
 
+# Two jobs into one folder: the second is refused at once, touching nothing, while the first
+# converts; with its time limit past, the first fails naming the file and the limit.
+folder=$work/race
+mkdir "$folder"
+eps "$folder/a.eps" 0 0 100 100 A
+cp "$scratch/loop.eps" "$folder/loop.eps"
+"$cli" --pdf --delete-sources --timeout 3 "$folder" a.eps loop.eps 2>"$scratch/first" &
+first=$!
+check "race: the first job converts" started
+# Each file's Ghostscript runs shut in: no privilege to gain, its files confined.
+confined()
+{
+    for _ in $(seq 50); do
+        parts=$(pgrep -x brakwen-gs-part) && break
+        sleep 0.1
+    done
+    [ -n "$parts" ] || return 1
+    for part in $parts; do
+        grep -q '^NoNewPrivs:[[:space:]]*1' "/proc/$part/status" 2>/dev/null || return 1
+    done
+}
+check "race: the looping file's Ghostscript runs confined" confined
+check "race: a second job into the folder is refused" \
+    not "$cli" --pdf --delete-sources "$folder" a.eps 2>"$scratch/err"
+check "race: saying another job writes there" err_has "Un autre assemblage"
+wait "$first"
+check "time limit: the looping file fails the conversion" test "$?" -eq 1
+check "time limit: naming the file and the limit" \
+    grep -q "loop.eps.*3 secondes" "$scratch/first"
+check "time limit: every source kept, nothing of the run left" \
+    only_files "$folder" a.eps loop.eps final.eps
+
+# On a terminal, brakwen-cli says how far the conversion is; in a file or a pipe, it says nothing.
+mkdir "$work/progress"
+eps "$work/progress/a.eps" 0 0 100 100 A
+eps "$work/progress/b.eps" 0 0 100 100 B
+check "on a terminal, the conversion's progress is shown" sh -c \
+    'script -qec "\"$1\" --pdf \"$2\" a.eps b.eps" /dev/null | tr "\r" "\n" | grep -q "^Conversion : 2 / 2"' \
+    - "$cli" "$work/progress"
+check "elsewhere, not" sh -c '"$1" --pdf --name other "$2" a.eps b.eps 2>&1 | grep -c Conversion | grep -q "^0$"' \
+    - "$cli" "$work/progress"
+
+# A folder deeper than a path can name: the job walks to it and the converter is handed it open.
+deep=$work/deep
+mkdir "$deep"
+names=
+while [ ${#names} -lt 4200 ]; do
+    names="$names/un-dossier-au-nom-assez-long-pour-depasser-vite-les-limites-du-systeme"
+done
+(
+    cd "$deep" || exit 1
+    for name in $(echo "$names" | tr '/' ' '); do
+        mkdir "$name" && cd -P "$name" || exit 1
+    done
+    eps a.eps 0 0 100 100 DEEPA && eps b.eps 0 0 50 50 DEEPB
+) || echo "could not build the deep folder" >&2
+check "a folder deeper than PATH_MAX assembles and converts" \
+    "$cli" --pdf --delete-sources "$deep$names" a.eps b.eps 2>"$scratch/err"
+(
+    cd "$deep" || exit 1
+    for name in $(echo "$names" | tr '/' ' '); do cd -P "$name" || exit 1; done
+    cp final.pdf "$scratch/deep.pdf" && ls -A >"$scratch/deep.list"
+)
+check "its PDF has both pages" has_sizes "$scratch/deep.pdf" "100x100 50x50"
+check "and only the PDF stays there" test "$(cat "$scratch/deep.list")" = final.pdf
+
+# Without a parts list (no memory files, no unnamed files), the converter would have to guess
+# where each file starts: with the sources to be deleted, it is not run at all.
+mkdir "$work/noparts"
+eps "$work/noparts/a.eps" 0 0 100 100 A
+eps "$work/noparts/b.eps" 0 0 100 100 B
+check "without a parts list, a job deleting its sources does not convert" \
+    not env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_MEMFD=1 BRAKWEN_FAULT_NO_TMPFILE=1 \
+    "$cli" --pdf --delete-sources "$work/noparts" a.eps b.eps 2>"$scratch/err"
+check "saying why" err_has "découpage"
+check "keeping the sources" only_files "$work/noparts" a.eps b.eps final.eps
+check "one keeping them may guess" \
+    env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_MEMFD=1 BRAKWEN_FAULT_NO_TMPFILE=1 \
+    "$cli" --pdf "$work/noparts" a.eps b.eps 2>"$scratch/err"
+
+# A descriptor limit far below the number of files: nothing is held per file.
+mkdir "$work/fewfds"
+for n in $(seq 150); do eps "$work/fewfds/f$n.eps" 0 0 60 60 "F$n"; done
+check "150 files convert with 32 descriptors" \
+    prlimit --nofile=32 "$cli" --pdf "$work/fewfds" $(cd "$work/fewfds" && ls) 2>"$scratch/err"
+check "one page each" test "$(pdfinfo "$work/fewfds/final.pdf" | sed -n 's/^Pages: *//p')" = 150
+
 # Stopped while copying, where the file system cannot make unnamed files: the hidden temporary
 # result goes too.
 folder=$work/copying
@@ -162,5 +261,15 @@ check "while copying: SIGTERM ends brakwen-cli" test "$?" -eq 143
 check "while copying: the temporary result is gone, the older result stays" \
     only_files "$folder" big.eps final.eps
 check "while copying: the older result as it was" test "$(cat "$folder/final.eps")" = "older EPS"
+
+# Killed outright while copying there: the hidden temporary stays until the next job in the
+# folder, which knows it for left over since nobody holds it any more.
+env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_TMPFILE=1 BRAKWEN_FAULT_KILL_AFTER=1000000 "$cli" "$folder" big.eps 2>/dev/null
+check "killed while copying: its hidden temporary stays for now" \
+    test -n "$(find "$folder" -name '.brakwen-*')"
+eps "$folder/small.eps" 0 0 10 10 S
+check "the next job in the folder succeeds" "$cli" --name other "$folder" small.eps 2>"$scratch/err"
+check "and removes what the killed job left" only_files "$folder" big.eps final.eps other.eps small.eps
 
 finish

@@ -18,11 +18,11 @@ check "what a file leaves behind does not shift the next" corners_marked "$work/
 check "the input is left as it was" test "$(cksum <"$work/joined.eps")" = "$before"
 check "only the PDF is added beside the input" only_files "$work" a.eps b.eps c.eps joined.eps joined.pdf
 
-# A file's own showpage and setpagedevice make no extra page and no other size.
+# Every page a file shows is a page of its box: a setpagedevice of its own changes no size.
 eps "$work/d.eps" 0 0 150 150 DDD body='<< /PageSize [612 792] >> setpagedevice showpage'
 cat "$work/d.eps" "$work/a.eps" >"$work/showpages.eps"
-check "extra showpage and page set-up in a file are ignored" to_pdf "$work/showpages.eps" "$work/showpages.pdf"
-check "still one page per file" has_sizes "$work/showpages.pdf" "150x150 200x100"
+check "a file's own showpage and page set-up convert" to_pdf "$work/showpages.eps" "$work/showpages.pdf"
+check "each page it shows at its box" has_sizes "$work/showpages.pdf" "150x150 150x150 200x100"
 
 # PostScript without a bounding box keeps its own pages on the default page size, and a page
 # is made for it when it never shows one; the next file gets its own size back.
@@ -39,14 +39,13 @@ check "their pages keep the default size, the next file its own" \
 check "a document's own pages are kept in order" text_is "$work/mixed.pdf" 3 DOC2
 check "a document that never shows its page still gets one" text_is "$work/mixed.pdf" 4 NOSHOW
 
-# A document of several pages that gives a box keeps its pages rather than drawing them over
-# each other on one.
+# A document of several pages that gives a box keeps its pages, each at the box.
 printf '%s\n' '%!PS-Adobe-3.0' '%%BoundingBox: 0 0 300 300' '%%Pages: (atend)' \
     '/Helvetica findfont 10 scalefont setfont' '72 72 moveto (TWO1) show showpage' \
     '72 72 moveto (TWO2) show showpage' '%%Trailer' '%%Pages: 2' >"$work/two.ps"
 cat "$work/two.ps" "$work/a.eps" >"$work/twopages.eps"
 check "a document of several pages converts" to_pdf "$work/twopages.eps" "$work/twopages.pdf"
-check "its pages are kept" has_sizes "$work/twopages.pdf" "$default $default 200x100"
+check "its pages are kept" has_sizes "$work/twopages.pdf" "300x300 300x300 200x100"
 check "each with its own text" text_is "$work/twopages.pdf" 2 TWO2
 
 # EPS as a real producer writes them: resources, compressed data read from the file itself.
@@ -71,5 +70,27 @@ check "with their text" text_is "$work/produced.pdf" 2 Produced2
 } >"$work/leading.eps"
 check "blank lines before the first header convert" to_pdf "$work/leading.eps" "$work/leading.pdf"
 check "and make no blank page" has_sizes "$work/leading.pdf" "200x100 100x200"
+
+# Ordinary files that drawing every file on one page of its box used to spoil, come out as
+# Ghostscript draws each alone with its box.
+printf '%s\n' '%!PS-Adobe-3.0' '%%BoundingBox: 0 0 200 150' '%%EndComments' \
+    '/Helvetica findfont 10 scalefont setfont 20 20 moveto (FIRST) show showpage' \
+    '20 20 moveto (SECOND) show showpage' >"$work/twoshown.ps"
+eps "$work/far.eps" 1000 1000 1300 1200 FAR body='% %%Pages: 2 is a lie of its maker'
+sed -i '2a %%Pages: 2' "$work/far.eps"
+{
+    printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: (atend)' '%%EndComments'
+    printf '%s\n' '%%BoundingBox: 0 0 10 10' '0 0 10 10 rectfill'
+    printf '%s\n' '0 setgray 2 2 6 6 rectfill 392 292 6 6 rectfill' \
+        '/Helvetica findfont 10 scalefont setfont 100 100 moveto (LOGOPAGE) show showpage'
+    printf '%s\n' '%%Trailer' '%%BoundingBox: 0 0 400 300' '%%EOF'
+} >"$work/logo.eps"
+cat "$work/twoshown.ps" "$work/far.eps" "$work/logo.eps" >"$work/ordinary.eps"
+check "ordinary files that spoiled before convert" to_pdf "$work/ordinary.eps" "$work/ordinary.pdf"
+check "two pages shown, two pages; a box far away and a deferred one used" \
+    has_sizes "$work/ordinary.pdf" "200x150 200x150 300x200 400x300"
+check "the second page is not drawn over the first" text_is "$work/ordinary.pdf" 2 SECOND
+check "the far box's drawing is on its page" corners_marked "$work/ordinary.pdf" 3 300 200
+check "the whole logo page, not a stray box's corner" corners_marked "$work/ordinary.pdf" 4 400 300
 
 finish

@@ -112,6 +112,8 @@ private slots:
         };
         QCOMPARE(nameOf(m_dialog->ShellTreeView), QStringLiteral("Dossiers"));
         QCOMPARE(nameOf(m_dialog->ShellListView), QStringLiteral("Contenu du dossier"));
+        // A window to them, as the main window is.
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_dialog)->role(), QAccessible::Window);
     }
 
     void okReturnsTheFolderShownAndCentresTheFirstTime()

@@ -234,6 +234,23 @@ void EndToEndTest::assembleIntoPdfWithTheConverter()
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p1.eps"))));
     QVERIFY(!QFile::exists(m_work->filePath(QStringLiteral("p2.eps"))));
     QVERIFY(!m_window->BtnOk->isVisible());
+
+    // A file that fails: the box says "Echec de la conversion." and, below, which file and why.
+    writeFile(m_work->filePath(QStringLiteral("casse.eps")),
+              "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\nceci\n");
+    chooseThroughDialog(m_work->path(), true);
+    QTest::mouseClick(m_window->SbnAddAll, Qt::LeftButton);
+    MessageBoxAnswer replace; // final.pdf is there and the sources are to go: asked first
+    replace.button = QMessageBox::Yes;
+    QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
+    QVERIFY(replace.shown);
+    QVERIFY(failure.shown);
+    QCOMPARE(failure.text.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Echec de la conversion."));
+    QCOMPARE(failure.text.section(QLatin1Char('\n'), 1),
+             QStringLiteral("fichier 1 (« casse.eps ») : erreur PostScript undefined dans ceci ; "
+                            "aucun PDF n'a été écrit"));
+    QVERIFY(QFile::exists(m_work->filePath(QStringLiteral("casse.eps"))));
 }
 
 void EndToEndTest::folderNamedWithBytesThatAreNotText()

@@ -98,6 +98,7 @@ private slots:
     void namesDraggedBetweenTheListsMoveAndTheRulesFollow();
     void filesFromTheFolderGoWhereDroppedAndAreCopied();
     void filesFromAnotherFolderChooseItFirst();
+    void namesArrangedAreReplacedOnlyWhenTheUserAgrees();
     void whatCannotBeAddedIsLeftOutAndSaid();
 
 private:
@@ -303,11 +304,69 @@ void ListArrangementTest::filesFromAnotherFolderChooseItFirst()
     QVERIFY(dropFiles({work("a.eps")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
     QCOMPARE(w.EdtDirectory->text(), m_work->path());
     QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
-    // A folder alone is chosen, as the chooser would.
+    // A folder alone is chosen, as the chooser would, once the user agreed to let a.eps go.
+    MessageBoxAnswer yes;
+    yes.button = QMessageBox::Yes;
     QVERIFY(dropFiles({other}, w.LblDirectory, QPoint(5, 5)).first);
+    QTRY_VERIFY(yes.shown);
+    QCOMPARE(yes.text, QStringLiteral("Le dossier déposé devient le répertoire des fichiers EPS. "
+                                      "Vider la sélection ?"));
     QCOMPARE(w.directoryBytes(), other);
     QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
     QCOMPARE(w.LbxEnable->model()->rowCount(), 4);
+}
+
+void ListArrangementTest::namesArrangedAreReplacedOnlyWhenTheUserAgrees()
+{
+    const QByteArray other = work("autre");
+    QVERIFY(::mkdir(other.constData(), 0755) == 0);
+    put(other + "/z.eps", "z");
+    put(other + "/y.eps", "y");
+    chooseWorkWith({"a", "b", "c"});
+    TFPrincipale &w = *m_window;
+    w.SbnAddAll->click();
+    highlight(w.LbxSelected, {2});
+    w.LbxSelected->setFocus();
+    QTest::keyClick(w.LbxSelected, Qt::Key_Up, Qt::AltModifier);
+    const QStringList arranged = {"a.eps", "c.eps", "b.eps"};
+    QCOMPARE(texts(w.LbxSelected), arranged);
+
+    // Asked once the drop is over, nothing changed meanwhile; Non keeps everything.
+    MessageBoxAnswer no;
+    no.button = QMessageBox::No;
+    QStringList whileAsked;
+    no.whileShown = [&] { whileAsked = texts(w.LbxSelected); };
+    QVERIFY(
+        dropFiles({other + "/z.eps"}, w.LbxSelected->viewport(), before(w.LbxSelected, 1)).first);
+    QTRY_VERIFY(no.shown);
+    QCOMPARE(no.text, QStringLiteral("Les fichiers déposés viennent d'un autre répertoire. "
+                                     "Remplacer la sélection ?"));
+    QCOMPARE(no.icon, QMessageBox::Question);
+    QCOMPARE(no.buttons, QStringList({"&Oui", "&Non"}));
+    QCOMPARE(whileAsked, arranged);
+    QCOMPARE(texts(w.LbxSelected), arranged);
+    QCOMPARE(w.directoryBytes(), QFile::encodeName(m_work->path()));
+
+    // Oui: the folder is chosen and the files dropped are the selection, in their order.
+    MessageBoxAnswer yes;
+    yes.button = QMessageBox::Yes;
+    QVERIFY(dropFiles({other + "/z.eps", other + "/y.eps"}, w.LbxSelected->viewport(),
+                      before(w.LbxSelected, 1))
+                .first);
+    QTRY_VERIFY(yes.shown);
+    QCOMPARE(w.directoryBytes(), other);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"z.eps", "y.eps"}));
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 0);
+
+    // OK pressed before the question came: the job runs, and the drop, overtaken, is let go.
+    MessageBoxAnswer overtaken;
+    overtaken.button = QMessageBox::Yes;
+    QVERIFY(dropFiles({work("a.eps")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
+    w.BtnOk->click();
+    QTest::qWait(50);
+    QVERIFY(!overtaken.shown);
+    QCOMPARE(contents(other + "/final.eps"), QByteArray("zy"));
+    QCOMPARE(w.directoryBytes(), other);
 }
 
 void ListArrangementTest::whatCannotBeAddedIsLeftOutAndSaid()
@@ -332,12 +391,22 @@ void ListArrangementTest::whatCannotBeAddedIsLeftOutAndSaid()
     QVERIFY(dropFiles(dropped, w.LbxSelected->viewport(), QPoint(5, 5)).first);
     QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
     QVERIFY(w.BtnOk->isVisibleTo(&w));
-    // Said once the drop is over, in one box: the four refused, each with its reason.
+    // Said once the drop is over, in one box: what was added, then the four refused, each with
+    // its reason; a warning, since the drop was partly taken.
     QVERIFY(!answer.shown);
     QTRY_VERIFY(answer.shown);
     QCOMPARE(answer.title, QStringLiteral("Brakwen"));
-    QCOMPARE(answer.text, FileDrop::plan(drag_and_drop::files(dropped)->urls()).leftOut);
-    QVERIFY(answer.text.startsWith(QStringLiteral("4 éléments déposés")));
+    QCOMPARE(answer.icon, QMessageBox::Warning);
+    QVERIFY(answer.text.startsWith(QStringLiteral(
+        "Un fichier déposé a été ajouté.\n4 éléments déposés n'ont pas été ajoutés")));
+    QVERIFY(answer.text.endsWith(FileDrop::plan(drag_and_drop::files(dropped)->urls()).leftOut));
+
+    // Nothing taken: the stop icon, and only what was refused.
+    MessageBoxAnswer refused;
+    QVERIFY(dropFiles({work("note.txt")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
+    QTRY_VERIFY(refused.shown);
+    QCOMPARE(refused.icon, QMessageBox::Critical);
+    QVERIFY(refused.text.startsWith(QStringLiteral("Un élément déposé n'a pas été ajouté")));
 }
 
 int main(int argc, char **argv)

@@ -123,6 +123,7 @@ private slots:
     void inputDuringJobIsDropped();
     void jobTurnsEventLoopOnlyAsBarGrows();
     void ioErrorLeavesWindowUsable();
+    void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
     void failedConversionKeepsSourcesAndSaysSo();
     void closeDuringFailedJobWaitsForErrorBox();
     void nonUtf8NamesAreAssembledAndDeleted();
@@ -389,6 +390,10 @@ void MainWindowTest::everyControlHasAName()
     // Every control, the labels and the progress bar included.
     for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         QVERIFY2(!nameOf(child).isEmpty(), qPrintable(child->objectName()));
+    // A window, named by its title, rather than a filler.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), w.windowTitle());
 }
 
 void MainWindowTest::glyphsStaySharpAndVisible()
@@ -909,9 +914,13 @@ void MainWindowTest::ioErrorLeavesWindowUsable()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(QFile::remove(QFile::decodeName(work("a.eps"))));
 
+    // The older result may be all that is left of other sources: the question comes first.
+    MessageBoxAnswer replace;
+    replace.button = QMessageBox::Yes;
     MessageBoxAnswer answer;
     w.BtnOk->click();
 
+    QVERIFY(replace.shown);
     QVERIFY(answer.shown);
     QCOMPARE(answer.title, QStringLiteral("Brakwen"));
     QCOMPARE(answer.text, QStringLiteral("Fichier introuvable."));
@@ -925,10 +934,48 @@ void MainWindowTest::ioErrorLeavesWindowUsable()
     QVERIFY(w.SbnRemove->isEnabled() && w.SbnAdd->isEnabled());
     QVERIFY(exists(work("b.eps")));
     QVERIFY(!w.jobRunning());
-    // Still usable: put the file back and assemble again.
+    // Still usable: put the file back and assemble again, the older result replaced when asked.
     writeFile(work("a.eps"), "a");
+    MessageBoxAnswer replacing;
+    replacing.button = QMessageBox::Yes;
     w.BtnOk->click();
+    QVERIFY(replacing.shown);
     QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void MainWindowTest::resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("final.eps"), "older result");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+
+    {
+        MessageBoxAnswer no;
+        no.button = QMessageBox::No;
+        w.BtnOk->click();
+        QVERIFY(no.shown);
+        QCOMPARE(no.text, QStringLiteral("Le fichier « final.eps » existe déjà. Le remplacer ?"));
+        QCOMPARE(no.icon, QMessageBox::Question);
+    }
+    // Non: nothing happened, the arrangement is still there for another try.
+    QCOMPARE(readFile(work("final.eps")), QByteArray("older result"));
+    QVERIFY(exists(work("a.eps")));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    QVERIFY(w.BtnOk->isVisible() && w.BtnCancel->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    MessageBoxAnswer yes;
+    yes.button = QMessageBox::Yes;
+    w.BtnOk->click();
+    QVERIFY(yes.shown);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+    QVERIFY(!exists(work("a.eps")));
 }
 
 void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
@@ -960,7 +1007,9 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
              qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     QVERIFY(answer.closedByEscape);
     QCOMPARE(answer.title, QStringLiteral("Erreur"));
-    QCOMPARE(answer.text, QStringLiteral("Echec de la conversion."));
+    // The box's own text, and below it why: this stand-in for a converter fails outright.
+    QCOMPARE(answer.text,
+             QStringLiteral("Echec de la conversion.\nle convertisseur a échoué (code 1)"));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QCOMPARE(answer.buttons, QStringList({"OK"}));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
@@ -975,7 +1024,8 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
     MessageBoxAnswer again;
     w.BtnOk->click();
     QVERIFY(again.shown);
-    QCOMPARE(again.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(again.text.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Echec de la conversion."));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
     QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
 }

@@ -19,6 +19,8 @@ public:
     QStringList buttons;
     // Called while the box is up, before it is answered.
     std::function<void()> whileShown;
+    // The button that answers; only a box that has it is answered.
+    QMessageBox::StandardButton button = QMessageBox::Ok;
     // Answer with Esc instead of clicking OK; whether that closed the box is recorded, and OK
     // is clicked when it did not.
     bool answerWithEscape = false;
@@ -37,7 +39,7 @@ private:
     void answer()
     {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box || !box->button(button))
             return;
         m_timer.stop();
         shown = true;
@@ -54,7 +56,7 @@ private:
             if (closedByEscape)
                 return;
         }
-        box->button(QMessageBox::Ok)->click();
+        box->button(button)->click();
     }
 
     QTimer m_timer;

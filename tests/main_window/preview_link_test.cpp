@@ -8,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -24,6 +26,8 @@ private slots:
     void cleanup() { m_window.reset(); }
     void f3ShowsAndHidesTheCurrentRowsPreview();
     void thePreviewFollowsTheRowAndStaysStillDuringTheJob();
+    void escapeInAListClosesItAndAnEmptyListShowsNothing();
+    void itShowsBesideTheMainWindowWhereverThatWent();
 
 private:
     void write(const QString &name, const QByteArray &content) const
@@ -106,6 +110,64 @@ void PreviewLinkTest::thePreviewFollowsTheRowAndStaysStillDuringTheJob()
     m_window->BtnOk->click();
     QCOMPARE(preview().windowTitle(), QStringLiteral("Aperçu – b.eps"));
     QVERIFY(QFile::exists(m_work.filePath(QStringLiteral("final.eps"))));
+}
+
+void PreviewLinkTest::escapeInAListClosesItAndAnEmptyListShowsNothing()
+{
+    QListView *selected = m_window->LbxSelected;
+    selected->setFocus();
+    QTest::keyClick(selected, Qt::Key_F3);
+    QVERIFY(!preview().isVisible());
+
+    // Escape the list does not take goes on to the window, as before; while the preview shows,
+    // it closes the preview there and goes no further.
+    struct EscapeCounter : QObject
+    {
+        int seen = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            seen += event->type() == QEvent::KeyPress &&
+                    static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+            return false;
+        }
+    } window;
+    m_window->installEventFilter(&window);
+    QListView *available = m_window->LbxEnable;
+    available->setFocus();
+    available->setCurrentIndex(available->model()->index(0, 0));
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    QTest::keyClick(available, Qt::Key_Escape);
+    QVERIFY(!preview().isVisible());
+    QCOMPARE(window.seen, 0);
+    QTest::keyClick(available, Qt::Key_Escape);
+    QCOMPARE(window.seen, 1);
+    QVERIFY(m_window->isVisible());
+}
+
+void PreviewLinkTest::itShowsBesideTheMainWindowWhereverThatWent()
+{
+    // Room for it on the right only, then, lower down, on the left only: each time beside the
+    // main window, level with its top.
+    const QRect screen = m_window->screen()->availableGeometry();
+    QListView *available = m_window->LbxEnable;
+    available->setFocus();
+    available->setCurrentIndex(available->model()->index(0, 0));
+    m_window->move(screen.topLeft());
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    const QRect main = m_window->frameGeometry();
+    QVERIFY(qAbs(preview().frameGeometry().left() - main.right()) < 30);
+    QCOMPARE(preview().frameGeometry().top(), main.top());
+    QTest::keyClick(available, Qt::Key_F3);
+
+    m_window->move(screen.right() - main.width() + 1, screen.top() + 200);
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    const QRect moved = m_window->frameGeometry();
+    QVERIFY(preview().frameGeometry().right() < moved.left());
+    QVERIFY(moved.left() - preview().frameGeometry().right() < 30);
+    QCOMPARE(preview().frameGeometry().top(), moved.top());
 }
 
 QTEST_MAIN(PreviewLinkTest)

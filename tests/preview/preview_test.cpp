@@ -3,16 +3,21 @@
 // process id, so that a rendering ended early can be seen gone. The real Ghostscript renders one
 // known EPS, checked pixel by pixel.
 
+#include "preview/pixels_message.h"
 #include "preview_window.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +50,15 @@ bool alive(const QByteArray &pid)
     return !pid.isEmpty() && ::kill(pid.trimmed().toInt(), 0) == 0;
 }
 
+QByteArray tiffOf(const QImage &image)
+{
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "TIFF");
+    return tiff;
+}
+
 } // namespace
 
 class PreviewTest : public QObject
@@ -58,6 +72,8 @@ private slots:
     void anotherFileEndsTheRenderingUnderWay();
     void failuresAndUnreadableFilesSaySoInFrench();
     void aTiffPreviewShowsWhileTheRenderingRuns();
+    void aTiffPictureThatFailsOrHangsIsSkipped();
+    void theTiffDecoderReachesNothingButItsBytes();
     void filesAskedAheadAreShownAtOnce();
     void theRealGhostscriptDrawsTheBox();
     void aDocumentReachesNothingOutsideItsOwnFile();
@@ -208,23 +224,100 @@ void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
 {
     QImage tiffImage(4, 3, QImage::Format_RGB32);
     tiffImage.fill(Qt::green);
-    QByteArray tiff;
-    {
-        QBuffer buffer(&tiff);
-        buffer.open(QIODevice::WriteOnly);
-        QVERIFY(tiffImage.save(&buffer, "TIFF"));
-    }
-    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiff));
-    qputenv("STAND_IN_DELAY", "0.3");
+    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiffOf(tiffImage)));
+    qputenv("STAND_IN_DELAY", "3");
+    PreviewRenderer renderer;
+    renderer.setProgram(m_standIn);
+    renderer.setTiffDecoder(QStringLiteral(BRAKWEN_TIFF_DECODER));
+    QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
+    QSignalSpy shown(&renderer, &PreviewRenderer::shown);
+    renderer.request(eps, QSize(200, 100));
+    // Decoded away from the window, its pixels handed back before Ghostscript's picture.
+    QVERIFY(provisional.wait(3000));
+    QCOMPARE(shown.count(), 0);
+    const QImage picture = provisional.at(0).at(1).value<QImage>();
+    QCOMPARE(picture.size(), QSize(4, 3));
+    QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::green));
+    QVERIFY(shown.wait(5000));
+}
+
+void PreviewTest::aTiffPictureThatFailsOrHangsIsSkipped()
+{
+    // A stand-in decoder: one that fails, one that answers after Ghostscript, one that never does.
+    const QString decoder = file(QStringLiteral("decoder"));
+    write(QStringLiteral("decoder"),
+          "#!/bin/sh\necho $$ > \"$0.pid\"\n"
+          "case \"$DECODER_MODE\" in\n"
+          "fail) echo nonsense; exit 1 ;;\n"
+          "late) sleep 1; printf 'BKPX\\0\\0\\0\\1\\0\\0\\0\\1\\377\\0\\0\\377'; exit ;;\n"
+          "esac\nexec sleep 60\n");
+    ::chmod(QFile::encodeName(decoder).constData(), 0755);
+    // Each time another file, which nothing kept.
+    const auto eps = [&](int n) {
+        return write(QStringLiteral("dos.eps"), dosEps(halfBlack + QByteArray(n, '%'),
+                                                       tiffOf(QImage(4, 3, QImage::Format_RGB32))));
+    };
+    const auto pid = [&] {
+        QFile pidFile(decoder + QStringLiteral(".pid"));
+        return pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll() : QByteArray();
+    };
     PreviewRenderer renderer;
     renderer.setProgram(m_standIn);
     QSignalSpy provisional(&renderer, &PreviewRenderer::provisional);
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
-    renderer.request(eps, QSize(200, 100));
-    QCOMPARE(provisional.count(), 1);
-    QCOMPARE(provisional.at(0).at(1).value<QImage>().pixelColor(1, 1), QColor(Qt::green));
-    QCOMPARE(shown.count(), 0);
+    int files = 0;
+    for (const char *mode : {"missing", "fail", "late"}) {
+        qputenv("DECODER_MODE", mode);
+        renderer.setTiffDecoder(qstrcmp(mode, "missing") == 0 ? file(QStringLiteral("none"))
+                                                              : decoder);
+        renderer.request(eps(++files), QSize(200, 100));
+        QVERIFY(shown.wait(5000));
+    }
+    // Too late to stand in for Ghostscript's picture: never shown after it.
+    QTest::qWait(1500);
+    QCOMPARE(provisional.count(), 0);
+
+    // Ended at 2 seconds, Ghostscript still at work; its picture comes all the same.
+    qputenv("DECODER_MODE", "hang");
+    qputenv("STAND_IN_DELAY", "3");
+    renderer.request(eps(++files), QSize(200, 100));
+    QTRY_VERIFY(alive(pid()));
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), 2500);
+    QVERIFY(renderer.rendering());
     QVERIFY(shown.wait(5000));
+    QCOMPARE(provisional.count(), 0);
+}
+
+void PreviewTest::theTiffDecoderReachesNothingButItsBytes()
+{
+    // Large enough for the conversion to run on several threads, which the decoder keeps.
+    QImage image(600, 400, QImage::Format_ARGB32);
+    image.fill(QColor(10, 20, 30, 40));
+    const QString secret = file(QStringLiteral("secret"));
+    write(QStringLiteral("secret"), "SECRET");
+    QProcess decoder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(BRAKWEN_CONFINEMENT_PROBE));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":verify_asan_link_order=0"));
+    environment.insert(QStringLiteral("PROBE_FILE"), secret);
+    // Left open across the start, as a careless parent would.
+    const int spare = ::open(QFile::encodeName(secret).constData(), O_RDONLY);
+    const auto closeSpare = qScopeGuard([spare] { ::close(spare); });
+    environment.insert(QStringLiteral("PROBE_FD"), QString::number(spare));
+    decoder.setProcessEnvironment(environment);
+    decoder.start(QStringLiteral(BRAKWEN_TIFF_DECODER), {});
+    const QByteArray tiff = tiffOf(image);
+    decoder.write(tiff);
+    decoder.closeWriteChannel();
+    QVERIFY(decoder.waitForFinished(10000));
+    QCOMPARE(decoder.exitCode(), 0);
+    QCOMPARE(decoder.readAllStandardError().trimmed(),
+             QByteArray("open=1 socket=1 fork=1 spare=9"));
+    // Handed back as Qt decodes them here.
+    QCOMPARE(preview::PixelsMessage::decode(decoder.readAllStandardOutput()),
+             QImage::fromData(tiff, "TIFF").convertToFormat(QImage::Format_ARGB32));
 }
 
 void PreviewTest::filesAskedAheadAreShownAtOnce()
@@ -297,11 +390,14 @@ void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
     window.show();
     window.showFile(eps, QStringLiteral("figure.eps"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Aperçu – figure.eps"));
-    const auto *details = window.findChild<QLabel *>(QStringLiteral("ApercuDetails"));
+    auto *details = window.findChild<QLabel *>(QStringLiteral("ApercuDetails"));
     QVERIFY(details);
     QCOMPARE(details->text(), QStringLiteral("Boîte englobante : 100 × 50 points (35,3 × 17,6 mm)\n"
                                              "Taille du fichier : %1 octets")
                                   .arg(halfBlack.size()));
+    // Screen readers read them as the label's description.
+    QCOMPARE(QAccessible::queryAccessibleInterface(details)->text(QAccessible::Description),
+             details->text());
     QTRY_VERIFY(!window.picture().isNull());
 
     // While frozen (the job runs) it keeps what it shows.

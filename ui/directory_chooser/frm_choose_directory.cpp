@@ -3,6 +3,7 @@
 #include "frame_centring.h"
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
+#include "window_role.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@ TFrmChooseDirectory::TFrmChooseDirectory(std::unique_ptr<shell::ShellNamespace> 
     setWindowTitle(QStringLiteral("FrmChooseDirectory"));
     setFixedSize(509, 432);
     setSizeGripEnabled(false);
+    WindowRole::reportAsWindow(this);
 
     ShellTreeView = new TShellTreeView(*m_ns, this);
     ShellTreeView->setObjectName(QStringLiteral("ShellTreeView"));

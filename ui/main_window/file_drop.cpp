@@ -4,6 +4,7 @@
 #include "posix/path.h"
 
 #include <QFile>
+#include <QSet>
 #include <QStringList>
 #include <sys/stat.h>
 
@@ -21,6 +22,12 @@ QString quoted(const QByteArray &path)
 
 // The reasons something is left out, in the order the message gives them.
 enum class Reason { NotLocal, Missing, Folder, NotEps, OtherFolder };
+
+struct Refused
+{
+    QString name;
+    Reason reason;
+};
 
 QString reasonText(Reason reason, const QByteArray &folder)
 {
@@ -40,37 +47,25 @@ QString reasonText(Reason reason, const QByteArray &folder)
     return {};
 }
 
-} // namespace
-
-QByteArray localPathBytes(const QUrl &url)
+// A path, or the name of something that is none.
+struct Dropped
 {
-    if (!url.isLocalFile())
-        return {};
-    // The encoded path keeps every byte of the name as an escape; decoding the text would
-    // replace the bytes that are not UTF-8.
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
+    QByteArray path;
+    QString elsewhere; // not on this computer, when path is empty
+};
 
-FileDrop FileDrop::plan(const QList<QUrl> &urls)
+FileDrop planPaths(const std::vector<Dropped> &dropped)
 {
     FileDrop drop;
-    struct Refused
-    {
-        QString name;
-        Reason reason;
-    };
     std::vector<Refused> refused;
     std::vector<QByteArray> folders;
     std::vector<QByteArray> files;
-    for (const QUrl &url : urls) {
-        const QByteArray path = localPathBytes(url);
-        if (path.isEmpty()) {
-            refused.push_back({QStringLiteral("« ") + url.toDisplayString() + QStringLiteral(" »"),
-                               Reason::NotLocal});
-            continue;
-        }
+    for (const auto &[path, elsewhere] : dropped) {
         struct stat status = {};
-        if (::stat(path.constData(), &status) != 0)
+        if (path.isEmpty())
+            refused.push_back(
+                {QStringLiteral("« ") + elsewhere + QStringLiteral(" »"), Reason::NotLocal});
+        else if (::stat(path.constData(), &status) != 0)
             refused.push_back({quoted(path), Reason::Missing});
         else if (S_ISDIR(status.st_mode))
             folders.push_back(path);
@@ -116,6 +111,48 @@ FileDrop FileDrop::plan(const QList<QUrl> &urls)
                                    .arg(refused.size())) +
         lines.join(QLatin1Char('\n'));
     return drop;
+}
+
+} // namespace
+
+QByteArray localPathBytes(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    // The encoded path keeps every byte of the name as an escape; decoding the text would
+    // replace the bytes that are not UTF-8.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+FileDrop FileDrop::plan(const QList<QUrl> &urls)
+{
+    std::vector<Dropped> dropped;
+    dropped.reserve(urls.size());
+    for (const QUrl &url : urls) {
+        const QByteArray path = localPathBytes(url);
+        dropped.push_back({path, path.isEmpty() ? url.toDisplayString() : QString()});
+    }
+    return planPaths(dropped);
+}
+
+FileDrop FileDrop::plan(const std::vector<QByteArray> &paths)
+{
+    std::vector<Dropped> dropped;
+    dropped.reserve(paths.size());
+    for (const QByteArray &path : paths)
+        dropped.push_back({path, {}});
+    return planPaths(dropped);
+}
+
+QString FileDrop::report() const
+{
+    if (leftOut.isEmpty() || names.empty())
+        return leftOut;
+    // Said first, so that a refusal does not read as if the whole drop had failed.
+    const qsizetype added = QSet<QByteArray>(names.begin(), names.end()).size();
+    return (added == 1 ? QStringLiteral("Un fichier déposé a été ajouté.\n")
+                       : QStringLiteral("%1 fichiers déposés ont été ajoutés.\n").arg(added)) +
+           leftOut;
 }
 
 bool FileDrop::sameFolder(const QByteArray &a, const QByteArray &b)

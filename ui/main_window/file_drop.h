@@ -17,9 +17,16 @@ struct FileDrop
     QString leftOut;               // what was not taken and why; empty when everything was
 
     bool empty() const { return folder.isEmpty(); }
+    // Some files were taken and some left out.
+    bool partlyTaken() const { return !names.empty() && !leftOut.isEmpty(); }
+    // What the box says once the drop is taken: how many files were, when some were, then what
+    // was left out. Empty when nothing was left out.
+    QString report() const;
 
     // Reads the dropped URLs against the file system as it is now.
     static FileDrop plan(const QList<QUrl> &urls);
+    // The same for absolute paths, as the file system's own bytes.
+    static FileDrop plan(const std::vector<QByteArray> &paths);
     // Whether two paths name the same folder: the same bytes, or a link to it.
     static bool sameFolder(const QByteArray &a, const QByteArray &b);
 };

@@ -13,13 +13,16 @@
 #include "list_moves.h"
 #include "main_window_job.h"
 #include "preview_link.h"
+#include "question_box.h"
 #include "tool_directory.h"
+#include "window_role.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -48,8 +51,10 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
-    if (isWindow())
+    if (isWindow()) {
         FrameCentring::atNextShow(this, FrameCentring::screenCentre(this));
+        WindowRole::reportAsWindow(this);
+    }
 }
 
 TFPrincipale::~TFPrincipale()
@@ -156,9 +161,46 @@ QByteArray TFPrincipale::directoryBytes() const
 
 void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
 {
-    const FileDrop drop = FileDrop::plan(files);
+    takeFiles(FileDrop::plan(files), row);
+}
+
+void TFPrincipale::openPaths(const std::vector<QByteArray> &paths)
+{
+    DefaultErrorBox::guard([&] { takeFiles(FileDrop::plan(paths), -1); });
+}
+
+bool TFPrincipale::choosesFolder(const FileDrop &drop) const
+{
+    return !drop.empty() &&
+           (drop.folderAlone || !FileDrop::sameFolder(drop.folder, directoryBytes()));
+}
+
+void TFPrincipale::takeFiles(const FileDrop &drop, int row)
+{
+    if (choosesFolder(drop) && m_lists.selectedCount() > 0) {
+        // The names arranged would go with the folder: asked first, once the drop is over (the
+        // file manager waits for its answer meanwhile).
+        QTimer::singleShot(0, this, [this, drop] {
+            if (m_jobRunning)
+                return;
+            const QString question =
+                drop.folderAlone
+                    ? QStringLiteral("Le dossier déposé devient le répertoire des fichiers EPS. "
+                                     "Vider la sélection ?")
+                    : QStringLiteral("Les fichiers déposés viennent d'un autre répertoire. "
+                                     "Remplacer la sélection ?");
+            if (QuestionBox(question, this).ask())
+                applyFiles(drop, -1);
+        });
+        return;
+    }
+    applyFiles(drop, row);
+}
+
+void TFPrincipale::applyFiles(const FileDrop &drop, int row)
+{
     if (!drop.empty()) {
-        if (drop.folderAlone || !FileDrop::sameFolder(drop.folder, directoryBytes())) {
+        if (choosesFolder(drop)) {
             // What choosing that folder does: the directory, then both lists afresh from it.
             m_directoryBytes = drop.folder;
             EdtDirectory->setText(QFile::decodeName(drop.folder));
@@ -170,8 +212,11 @@ void TFPrincipale::dropFiles(const QList<QUrl> &files, int row)
     }
     if (!drop.leftOut.isEmpty()) {
         // Said once the drop is over: the file manager waits for its answer meanwhile.
-        QTimer::singleShot(0, this, [this, text = drop.leftOut] {
-            ErrorBox(QStringLiteral("Brakwen"), text, this).exec();
+        QTimer::singleShot(0, this, [this, text = drop.report(), partly = drop.partlyTaken()] {
+            ErrorBox box(QStringLiteral("Brakwen"), text, this);
+            if (partly)
+                box.setIcon(QMessageBox::Warning);
+            box.exec();
         });
     }
 }

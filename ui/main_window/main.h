@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
+struct FileDrop;
 class PreviewLink;
 class TFrmChooseDirectory;
 
@@ -45,6 +47,10 @@ public:
     PreviewLink *previewLink() const { return m_preview; }
     bool jobRunning() const { return m_jobRunning; }
 
+    // Files and folders named when the program starts (absolute paths, the file system's own
+    // bytes): taken as a drop of them on the window is.
+    void openPaths(const std::vector<QByteArray> &paths);
+
     // Shared by the handlers and the job.
     void ListEpsFiles(const QByteArray &directory);
     // The directory that the lists and the job use: the chosen folder's own bytes while the
@@ -71,8 +77,12 @@ private:
 
     void connectHandlers();
     // Files dropped from a file manager go to the selected list before `row` (-1: the end), their
-    // folder chosen first when it is another; a folder alone is only chosen.
+    // folder chosen first when it is another; a folder alone is only chosen. Names already
+    // selected are given up for another folder only once the user agreed.
     void dropFiles(const QList<QUrl> &files, int row);
+    void takeFiles(const FileDrop &drop, int row);
+    void applyFiles(const FileDrop &drop, int row);
+    bool choosesFolder(const FileDrop &drop) const;
 
     QString m_executablePath;
     QByteArray m_toolDirectory; // the program's folder, where the converter sits

@@ -5,7 +5,9 @@
 #include "file_lists.h"
 #include "frame_centring.h"
 #include "main_window_controls.h"
+#include "question_box.h"
 
+#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -68,13 +70,27 @@ void MainWindowJob::waitingForConverter()
     m_inputGate.processEvents();
 }
 
-void MainWindowJob::showErrorBox(const std::string &message)
+void MainWindowJob::showErrorBox(const std::string &message, const std::string &cause)
 {
+    // The box's own text first, as always; why, when known, on a line of its own below.
+    QString text = QString::fromStdString(message);
+    if (!cause.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(cause);
     // Over the main window, which it keeps above, and centred on the screen.
-    ErrorBox box(QStringLiteral("Erreur"), QString::fromStdString(message), &m_window);
+    ErrorBox box(QStringLiteral("Erreur"), text, &m_window);
     FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
     const JobInputGate::Opening answering(m_inputGate);
     box.exec();
+}
+
+bool MainWindowJob::confirmReplacement(const std::string &fileName)
+{
+    QuestionBox box(QStringLiteral("Le fichier « %1 » existe déjà. Le remplacer ?")
+                        .arg(QFile::decodeName(QByteArray::fromStdString(fileName))),
+                    &m_window);
+    FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
+    const JobInputGate::Opening answering(m_inputGate);
+    return box.ask();
 }
 
 void MainWindowJob::clearLists()

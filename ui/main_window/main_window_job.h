@@ -35,7 +35,8 @@ public:
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
     void waitingForConverter() override;
-    void showErrorBox(const std::string &message) override;
+    void showErrorBox(const std::string &message, const std::string &cause) override;
+    bool confirmReplacement(const std::string &fileName) override;
     void clearLists() override;
     void applyControlRules() override;
 

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QShortcut>
 
@@ -27,7 +28,22 @@ PreviewLink::PreviewLink(QWidget *window, std::initializer_list<QListView *> lis
         connect(shortcut, &QShortcut::activated, this, [this, list] { toggle(list); });
         connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, list] { follow(list); });
+        list->installEventFilter(this);
     }
+}
+
+bool PreviewLink::eventFilter(QObject *watched, QEvent *event)
+{
+    // F3 leaves the keyboard in the list, so Escape there closes the preview too; with the
+    // preview closed, the list gets its Escape as before.
+    if (event->type() == QEvent::KeyPress && m_preview->isVisible()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            m_preview->hide();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PreviewLink::toggle(QListView *list)
@@ -36,6 +52,9 @@ void PreviewLink::toggle(QListView *list)
         m_preview->hide();
         return;
     }
+    // Nothing to show: no blank window.
+    if (!list->currentIndex().isValid())
+        return;
     m_preview->show();
     follow(list);
     // The list keeps the keyboard: the user goes on moving through it.

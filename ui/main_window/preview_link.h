@@ -1,6 +1,6 @@
 // Ties the "Aperçu" window to the main window's two lists: F3 in either list shows or hides it
-// (Space keeps its list role), and it follows the current row of the list last moved in, the rows
-// after it rendered ahead. While the job runs it keeps what it shows.
+// (Space keeps its list role), Escape there closes it, and it follows the current row of the list
+// last moved in, the rows after it rendered ahead. While the job runs it keeps what it shows.
 #pragma once
 
 #include <QByteArray>
@@ -20,6 +20,9 @@ public:
                 std::function<QByteArray()> directory, std::function<bool()> busy);
 
     PreviewWindow *preview() const { return m_preview; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void toggle(QListView *list);

@@ -1,5 +1,6 @@
 #include "preview_window.h"
 
+#include "frame_centring.h"
 #include "item_details.h"
 
 #include <QKeyEvent>
@@ -10,7 +11,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -137,6 +137,9 @@ void PreviewWindow::showFacts(const preview::EpsFacts &facts)
     }
     m_facts->setText(box + QLatin1Char('\n') + QStringLiteral("Taille du fichier : ") +
                      shell::ItemDetails::formatSize(facts.fileSize));
+    // A label gives screen readers its name only, and its name is what it is: the facts
+    // themselves are read as its description.
+    m_facts->setAccessibleDescription(m_facts->text());
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent *event)
@@ -149,7 +152,8 @@ void PreviewWindow::resizeEvent(QResizeEvent *event)
 
 void PreviewWindow::setVisible(bool visible)
 {
-    if (visible && !std::exchange(m_placed, true) && parentWidget())
+    // Beside the main window as it stands now: it may have moved since the last showing.
+    if (visible && !isVisible() && parentWidget())
         placeBesideOwner();
     QDialog::setVisible(visible);
 }
@@ -157,22 +161,30 @@ void PreviewWindow::setVisible(bool visible)
 void PreviewWindow::placeBesideOwner()
 {
     // Beside the main window rather than over its lists, on the side with more room, narrowed
-    // to fit there if need be; placed before it shows, so that the dialog's own centring over
-    // its owner does not apply. Where neither side has room for a useful picture, that centring
-    // stays.
+    // to fit there if need be; placed by its frame as the window manager draws it, and placed
+    // again once framed if the frame differs (a window shown before gets its frame back only
+    // then). Where neither side has room for a useful picture, the dialog's own centring over
+    // its owner stays.
     constexpr int gap = 8;
-    constexpr int frame = 16; // the window manager's borders, not known before the first show
+    constexpr int frame = 16; // the window manager's borders, for the narrowing
     constexpr int narrowest = 260;
-    const QRect owner = parentWidget()->window()->frameGeometry();
+    QWidget *ownerWindow = parentWidget()->window();
+    const QRect owner = ownerWindow->frameGeometry();
     const QRect screen = parentWidget()->screen()->availableGeometry();
     const int right = screen.right() - owner.right() - gap;
     const int left = owner.left() - screen.left() - gap;
     const int room = std::max(right, left);
     if (room - frame < narrowest)
         return;
-    const int width = std::min(this->width(), room - frame);
-    resize(width, height());
-    move(right >= left ? owner.right() + gap : owner.left() - gap - width - frame, owner.top());
+    resize(std::min(width(), room - frame), height());
+    const bool onTheRight = right >= left;
+    FrameCentring::atNextShow(
+        this,
+        [owner, onTheRight](const QSize &size) {
+            return QPoint(onTheRight ? owner.right() + gap : owner.left() - gap - size.width(),
+                          owner.top());
+        },
+        ownerWindow);
 }
 
 void PreviewWindow::hideEvent(QHideEvent *event)

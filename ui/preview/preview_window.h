@@ -56,5 +56,4 @@ private:
     QList<QByteArray> m_next;
     QImage m_image;
     bool m_frozen = false;
-    bool m_placed = false; // placed beside its owner the first time it shows
 };

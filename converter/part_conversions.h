@@ -1,0 +1,43 @@
+#pragma once
+
+// Every part converted by a Ghostscript child of its own, as many at a time as there are
+// processors, each given only its own bytes and its own folder, each PDF checked alone as soon as
+// its child has ended.
+
+#include "converter/ghostscript_zygote.h"
+#include "converter/part.h"
+#include "converter/pdf_part_check.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace converter {
+
+struct PartConversionSettings
+{
+    std::string folder;        // private: the parts' PDFs are written in it
+    std::string scratchFolder; // private: each part gets a folder of its own in it
+    unsigned parallel = 1;     // children at a time
+    unsigned timeLimit = 60;   // seconds a part may take
+    bool passOnOutput = false;
+    std::function<bool()> stopRequested;
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+// Where the processor time went, for the benchmarks.
+struct PartConversionCosts
+{
+    double childrenMilliseconds = 0;  // the parts' Ghostscript children, all together
+    double checksMilliseconds = 0;    // this process, checking their PDFs
+    double preparingMilliseconds = 0; // this process, handing each part over
+};
+
+// The checked PDF of every part, in the parts' order. Throws ConversionFailure naming the first
+// part found failing (the other children are then ended with the zygote).
+std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, int input,
+                                      const std::vector<Part> &parts,
+                                      const PartConversionSettings &settings,
+                                      PartConversionCosts *costs = nullptr);
+
+} // namespace converter
