@@ -55,7 +55,7 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
     for (const Names &arguments :
          {Names{}, Names{dir.path()}, Names{"--bogus", dir.path(), "a.eps"},
           Names{dir.path(), "../a.eps"}, Names{"--name"}, Names{"", "a.eps"},
-          Names{"--", "", "a.eps"}}) {
+          Names{"--", "", "a.eps"}, Names{dir.path(), ""}}) {
         const ProgramRun run = cli(arguments);
         EXPECT_EQ(run.exitStatus, 2) << run.err;
         EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
@@ -402,7 +402,8 @@ TEST(CommandLine, NamesComeFromAListAfterTheOperands)
     }
     writeFile(dir.file("first.eps"), "first,");
     TempDir lists;
-    writeFile(lists.file("names"), list);
+    // A blank line, as an editor may leave at the end, names nothing.
+    writeFile(lists.file("names"), list + "\n");
     const ProgramRun many =
         cli({"--files-from", lists.file("names"), "--name", "all", dir.path(), "first.eps"});
     EXPECT_EQ(many.exitStatus, 0) << many.err;
@@ -418,10 +419,15 @@ TEST(CommandLine, NamesComeFromAListAfterTheOperands)
     EXPECT_EQ(nul.exitStatus, 0) << nul.err;
     EXPECT_EQ(readFile(odd.file("final.eps")), "L2");
 
-    const ProgramRun unreadable = cli({"-T", lists.file("absent"), dir.path()});
-    EXPECT_EQ(unreadable.exitStatus, 2);
-    EXPECT_EQ(unreadable.err, "brakwen-cli: " + lists.file("absent") +
-                                  ": liste de noms illisible (fichier ou dossier introuvable)\n");
+    // A folder opens, but its names cannot be read.
+    for (const auto &[path, why] :
+         {std::pair{lists.file("absent"), "fichier ou dossier introuvable"},
+          std::pair{lists.path(), "est un dossier"}}) {
+        const ProgramRun unreadable = cli({"-T", path, dir.path()});
+        EXPECT_EQ(unreadable.exitStatus, 2);
+        EXPECT_EQ(unreadable.err, "brakwen-cli: " + path + ": liste de noms illisible (" +
+                                      std::string(why) + ")\n");
+    }
 }
 
 TEST(CommandLine, NamesWithAFolderPartAreTakenOnlyInTheJobsFolder)
@@ -435,6 +441,25 @@ TEST(CommandLine, NamesWithAFolderPartAreTakenOnlyInTheJobsFolder)
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(readFile(dir.file("final.eps")), "BA");
 
+    // A folder named as the shell was started in it, and one of its names the same way.
+    ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
+    writeFile(dir.file("sub/s.eps"), "S");
+    const ProgramRun relative = runProgram(
+        {"/bin/sh", "-c", "cd \"$1\" && exec \"$0\" sub sub/s.eps", cliPath, dir.path()});
+    EXPECT_EQ(relative.exitStatus, 0) << relative.err;
+    EXPECT_EQ(readFile(dir.file("sub/final.eps")), "S");
+
+    // A folder part that does not exist, or a job folder that does not, is said to be missing.
+    const std::string absent =
+        " (fichier ou dossier introuvable)\nEssayez « brakwen-cli --help ».\n";
+    const ProgramRun noFolderPart = cli({dir.path(), "absent/a.eps"});
+    EXPECT_EQ(noFolderPart.err, "brakwen-cli: « absent/a.eps » n'est pas dans le répertoire « " +
+                                    dir.path() + " »" + absent);
+    const ProgramRun noJobFolder = cli({dir.file("absent"), dir.file("a.eps")});
+    EXPECT_EQ(noJobFolder.err, "brakwen-cli: « " + dir.file("a.eps") +
+                                   " » n'est pas dans le répertoire « " + dir.file("absent") +
+                                   " »" + absent);
+
     TempDir other;
     writeFile(other.file("c.eps"), "C");
     const ProgramRun elsewhere = cli({"--name", "x", dir.path(), "a.eps", other.file("c.eps")});
@@ -442,5 +467,5 @@ TEST(CommandLine, NamesWithAFolderPartAreTakenOnlyInTheJobsFolder)
     EXPECT_EQ(elsewhere.err, "brakwen-cli: « " + other.file("c.eps") +
                                  " » n'est pas dans le répertoire « " + dir.path() +
                                  " »\nEssayez « brakwen-cli --help ».\n");
-    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "b.eps", "final.eps", "link"}));
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "b.eps", "final.eps", "link", "sub"}));
 }
