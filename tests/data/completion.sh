@@ -2,7 +2,8 @@
 # The bash completion of brakwen-cli as a user meets it: an interactive bash on a terminal, with
 # bash-completion loaded, where TAB completes and Enter runs the line; brakwen-cli is a function
 # here that prints the arguments it got, one a line between < and >. Names must reach it whole,
-# however many blanks, quotes or accents they hold, in folders that hold blanks too.
+# however many blanks, quotes or accents they hold, in folders that hold blanks too; and the
+# shell globs as before once completion is done.
 # Argument: the completion script.
 set -u
 completion=${1:?completion script expected}
@@ -41,12 +42,13 @@ expected=$(printf '%s\n' '<Mes figures/>' '<fig 1.eps>' \
     '<Mes figures>' '<fig 1.eps>' "<l'été.eps>" \
     '<-n>' '<x>' '<Mes figures>' '<fig 1.eps>' \
     '<Mes figures>' '<fig 1.eps>' '<Mes figures>' '<n>' \
-    '<Mes figures>' '<Mes figures/fig 1.eps>')
+    '<Mes figures>' '<Mes figures/fig 1.eps>' '<fig 1.eps>' "<l'été.eps>")
 got=$(typed "brakwen-cli Mes\\ fig	 fi	" "brakwen-cli \"Mes figures\" fig\\ 1.eps l	" \
     "brakwen-cli -n x 'Mes figures' f	" "brakwen-cli Mes\\ figures fig\\ 	" \
-    "brakwen-cli Mes\\ figures n	" "brakwen-cli Mes\\ figures Mes\\ figures/f	")
+    "brakwen-cli Mes\\ figures n	" "brakwen-cli Mes\\ figures Mes\\ figures/f	" \
+    "cd Mes\\ figures && brakwen-cli *.eps")
 if [ "$got" = "$expected" ]; then
-    echo "ok   names completed in a folder with a blank arrive whole, EPS files only"
+    echo "ok   names completed in a folder with a blank arrive whole, EPS files only; globs expand after"
     exit 0
 fi
 printf 'FAIL expected:\n%s\ngot:\n%s\n' "$expected" "$got"
