@@ -18,13 +18,13 @@ bool parentFolderExists(const std::string &path)
 
 } // namespace
 
-EInOutError::EInOutError(int code, std::string path)
-    : std::runtime_error(messageFor(code)), m_code(code), m_path(std::move(path))
+EInOutError::EInOutError(int code, std::string path, int error)
+    : std::runtime_error(messageFor(code)), m_code(code), m_path(std::move(path)), m_error(error)
 {}
 
 EInOutError EInOutError::fromErrno(int error, const std::string &path)
 {
-    return EInOutError(systemCodeFromErrno(error, path), path);
+    return EInOutError(systemCodeFromErrno(error, path), path, error);
 }
 
 std::string EInOutError::messageFor(int code)

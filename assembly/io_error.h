@@ -2,7 +2,8 @@
 
 // The I/O error a failing file operation raises. It carries a system code in the numbering the
 // messages use (2 file not found, 3 path not found, 4 too many open files, 5 access denied,
-// 112 disk full, ...), mapped from errno by systemCodeFromErrno().
+// 112 disk full, ...), mapped from errno by systemCodeFromErrno(), and the errno itself, which
+// tells the cause apart where one code stands for several (failure_cause.h).
 
 #include <stdexcept>
 #include <string>
@@ -12,13 +13,15 @@ namespace assembly {
 class EInOutError : public std::runtime_error
 {
 public:
-    EInOutError(int code, std::string path);
+    // `error` is the errno behind the code, 0 when there is none.
+    EInOutError(int code, std::string path, int error = 0);
 
     // errno as the operation on path reported it; the path decides between codes 2 and 3.
     static EInOutError fromErrno(int error, const std::string &path);
 
     int code() const { return m_code; }
     const std::string &path() const { return m_path; }
+    int error() const { return m_error; }
 
     // "Fichier introuvable", "Nom de fichier incorrect", ..., "Erreur E/S <code>".
     static std::string messageFor(int code);
@@ -26,6 +29,7 @@ public:
 private:
     int m_code;
     std::string m_path;
+    int m_error;
 };
 
 // errno -> system code:

@@ -1,16 +1,26 @@
 #include "cli/command_line.h"
 
+#include "assembly/failure_cause.h"
+#include "assembly/version_text.h"
+#include "cli/bare_names.h"
 #include "cli/messages.h"
+#include "cli/name_list.h"
+#include "cli/option_parser.h"
 
-#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace cli {
 
 namespace {
 
+// Within 80 columns.
 const char *const help =
-    R"(Utilisation : brakwen-cli [OPTION]... RÉPERTOIRE FICHIER...
+    R"(Utilisation : brakwen-cli [OPTION]... RÉPERTOIRE [FICHIER]...
 Assemble les FICHIERs du RÉPERTOIRE, octet par octet et dans l'ordre donné, en
 un fichier BASE.eps de ce répertoire ; sur demande, le convertit en BASE.pdf et
 supprime les fichiers sources une fois le résultat écrit sur le disque.
@@ -27,39 +37,55 @@ Options :
                            (sans --force, brakwen-cli refuse : ce fichier est
                            peut-être tout ce qui reste d'autres sources)
   -t, --timeout=SECONDES temps accordé à la conversion de chaque fichier
-                           (par défaut 60) ; au-delà, elle échoue
+                           (de 1 à 86400, par défaut 60) ; au-delà, elle échoue
+  -T, --files-from=LISTE ajoute, après les FICHIERs, les noms lus dans LISTE,
+                           un par ligne (« - » : l'entrée standard)
+  -0, --null             les noms de LISTE finissent chacun par un octet nul,
+                           comme les écrit « find -print0 »
   -v, --verbose          montre aussi ce que dit Ghostscript en convertissant
   -h, --help             affiche cette aide et quitte
   -V, --version          affiche la version et quitte
 
-Un nom de fichier qui commence par « - » se donne après « -- ».
+Un FICHIER se donne par son nom seul ou avec le chemin du RÉPERTOIRE (comme
+l'écrit RÉPERTOIRE/*.eps) ; un nom qui commence par « - » se donne après « -- ».
 
 Code de sortie :
   0  réussite
   1  échec de l'assemblage ou de la conversion, convertisseur absent compris
-  2  erreur d'utilisation
+  2  erreur d'utilisation, LISTE illisible comprise
 Interrompu par SIGINT, SIGTERM ou SIGHUP, brakwen-cli arrête le convertisseur,
 retire ses fichiers temporaires, garde les sources et le résultat précédent,
 puis se termine par ce signal (code 128 + son numéro dans un shell).
+
+Signalez les anomalies sur <https://github.com/brakwen/brakwen/issues>.
 )";
 
-std::string describe(const CLI::ParseError &error)
+// A day at most: the converter adds to it when it sets its own limits.
+constexpr unsigned longestTimeLimit = 86400;
+
+// A whole number of seconds, written plainly ("60", not "+60" or " 60").
+std::optional<unsigned> secondsFrom(const std::string &text)
 {
-    if (dynamic_cast<const CLI::RequiredError *>(&error) != nullptr)
-        return "il faut un répertoire et au moins un fichier à assembler";
-    if (dynamic_cast<const CLI::ExtrasError *>(&error) != nullptr)
-        return "option ou argument inattendu";
-    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error) != nullptr)
-        return "une option n'a pas reçu la valeur attendue";
-    return "ligne de commande incorrecte";
+    unsigned seconds = 0;
+    const char *const end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, seconds);
+    if (error != std::errc() || last != end || seconds == 0 || seconds > longestTimeLimit)
+        return std::nullopt;
+    return seconds;
+}
+
+// A script that reads the help or the version through a pipe must learn when it got nothing.
+int printed(const std::string &text)
+{
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        printError("erreur d'écriture sur la sortie standard (" + assembly::reasonForErrno(errno) +
+                   ")");
+        return exitFailure;
+    }
+    return exitSuccess;
 }
 
 } // namespace
-
-const char *helpText()
-{
-    return help;
-}
 
 int usageError(const std::string &message)
 {
@@ -70,67 +96,83 @@ int usageError(const std::string &message)
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
-    // CLI11 parses; the help is written by hand, to read as a French GNU tool's does.
-    CLI::App app{"", "brakwen-cli"};
-    app.set_help_flag();
     CommandLine commandLine;
     assembly::JobInputs &inputs = commandLine.inputs;
     inputs.baseName = "final";
     bool showHelp = false;
     bool showVersion = false;
-    app.add_flag("-h,--help", showHelp);
-    app.add_flag("-V,--version", showVersion);
-    app.add_flag("-p,--pdf", inputs.convertToPdf);
-    app.add_flag("-d,--delete-sources", inputs.deleteSources);
-    app.add_flag("-v,--verbose", commandLine.verbose);
-    app.add_flag("-f,--force", commandLine.force);
-    app.add_option("-t,--timeout", inputs.conversionTimeLimit);
-    app.add_option("-n,--name", inputs.baseName);
-    app.add_option("REPERTOIRE", inputs.directory);
-    app.add_option("FICHIER", inputs.selectedFiles);
+    bool nulSeparated = false;
+    std::optional<std::string> listPath;
+    std::optional<std::string> timeLimit;
+    const auto set = [](bool &flag) { return [&flag](const std::string &) { flag = true; }; };
+    const std::vector<Option> options{
+        {'n', "name", true, [&](const std::string &value) { inputs.baseName = value; }},
+        {'p', "pdf", false, set(inputs.convertToPdf)},
+        {'d', "delete-sources", false, set(inputs.deleteSources)},
+        {'f', "force", false, set(commandLine.force)},
+        {'t', "timeout", true, [&](const std::string &value) { timeLimit = value; }},
+        {'T', "files-from", true, [&](const std::string &value) { listPath = value; }},
+        {'0', "null", false, set(nulSeparated)},
+        {'v', "verbose", false, set(commandLine.verbose)},
+        {'h', "help", false, set(showHelp)},
+        {'V', "version", false, set(showVersion)},
+    };
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError &error) {
-        // A file name starting with a dash is taken for an unknown option; say how to give it.
-        for (const std::string &extra : app.remaining()) {
-            if (!extra.empty() && extra.front() == '-') {
-                commandLine.exitNow = usageError(
-                    "option inconnue « " + extra +
-                    " » (un nom de fichier qui commence par « - » se donne après « -- »)");
-                return commandLine;
-            }
+    ParsedArguments parsed = parseOptions(argc, argv, options);
+    if (!parsed.error.empty()) {
+        commandLine.exitNow = usageError(parsed.error);
+        return commandLine;
+    }
+    if (showHelp || showVersion) {
+        commandLine.exitNow =
+            printed(showHelp ? std::string(help) : assembly::versionText("brakwen-cli"));
+        return commandLine;
+    }
+    if (timeLimit) {
+        const std::optional<unsigned> seconds = secondsFrom(*timeLimit);
+        if (!seconds) {
+            commandLine.exitNow = usageError("--timeout : « " + *timeLimit +
+                                             " » n'est pas un nombre de secondes de 1 à " +
+                                             std::to_string(longestTimeLimit));
+            return commandLine;
         }
-        commandLine.exitNow = usageError(describe(error));
-        return commandLine;
+        inputs.conversionTimeLimit = *seconds;
     }
-    if (showHelp) {
-        std::fputs(help, stdout);
-        commandLine.exitNow = exitSuccess;
-        return commandLine;
-    }
-    if (showVersion) {
-        std::printf("brakwen-cli %s\n", BRAKWEN_VERSION);
-        commandLine.exitNow = exitSuccess;
-        return commandLine;
-    }
-    if (app.count("REPERTOIRE") == 0 || inputs.selectedFiles.empty()) {
+    std::vector<std::string> &operands = parsed.operands;
+    if (operands.empty()) {
         commandLine.exitNow =
             usageError("il faut un répertoire et au moins un fichier à assembler");
         return commandLine;
     }
+    inputs.directory = operands.front();
     // An empty directory would put the result at the root of the file system.
     if (inputs.directory.empty()) {
         commandLine.exitNow = usageError("le nom du répertoire est vide");
         return commandLine;
     }
-    for (const std::string &name : inputs.selectedFiles) {
-        if (name.empty() || name.find('/') != std::string::npos) {
-            commandLine.exitNow =
-                usageError("« " + name + " » n'est pas un nom de fichier du répertoire");
+    operands.erase(operands.begin());
+    if (listPath) {
+        NameList list = readNameList(*listPath, nulSeparated);
+        if (list.error != 0) {
+            printError(*listPath + ": liste de noms illisible (" +
+                       assembly::reasonForErrno(list.error) + ")");
+            commandLine.exitNow = exitUsage;
             return commandLine;
         }
+        operands.insert(operands.end(), std::make_move_iterator(list.names.begin()),
+                        std::make_move_iterator(list.names.end()));
     }
+    if (operands.empty()) {
+        commandLine.exitNow =
+            usageError("il faut un répertoire et au moins un fichier à assembler");
+        return commandLine;
+    }
+    BareNames names = bareNames(inputs.directory, operands);
+    if (!names.error.empty()) {
+        commandLine.exitNow = usageError(names.error);
+        return commandLine;
+    }
+    inputs.selectedFiles = std::move(names.names);
     return commandLine;
 }
 

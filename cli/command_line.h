@@ -1,7 +1,8 @@
 #pragma once
 
-// The command line of brakwen-cli, in the GNU manner: short and long options, --help and
-// --version, errors on stderr after the program's name.
+// The command line of brakwen-cli, in the GNU manner: short and long options read as
+// getopt_long reads them (option_parser.h), --help and --version, errors on stderr after the
+// program's name.
 
 #include "assembly/job_inputs.h"
 
@@ -25,9 +26,6 @@ struct CommandLine
 };
 
 CommandLine parseCommandLine(int argc, char **argv);
-
-// The help --help prints, within 80 columns.
-const char *helpText();
 
 // Says what is wrong on stderr, with a pointer to --help, and returns exitUsage.
 int usageError(const std::string &message);

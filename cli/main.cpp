@@ -5,7 +5,7 @@
 
 #include "assembly/assembly_job.h"
 #include "assembly/error_message.h"
-#include "assembly/io_error.h"
+#include "assembly/failure_cause.h"
 #include "assembly/job_error.h"
 #include "assembly/pdf_conversion.h"
 #include "cli/command_line.h"
@@ -75,11 +75,15 @@ int main(int argc, char **argv)
     } catch (const assembly::JobInterrupted &) {
         cli::printError("interrompu : le résultat précédent et les sources sont conservés");
         posix::StopSignals::endByReceivedSignal();
-    } catch (const assembly::EInOutError &error) {
-        cli::printError(error.path() + ": " + assembly::withFinalPeriod(error.what()));
-        return cli::exitFailure;
     } catch (const std::exception &error) {
-        cli::printError(assembly::withFinalPeriod(error.what()));
+        // The window's message first, as the window shows it, then why, for a file.
+        const assembly::FailureCause cause = assembly::causeOf(error);
+        std::string line = assembly::withFinalPeriod(error.what());
+        if (!cause.file.empty())
+            line = cause.file + ": " + line;
+        if (!cause.empty())
+            line += " (" + cause.reason + ")";
+        cli::printError(line);
         return cli::exitFailure;
     }
 }

@@ -1,10 +1,10 @@
 #include "paste_operation.h"
 
+#include "assembly/failure_cause.h"
 #include "posix/eintr.h"
 #include "posix/rename.h"
 #include "posix/write_all.h"
 #include "shell/raw_path.h"
-#include "system_error_text.h"
 
 #include <QString>
 #include <cerrno>
@@ -208,7 +208,7 @@ PasteOperation::Result PasteOperation::run(const QList<QByteArray> &sources,
             result.errors.append(
                 QStringLiteral("«\u00A0%1\u00A0» n'a pu être %2 : %3")
                     .arg(shown(source), move ? QStringLiteral("déplacé") : QStringLiteral("copié"),
-                         systemErrorText(errno)));
+                         QString::fromStdString(assembly::reasonForErrno(errno))));
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -54,7 +55,7 @@ TEST(CommandLine, HelpIsFrenchAndUsageErrorsExitTwoTouchingNothing)
     for (const Names &arguments :
          {Names{}, Names{dir.path()}, Names{"--bogus", dir.path(), "a.eps"},
           Names{dir.path(), "../a.eps"}, Names{"--name"}, Names{"", "a.eps"},
-          Names{"--", "", "a.eps"}}) {
+          Names{"--", "", "a.eps"}, Names{dir.path(), ""}}) {
         const ProgramRun run = cli(arguments);
         EXPECT_EQ(run.exitStatus, 2) << run.err;
         EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
@@ -80,17 +81,32 @@ TEST(CommandLine, VersionAndHelpFollowGnuWays)
 {
     const ProgramRun version = cli({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out, "brakwen-cli 1.1.3\n");
+    // Name and version, copyright, licence, as GNU tools lay them out.
+    EXPECT_EQ(version.out.rfind("brakwen-cli (Brakwen) ", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("\nCopyright (C) "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("\nLicence GPLv3+"), std::string::npos) << version.out;
     const ProgramRun help = cli({"-h"});
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("  -h, --help "), std::string::npos) << help.out;
-    std::istringstream lines(help.out);
+    // The last line says where to report faults.
+    EXPECT_NE(help.out.find("<https://", help.out.rfind('\n', help.out.size() - 2)),
+              std::string::npos)
+        << help.out;
+    std::istringstream lines(help.out + version.out);
     for (std::string line; std::getline(lines, line);) {
         // Columns are characters: count the bytes that start one in UTF-8.
         const auto columns = std::count_if(line.begin(), line.end(), [](char c) {
             return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
         });
         EXPECT_LE(columns, 80) << line;
+    }
+    // A script reading them must learn that nothing could be written.
+    for (const char *option : {"--help", "--version"}) {
+        const ProgramRun full =
+            runProgram({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", cliPath, option});
+        EXPECT_EQ(full.exitStatus, 1) << option;
+        EXPECT_EQ(full.err,
+                  "brakwen-cli: erreur d'écriture sur la sortie standard (disque plein)\n");
     }
 }
 
@@ -100,8 +116,8 @@ TEST(CommandLine, ControlCharactersInNamesAreEscapedOnStderr)
     const std::string name = "a\nb\x1b[2J\t\\c\xff.eps";
     const ProgramRun run = cli({dir.path(), name});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err,
-              cliError(dir.path() + "/a\\nb\\033[2J\\t\\\\c\\xff.eps", "Fichier introuvable."));
+    EXPECT_EQ(run.err, cliError(dir.path() + "/a\\nb\\033[2J\\t\\\\c\\xff.eps",
+                                "Fichier introuvable. (absent du répertoire)"));
 }
 
 TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
@@ -128,24 +144,46 @@ TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
     EXPECT_EQ(listNames(dir.path()), (Names{".eps", "b.eps", "final.eps"}));
 }
 
-TEST(CommandLine, FailuresPrintTheWindowsMessageAndExitOne)
+TEST(CommandLine, FailuresPrintTheWindowsMessageThenTheCauseAndExitOne)
 {
     TempDir dir;
     writeFile(dir.file("a.eps"), "A");
-    const ProgramRun missing = cli({dir.path(), "a.eps", "gone.eps"});
-    EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, cliError(dir.file("gone.eps"), "Fichier introuvable."));
+    ASSERT_EQ(::mkdir(dir.file("folder.eps").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("loop.eps", dir.file("loop.eps").c_str()), 0);
+    const std::string tooLong(300, 'x');
+    const struct
+    {
+        Names arguments;
+        std::string file;
+        std::string said;
+    } cases[] = {
+        {{dir.path(), "a.eps", "gone.eps"},
+         dir.file("gone.eps"),
+         "Fichier introuvable. (absent du répertoire)"},
+        {{dir.file("absent"), "a.eps"},
+         dir.file("absent") + "/final.eps",
+         "Nom de fichier incorrect. (répertoire introuvable)"},
+        {{dir.path(), "folder.eps"},
+         dir.file("folder.eps"),
+         "Accès au fichier refusé. (est un dossier)"},
+        {{dir.path(), "loop.eps"},
+         dir.file("loop.eps"),
+         "Erreur E/S 1921. (trop de liens symboliques)"},
+        {{dir.path(), tooLong}, dir.file(tooLong), "Erreur E/S 206. (le chemin est trop long)"},
+    };
+    for (const auto &failure : cases) {
+        const ProgramRun run = cli(failure.arguments);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.err, cliError(failure.file, failure.said));
+    }
 
-    const ProgramRun noDirectory = cli({dir.file("absent"), "a.eps"});
-    EXPECT_EQ(noDirectory.exitStatus, 1);
-    EXPECT_EQ(noDirectory.err,
-              cliError(dir.file("absent") + "/final.eps", "Nom de fichier incorrect."));
-
+    // The job's own refusals say why in their message, and nothing more.
     const ProgramRun self = cli({"--name", "a", dir.path(), "a.eps"});
     EXPECT_EQ(self.exitStatus, 1);
-    EXPECT_NE(self.err.find("a.eps"), std::string::npos) << self.err;
+    EXPECT_EQ(self.err, "brakwen-cli: Le fichier « a.eps » est le fichier résultat : il ne peut "
+                        "pas être assemblé dans lui-même.\n");
     EXPECT_EQ(readFile(dir.file("a.eps")), "A");
-    EXPECT_EQ(listNames(dir.path()), Names{"a.eps"});
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "folder.eps", "loop.eps"}));
 }
 
 TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
@@ -156,6 +194,45 @@ TEST(CommandLine, ConvertsWithTheConverterBesideTheExecutable)
     const ProgramRun run = cli({"--pdf", "--delete-sources", dir.path(), "a.eps"}, good.program);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
+}
+
+TEST(CommandLine, TheTimeLimitIsAWholeNumberOfSecondsHandedToTheConverter)
+{
+    // The converter writes down the limit it was told, beside its own copy.
+    ToolCopy telling(std::string(putMadePdf) +
+                     "printf %s \"$BRAKWEN_TIME_LIMIT\" > \"$(dirname \"$0\")/limit\"");
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    for (const auto &[option, told] :
+         {std::pair{"-t7", "7"}, std::pair{"--timeout=86400", "86400"}}) {
+        const ProgramRun run = cli({option, "--pdf", dir.path(), "a.eps"}, telling.program);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(readFile(telling.tool.file("limit")), told);
+    }
+    for (const char *wrong : {"0", "86401", "-5", "+5", "5s", "", "99999999999999999999"}) {
+        const ProgramRun refused =
+            cli({"--timeout", wrong, "--pdf", dir.path(), "a.eps"}, telling.program);
+        EXPECT_EQ(refused.exitStatus, 2) << wrong;
+        EXPECT_EQ(refused.err, "brakwen-cli: --timeout : « " + std::string(wrong) +
+                                   " » n'est pas un nombre de secondes de 1 à 86400\n"
+                                   "Essayez « brakwen-cli --help ».\n");
+    }
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
+}
+
+TEST(CommandLine, AResultThatMayBeAllThatIsLeftOfOtherSourcesIsReplacedOnlyWhenForced)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("final.eps"), "old");
+    const ProgramRun declined = cli({"-d", dir.path(), "a.eps"});
+    EXPECT_EQ(declined.exitStatus, 1);
+    EXPECT_NE(declined.err.find("--force"), std::string::npos) << declined.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "old");
+    const ProgramRun forced = cli({"-df", dir.path(), "a.eps"});
+    EXPECT_EQ(forced.exitStatus, 0) << forced.err;
+    EXPECT_EQ(listNames(dir.path()), Names{"final.eps"});
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A");
 }
 
 TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
@@ -271,4 +348,124 @@ TEST(CommandLine, SourcesAreDeletedOnlyAfterTheResultIsOnDisk)
         tracedCalls(converter.program, {"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}),
         (Names{"rename", "fsync", "fsync", "unlink", "unlink", "unlink"}));
     EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
+}
+
+TEST(CommandLine, OptionsAreReadAsGetoptLongReadsThem)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("-dash.eps"), "D");
+    // "--name=" is an empty name, not a wish for the next argument; the last --name wins; a
+    // long option may be cut short while it names one option only; after "--" a dash is a name.
+    const ProgramRun run = cli({"--name=", dir.path(), "a.eps", "--", "-dash.eps"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(dir.file(".eps")), "AD");
+    const ProgramRun last = cli({"--name", "one", "--na=two", "-nthree", dir.path(), "a.eps"});
+    EXPECT_EQ(last.exitStatus, 0) << last.err;
+    EXPECT_EQ(listNames(dir.path()), (Names{"-dash.eps", ".eps", "a.eps", "three.eps"}));
+
+    // Every complaint quotes the argument exactly as given.
+    const struct
+    {
+        Names arguments;
+        std::string said;
+    } wrong[] = {
+        {{dir.path(), "-dash.eps"},
+         "option inconnue « -a » dans « -dash.eps » (un nom de fichier "
+         "qui commence par « - » se donne après « -- »)"},
+        {{"--bogus", dir.path(), "a.eps"},
+         "option inconnue « --bogus » (un nom de fichier qui "
+         "commence par « - » se donne après « -- »)"},
+        {{"--n=x", dir.path(), "a.eps"}, "option ambiguë « --n=x » : --name, --null ?"},
+        {{"--pdf=yes", dir.path(), "a.eps"}, "l'option « --pdf=yes » ne prend pas de valeur"},
+        {{dir.path(), "a.eps", "-pn"}, "l'option « -pn » demande une valeur"},
+    };
+    for (const auto &usage : wrong) {
+        const ProgramRun refused = cli(usage.arguments);
+        EXPECT_EQ(refused.exitStatus, 2);
+        EXPECT_EQ(refused.err,
+                  "brakwen-cli: " + usage.said + "\nEssayez « brakwen-cli --help ».\n");
+    }
+    EXPECT_EQ(listNames(dir.path()), (Names{"-dash.eps", ".eps", "a.eps", "three.eps"}));
+}
+
+TEST(CommandLine, NamesComeFromAListAfterTheOperands)
+{
+    TempDir dir;
+    std::string list;
+    std::string expected;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".eps";
+        writeFile(dir.file(name), std::to_string(i) + ",");
+        list += name + "\n";
+        expected += std::to_string(i) + ",";
+    }
+    writeFile(dir.file("first.eps"), "first,");
+    TempDir lists;
+    // A blank line, as an editor may leave at the end, names nothing.
+    writeFile(lists.file("names"), list + "\n");
+    const ProgramRun many =
+        cli({"--files-from", lists.file("names"), "--name", "all", dir.path(), "first.eps"});
+    EXPECT_EQ(many.exitStatus, 0) << many.err;
+    EXPECT_EQ(readFile(dir.file("all.eps")), "first," + expected);
+
+    // NUL-separated names may hold newlines, and bytes that are no UTF-8, from standard input.
+    TempDir odd;
+    writeFile(odd.file("two\nlines.eps"), "2");
+    writeFile(odd.file("latin\xe9.eps"), "L");
+    writeFile(lists.file("nul"), std::string("latin\xe9.eps") + '\0' + "two\nlines.eps" + '\0');
+    const ProgramRun nul = runProgram({"/bin/sh", "-c", "exec \"$0\" -0 -T - \"$1\" <\"$2\"",
+                                       cliPath, odd.path(), lists.file("nul")});
+    EXPECT_EQ(nul.exitStatus, 0) << nul.err;
+    EXPECT_EQ(readFile(odd.file("final.eps")), "L2");
+
+    // A folder opens, but its names cannot be read.
+    for (const auto &[path, why] :
+         {std::pair{lists.file("absent"), "fichier ou dossier introuvable"},
+          std::pair{lists.path(), "est un dossier"}}) {
+        const ProgramRun unreadable = cli({"-T", path, dir.path()});
+        EXPECT_EQ(unreadable.exitStatus, 2);
+        EXPECT_EQ(unreadable.err, "brakwen-cli: " + path + ": liste de noms illisible (" +
+                                      std::string(why) + ")\n");
+    }
+}
+
+TEST(CommandLine, NamesWithAFolderPartAreTakenOnlyInTheJobsFolder)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    ASSERT_EQ(::symlink(dir.path().c_str(), dir.file("link").c_str()), 0);
+    // As a shell expands DIR/*.eps, or through a link to the folder.
+    const ProgramRun run = cli({dir.path(), dir.file("b.eps"), dir.file("link/a.eps")});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readFile(dir.file("final.eps")), "BA");
+
+    // A folder named as the shell was started in it, and one of its names the same way.
+    ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
+    writeFile(dir.file("sub/s.eps"), "S");
+    const ProgramRun relative = runProgram(
+        {"/bin/sh", "-c", "cd \"$1\" && exec \"$0\" sub sub/s.eps", cliPath, dir.path()});
+    EXPECT_EQ(relative.exitStatus, 0) << relative.err;
+    EXPECT_EQ(readFile(dir.file("sub/final.eps")), "S");
+
+    // A folder part that does not exist, or a job folder that does not, is said to be missing.
+    const std::string absent =
+        " (fichier ou dossier introuvable)\nEssayez « brakwen-cli --help ».\n";
+    const ProgramRun noFolderPart = cli({dir.path(), "absent/a.eps"});
+    EXPECT_EQ(noFolderPart.err, "brakwen-cli: « absent/a.eps » n'est pas dans le répertoire « " +
+                                    dir.path() + " »" + absent);
+    const ProgramRun noJobFolder = cli({dir.file("absent"), dir.file("a.eps")});
+    EXPECT_EQ(noJobFolder.err, "brakwen-cli: « " + dir.file("a.eps") +
+                                   " » n'est pas dans le répertoire « " + dir.file("absent") +
+                                   " »" + absent);
+
+    TempDir other;
+    writeFile(other.file("c.eps"), "C");
+    const ProgramRun elsewhere = cli({"--name", "x", dir.path(), "a.eps", other.file("c.eps")});
+    EXPECT_EQ(elsewhere.exitStatus, 2);
+    EXPECT_EQ(elsewhere.err, "brakwen-cli: « " + other.file("c.eps") +
+                                 " » n'est pas dans le répertoire « " + dir.path() +
+                                 " »\nEssayez « brakwen-cli --help ».\n");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "b.eps", "final.eps", "link", "sub"}));
 }

@@ -2,6 +2,7 @@
 // it, and the period the error box appends.
 
 #include "assembly/error_message.h"
+#include "assembly/failure_cause.h"
 #include "assembly/io_error.h"
 #include "test_support.h"
 
@@ -79,4 +80,11 @@ TEST(InOutError, UnlistedErrnoNeverPassesForAListedMeaning)
         EXPECT_TRUE(code < 2 || code > 5) << "errno " << error << " gave " << code;
         EXPECT_NE(code, 112) << "errno " << error;
     }
+}
+
+TEST(FailureCause, AReadySentenceWithoutAFileIsTheWholeLine)
+{
+    const std::string sentence = "la conversion a dépassé 60 secondes";
+    EXPECT_EQ(assembly::causeLine({"", sentence}), sentence);
+    EXPECT_EQ(assembly::causeLine({"/x/a.eps", sentence}), "/x/a.eps : " + sentence);
 }

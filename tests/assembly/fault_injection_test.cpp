@@ -96,7 +96,8 @@ TEST_P(FaultInjection, DiskFullLeavesTheOlderResultAndEverySource)
         const ProgramRun run =
             sources.assemble(withCopyPath({std::string("BRAKWEN_FAULT_LIMIT=") + limit}));
         EXPECT_EQ(run.exitStatus, 1) << "limit " << limit;
-        EXPECT_EQ(run.err, cliError(sources.dir.file("final.eps"), "Erreur E/S 112."))
+        EXPECT_EQ(run.err,
+                  cliError(sources.dir.file("final.eps"), "Erreur E/S 112. (disque plein)"))
             << "limit " << limit;
         sources.expectUntouched();
     }
@@ -130,10 +131,13 @@ TEST_P(FaultInjection, SourceErrorsAreReportedNeverTakenForTheEndOfAFile)
         std::string message;
     };
     const Case cases[] = {
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EMFILE), "Trop de fichiers ouverts."},
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EACCES), "Accès au fichier refusé."},
-        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EBUSY), "Erreur E/S 32."},
-        {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO), "Erreur E/S 1117."},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EMFILE),
+         "Trop de fichiers ouverts. (trop de fichiers ouverts par le programme)"},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EACCES),
+         "Accès au fichier refusé. (accès refusé)"},
+        {"BRAKWEN_FAULT_OPEN_ERRNO=" + std::to_string(EBUSY), "Erreur E/S 32. (fichier occupé)"},
+        {"BRAKWEN_FAULT_READ_ERRNO=" + std::to_string(EIO),
+         "Erreur E/S 1117. (erreur de lecture ou d'écriture du disque)"},
     };
     for (const Case &fault : cases) {
         Sources sources(small());
@@ -184,7 +188,7 @@ TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
     Sources full(small());
     const ProgramRun failed = full.assemble(
         withCopyPath({"BRAKWEN_FAULT_NO_TMPFILE=1", "BRAKWEN_FAULT_LIMIT=" + limits()[2]}));
-    EXPECT_EQ(failed.err, cliError(full.dir.file("final.eps"), "Erreur E/S 112."));
+    EXPECT_EQ(failed.err, cliError(full.dir.file("final.eps"), "Erreur E/S 112. (disque plein)"));
     full.expectUntouched();
 
     // An unnamed result that cannot be given a name fails the job like any other write.
@@ -192,7 +196,8 @@ TEST_P(FaultInjection, WithoutUnnamedFilesANamedTemporaryServesAndNeverStays)
     const ProgramRun refused =
         unlinkable.assemble(withCopyPath({"BRAKWEN_FAULT_LINKAT_ERRNO=" + std::to_string(EPERM)}));
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.err, cliError(unlinkable.dir.file("final.eps"), "Accès au fichier refusé."));
+    EXPECT_EQ(refused.err, cliError(unlinkable.dir.file("final.eps"),
+                                    "Accès au fichier refusé. (opération non permise)"));
     unlinkable.expectUntouched();
 }
 
@@ -238,7 +243,8 @@ TEST(Permissions, UnreadableSourceFailsAndAReadOnlySourceIsAssembled)
 
     const ProgramRun refused = as({"--delete-sources", dir.path(), "a.eps", "secret.eps"});
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_EQ(refused.err, cliError(dir.file("secret.eps"), "Accès au fichier refusé."));
+    EXPECT_EQ(refused.err,
+              cliError(dir.file("secret.eps"), "Accès au fichier refusé. (accès refusé)"));
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "secret.eps"}));
 
     const ProgramRun readOnly = as({dir.path(), "a.eps"});
@@ -252,14 +258,15 @@ TEST_P(FaultInjection, WritesThatStoreNothingOrAResultOfTheWrongSizeFailTheJob)
     Sources stalled(small());
     const ProgramRun zero = stalled.assemble(withCopyPath({"BRAKWEN_FAULT_ZERO_WRITES=1"}));
     EXPECT_EQ(zero.exitStatus, 1);
-    EXPECT_EQ(zero.err, cliError(stalled.dir.file("final.eps"), "Erreur E/S 112."));
+    EXPECT_EQ(zero.err, cliError(stalled.dir.file("final.eps"), "Erreur E/S 112. (disque plein)"));
     stalled.expectUntouched();
 
     // The result must hold exactly the bytes read, not a byte more or less.
     Sources drifting(small());
     const ProgramRun drift = drifting.assemble(withCopyPath({"BRAKWEN_FAULT_SIZE_DRIFT=7"}));
     EXPECT_EQ(drift.exitStatus, 1);
-    EXPECT_EQ(drift.err, cliError(drifting.dir.file("final.eps"), "Erreur E/S 1117."));
+    EXPECT_EQ(drift.err, cliError(drifting.dir.file("final.eps"),
+                                  "Erreur E/S 1117. (erreur de lecture ou d'écriture du disque)"));
     drifting.expectUntouched();
 }
 

@@ -59,24 +59,42 @@ png_is()
 id=io.github.brakwen.brakwen
 check "the menu entry passes desktop-file-validate" validates "$data/$id.desktop"
 if [ -n "$program" ]; then
-    check "it starts, with no arguments, the program the build makes" \
-        test "$(key "$data/$id.desktop" Exec)" = "$program"
+    check "it starts the program the build makes, given the files opened with it" \
+        test "$(key "$data/$id.desktop" Exec)" = "$program %F"
 fi
+# offers TYPE: the entry opens files of that type ("Open with Brakwen" in file managers).
+offers()
+{
+    printf ';%s' "$(key "$data/$id.desktop" MimeType)" | grep -q ";$1;"
+}
+for type in application/postscript image/x-eps; do
+    check "it opens $type files" offers "$type"
+done
+# main_categories: how many of the menu's main categories the entry names; more than one lists
+# it in several menus.
+main_categories()
+{
+    key "$data/$id.desktop" Categories | tr ';' '\n' | grep -c -x -E \
+        'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility'
+}
+check "it stands in one main menu category" test "$(main_categories)" = 1
 check "the AppStream metadata is valid, even to the pedantic" \
     appstreamcli validate --no-net --pedantic "$data/$id.metainfo.xml"
 check "and launches that entry" grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$data/$id.metainfo.xml"
 
-# rendered PAGE: man renders the page without a single warning.
+# rendered PAGE: man renders the page without a single warning, within 80 columns.
 rendered()
 {
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || {
-        printf '%s\n' "$warnings" >&2
+    width=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$1" 2>/dev/null | LC_ALL=C.UTF-8 wc -L)
+    [ -z "$warnings" ] && [ "$width" -le 80 ] || {
+        printf '%s\n%s columns\n' "$warnings" "$width" >&2
         return 1
     }
 }
-for page in brakwen brakwen-cli; do
-    check "the manual page $page(1) renders without a warning" rendered "$data/man/$page.1"
+for page in brakwen brakwen-cli fr/brakwen fr/brakwen-cli; do
+    check "the manual page $page(1) renders without a warning, within 80 columns" \
+        rendered "$data/man/$page.1"
 done
 check "the shell completion is valid bash" bash -n "$data/completion/brakwen-cli"
 
@@ -86,8 +104,24 @@ icon=$(key "$data/$id.desktop" Icon)
 check "the entry is installed among the applications" validates "$share/applications/$id.desktop"
 check "the metadata beside the other software's" test -s "$share/metainfo/$id.metainfo.xml"
 for page in brakwen brakwen-cli; do
-    check "the manual page $page(1) in section 1, compressed" \
+    check "the English manual page $page(1) in section 1, compressed" \
         sh -c 'gzip -dc "$1" | cmp -s - "$2"' - "$share/man/man1/$page.1.gz" "$data/man/$page.1"
+    check "the French one under fr/" \
+        sh -c 'gzip -dc "$1" | cmp -s - "$2"' - "$share/man/fr/man1/$page.1.gz" "$data/man/fr/$page.1"
+done
+# french_shown_plainly PAGE: man, on a terminal of the C locale, shows the installed French page
+# with no letter drawn over another (an accent struck over its letter shows as "?" or "'"), only
+# bold and underlined ones.
+french_shown_plainly()
+{
+    LC_ALL=C MANPATH=$share/man MANWIDTH=80 script -q -E never -c "man -L fr -P cat $1" /dev/null |
+        sed -e 's/_\x08//g' -e 's/\(.\)\x08\1/\1/g' >"$prefix/shown"
+    grep -q '^NOM' "$prefix/shown" && ! grep -q "$(printf '\b')" "$prefix/shown"
+}
+for page in brakwen brakwen-cli; do
+    check "under LANG=C man $page shows the English page" \
+        sh -c 'LC_ALL=C MANPATH=$1 man $2 | grep -q "^NAME"' - "$share/man" "$page"
+    check "and the French one, accents and all, in plain letters" french_shown_plainly "$page"
 done
 check "its icon is installed as a scalable icon" test -s "$share/icons/hicolor/scalable/apps/$icon.svg"
 for size in 48 256; do

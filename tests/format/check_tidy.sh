@@ -4,12 +4,17 @@
 # as the build compiles it (its compile_commands.json), several at once, one per processor.
 # The files are those git tracks or would (new ones not yet added); without git, every .cpp of
 # those folders.
-# Arguments: the source tree's root, the build tree.
+# A source found clean is not checked again while nothing clang-tidy reads of it has changed
+# (tidy_one.sh): the build keeps its own record, and the committed clang-tidy-clean.keys beside
+# this script carries one into fresh clones. With --record, a run that finds nothing rewrites
+# that file with the keys of today's sources.
+# Arguments: the source tree's root, the build tree, optionally --record.
 set -u
 LC_ALL=C
 export LC_ALL
 root=${1:?source tree expected}
 build=${2:?build tree expected}
+record_now=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$build" && pwd) || exit 1
 cd "$root" || exit 1
@@ -51,13 +56,21 @@ count=$(wc -l <"$work/files")
 cmake -DDB="$build/compile_commands.json" -DFILES="$work/files" -DJOBS="$work/jobs" \
     -P "$here/tidy_jobs.cmake" || exit 1
 
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 config_key=$({
     clang-tidy --version
+    "${compiler:-c++}" --version
     cat .clang-tidy
 } | sha256sum | cut -d' ' -f1)
+record=$here/clang-tidy-clean.keys
+cache=$build/clang-tidy-clean
+mkdir -p "$cache"
+if [ -f "$record" ]; then
+    (cd "$cache" && grep -x '[0-9a-f]\{64\}' "$record" | xargs -r touch)
+fi
 started=$(date +%s)
 find "$work/jobs" -name '*.job' | xargs -P "$(nproc)" -n 1 \
-    sh "$here/tidy_one.sh" "$build/clang-tidy-clean" "$config_key" "$build"
+    sh "$here/tidy_one.sh" "$cache" "$config_key" "$build" "$root"
 seconds=$(($(date +%s) - started))
 
 for result in "$work"/jobs/*.job.result; do
@@ -81,4 +94,8 @@ fi
     echo "clang-tidy found the above: fix them, or explain a deliberate exception with NOLINT" >&2
     exit 1
 }
+if [ "$record_now" = --record ]; then
+    cat "$work"/jobs/*.job.key | sort -u >"$record"
+    echo "recorded $(wc -l <"$record") clean sources in $record"
+fi
 exit 0

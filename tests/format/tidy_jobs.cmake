@@ -1,6 +1,6 @@
 # Writes one job per production source for check_tidy.sh: where the build compiles it and how to
-# list, as the build's compiler finds them, the files its compilation reads. Fails when a source is missing from the build's
-# compile_commands.json, for clang-tidy could not check it as it is built.
+# list, as the build's compiler finds them, the files its compilation reads. Fails when a source is
+# missing from the build's compile_commands.json, for clang-tidy could not check it as it is built.
 # Variables: DB (compile_commands.json), FILES (absolute source paths, one a line), JOBS (folder).
 cmake_minimum_required(VERSION 3.25)
 

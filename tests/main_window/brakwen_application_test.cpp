@@ -1,10 +1,14 @@
 // The application object: errors leaving event handlers end in the default error box, and
 // Qt's own texts are French.
+#include "assembly/io_error.h"
 #include "brakwen_application.h"
 #include "message_box_answer.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QTest>
+#include <cerrno>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -12,7 +16,10 @@ namespace {
 class ThrowingObject : public QObject
 {
 public:
-    explicit ThrowingObject(std::string message) : m_message(std::move(message)) {}
+    explicit ThrowingObject(std::string message)
+        : m_throw([message] { throw std::runtime_error(message); })
+    {}
+    explicit ThrowingObject(std::function<void()> thrower) : m_throw(std::move(thrower)) {}
     int handled = 0;
 
 protected:
@@ -21,11 +28,12 @@ protected:
         if (event->type() != QEvent::User)
             return QObject::event(event);
         ++handled;
-        throw std::runtime_error(m_message);
+        m_throw();
+        return true;
     }
 
 private:
-    std::string m_message;
+    std::function<void()> m_throw;
 };
 
 } // namespace
@@ -37,6 +45,7 @@ class BrakwenApplicationTest : public QObject
 private slots:
     void errorLeavingHandlerShowsDefaultBox();
     void eventLoopGoesOnAfterError();
+    void anIoErrorsCauseFollowsOnALineOfItsOwn();
     void qtTextsAreFrench();
     void windowsCarryTheDesktopIdentity();
 };
@@ -66,6 +75,38 @@ void BrakwenApplicationTest::eventLoopGoesOnAfterError()
     QTRY_VERIFY(laterEventRan);
     QVERIFY(answer.shown);
     QCOMPARE(answer.text, QStringLiteral("Accès au fichier refusé."));
+}
+
+void BrakwenApplicationTest::anIoErrorsCauseFollowsOnALineOfItsOwn()
+{
+    const std::string file = "/x/<i>final.eps";
+    for (const auto &[error, cause] :
+         {std::pair{ENOSPC, "disque plein"}, std::pair{ELOOP, "trop de liens symboliques"}}) {
+        ThrowingObject object(
+            [&, error = error] { throw assembly::EInOutError::fromErrno(error, file); });
+        MessageBoxAnswer answer;
+        QString below;
+        Qt::TextFormat format = Qt::AutoText;
+        bool wraps = true;
+        answer.whileShown = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            below = box->informativeText();
+            // A file name that looks like markup is shown as it is.
+            if (auto *label =
+                    box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+                format = label->textFormat();
+                wraps = label->wordWrap();
+            }
+        };
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&object, &event);
+        QVERIFY(answer.shown);
+        QVERIFY(answer.text.startsWith(QStringLiteral("Erreur E/S ")));
+        // The file by its name, the window showing its folder, on one line.
+        QCOMPARE(below, QStringLiteral("<i>final.eps : ") + QString::fromUtf8(cause));
+        QCOMPARE(format, Qt::PlainText);
+        QVERIFY(!wraps);
+    }
 }
 
 void BrakwenApplicationTest::qtTextsAreFrench()

@@ -58,7 +58,7 @@ TEST_F(PermissionTest, PasteReportsWhatCouldNotBeCopied)
             {root + "/open.txt", root + "/locked/secret.txt"}, root + "/readonly", false);
         // Said in French, whatever the language the system speaks.
         return result.errors.size() == 2 && result.created.isEmpty() &&
-               result.errors.first().endsWith(QStringLiteral(" : permission refusée"));
+               result.errors.first().endsWith(QStringLiteral(" : accès refusé"));
     }));
     EXPECT_FALSE(tree.exists("readonly/open.txt"));
 }

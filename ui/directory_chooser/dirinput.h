@@ -6,9 +6,9 @@
 class QWidget;
 class TFrmChooseDirectory;
 
-// The program's folder, where the executable and the converter sit, trailing separator included.
-// Written once at start-up by the main window; read by the chooser as its fallback start folder
-// and by the PDF conversion to find the converter.
+// Where the chooser opens when it is given no usable directory. Written once at start-up by the
+// main window: the program's folder, trailing separator included, or the user's home folder for
+// a program the user may not write beside. The converter's folder is the main window's own.
 extern QString DefaultDirectory;
 
 // The one chooser of the program, created hidden at start-up after the main window.

@@ -111,9 +111,11 @@ void TFPrincipale::connectHandlers()
 void TFPrincipale::FormCreate()
 {
     setWindowTitle(QStringLiteral("Brakwen version " BRAKWEN_VERSION));
-    DefaultDirectory = ToolDirectory::fromExecutablePath(m_executablePath);
-    const bool converter =
-        assembly::converterAvailable(QFile::encodeName(DefaultDirectory).toStdString());
+    // The converter is always looked for beside the program; only the chooser falls back
+    // elsewhere.
+    m_toolDirectory = QFile::encodeName(ToolDirectory::fromExecutablePath(m_executablePath));
+    DefaultDirectory = ToolDirectory::chooserFallback(QFile::decodeName(m_toolDirectory));
+    const bool converter = assembly::converterAvailable(m_toolDirectory.toStdString());
     // A hidden, cleared box: the job then never converts.
     CbxPDFConvert->setVisible(converter);
     CbxPDFConvert->setChecked(converter);
@@ -286,7 +288,7 @@ void TFPrincipale::BtnOkClick()
     m_jobRunning = true;
     const auto jobOver = qScopeGuard([this] { m_jobRunning = false; });
     MainWindowJob job(*this, *this, m_lists, [this] { ApplyControlRules(); });
-    job.run(inputs, QFile::encodeName(DefaultDirectory).toStdString());
+    job.run(inputs, m_toolDirectory.toStdString());
 }
 
 void TFPrincipale::BtnCancelClick()

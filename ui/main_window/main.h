@@ -85,6 +85,7 @@ private:
     bool choosesFolder(const FileDrop &drop) const;
 
     QString m_executablePath;
+    QByteArray m_toolDirectory; // the program's folder, where the converter sits
     FileLists m_lists;
     RawDirectoryChooser m_chooseDirectory;
     QByteArray m_directoryBytes; // as the chooser last gave them

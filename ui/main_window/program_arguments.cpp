@@ -1,5 +1,7 @@
 #include "program_arguments.h"
 
+#include "assembly/version_text.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -32,14 +34,6 @@ Un nom de fichier qui commence par « - » se donne après « -- ».
 Le même travail sans fenêtre : brakwen-cli (brakwen-cli --help).
 )";
 
-const char *const version =
-    "brakwen (Brakwen) " BRAKWEN_VERSION "\n"
-    "Copyright (C) 2026 The Brakwen developers.\n"
-    "Licence GPLv3+ : GNU GPL version 3 ou ultérieure <https://gnu.org/licenses/gpl.html>.\n"
-    "Ceci est un logiciel libre. Vous êtes libre de le modifier et de le redistribuer.\n"
-    "Ce logiciel n'est accompagné d'ABSOLUMENT AUCUNE GARANTIE, dans les limites permises\n"
-    "par la loi.\n";
-
 int print(const char *text)
 {
     // Written whole or said: `brakwen --help > /dev/full` must not pass for a success.
@@ -61,7 +55,7 @@ std::optional<int> answerWithoutWindow(int argc, char **argv)
         if (argument == "--help" || argument == "-h")
             return print(help);
         if (argument == "--version" || argument == "-V")
-            return print(version);
+            return print(assembly::versionText("brakwen").c_str());
     }
     return std::nullopt;
 }

@@ -1,7 +1,9 @@
 #include "default_error_box.h"
 
 #include "assembly/error_message.h"
+#include "assembly/failure_cause.h"
 #include "error_box.h"
+#include "posix/path.h"
 
 #include <QApplication>
 
@@ -11,12 +13,21 @@ QString DefaultErrorBox::textFor(const QString &message)
     return QString::fromStdString(assembly::withFinalPeriod(message.toStdString()));
 }
 
-void DefaultErrorBox::show(const QString &message, QWidget *owner)
+void DefaultErrorBox::show(const QString &message, QWidget *owner, const QString &cause)
 {
     if (!owner)
         owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
-    ErrorBox box(QStringLiteral("Brakwen"), textFor(message), owner);
+    ErrorBox box(QStringLiteral("Brakwen"), textFor(message), owner, cause);
     box.exec();
+}
+
+void DefaultErrorBox::show(const std::exception &error)
+{
+    assembly::FailureCause cause = assembly::causeOf(error);
+    // The window shows the folder already; the file's own name says which file.
+    cause.file = posix::fileName(cause.file);
+    show(QString::fromStdString(error.what()), nullptr,
+         QString::fromStdString(assembly::causeLine(cause)));
 }

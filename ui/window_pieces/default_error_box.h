@@ -15,8 +15,12 @@ public:
     // ".", ",", ")" or a blank; the same rule as the command line's.
     static QString textFor(const QString &message);
     // Shows the box over `owner`, or over the active window without one, and returns once the
-    // user closed it.
-    static void show(const QString &message, QWidget *owner = nullptr);
+    // user closed it. A `cause` shows below the message, on a line of its own.
+    static void show(const QString &message, QWidget *owner = nullptr,
+                     const QString &cause = QString());
+    // Shows the box for an error that ended a handler: its message, and below it which file
+    // (by its name: the window shows its folder) and why, in brakwen-cli's words.
+    static void show(const std::exception &error);
 
     // Runs `handler`; an error leaving it is shown in the box instead of unwinding further, so
     // it never crosses the toolkit's own frames.
@@ -25,7 +29,7 @@ public:
         try {
             handler();
         } catch (const std::exception &error) {
-            show(QString::fromStdString(error.what()));
+            show(error);
         }
     }
 };

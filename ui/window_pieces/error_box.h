@@ -10,6 +10,8 @@ class ErrorBox : public QMessageBox
     Q_OBJECT
 
 public:
-    // Modal over `owner`'s window; shown by exec().
-    ErrorBox(const QString &caption, const QString &text, QWidget *owner);
+    // Modal over `owner`'s window; shown by exec(). A `cause` (which file, and why) shows on a
+    // line of its own below the text, which stays as it is.
+    ErrorBox(const QString &caption, const QString &text, QWidget *owner,
+             const QString &cause = QString());
 };
