@@ -245,9 +245,8 @@ void EndToEndTest::assembleIntoPdfWithTheConverter()
     QTest::mouseClick(m_window->BtnOk, Qt::LeftButton);
     QVERIFY(replace.shown);
     QVERIFY(failure.shown);
-    QCOMPARE(failure.text.section(QLatin1Char('\n'), 0, 0),
-             QStringLiteral("Echec de la conversion."));
-    QCOMPARE(failure.text.section(QLatin1Char('\n'), 1),
+    QCOMPARE(failure.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(failure.below,
              QStringLiteral("fichier 1 (« casse.eps ») : erreur PostScript undefined dans ceci ; "
                             "aucun PDF n'a été écrit"));
     QVERIFY(QFile::exists(m_work->filePath(QStringLiteral("casse.eps"))));

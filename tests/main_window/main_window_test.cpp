@@ -1053,8 +1053,8 @@ void MainWindowTest::failedConversionKeepsSourcesAndSaysSo()
     QVERIFY(answer.closedByEscape);
     QCOMPARE(answer.title, QStringLiteral("Erreur"));
     // The box's own text, and below it why: this stand-in for a converter fails outright.
-    QCOMPARE(answer.text,
-             QStringLiteral("Echec de la conversion.\nle convertisseur a échoué (code 1)"));
+    QCOMPARE(answer.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(answer.below, QStringLiteral("le convertisseur a échoué (code 1)"));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QCOMPARE(answer.buttons, QStringList({"OK"}));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));

@@ -15,6 +15,7 @@ public:
     bool shown = false;
     QString title;
     QString text;
+    QString below; // the informative text: a failure's cause
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     // Called while the box is up, before it is answered.
@@ -45,6 +46,7 @@ private:
         shown = true;
         title = box->windowTitle();
         text = box->text();
+        below = box->informativeText();
         icon = box->icon();
         for (QAbstractButton *button : box->buttons())
             buttons << button->text();

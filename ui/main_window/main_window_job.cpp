@@ -100,12 +100,10 @@ void MainWindowJob::waitingForConverter()
 
 void MainWindowJob::showErrorBox(const std::string &message, const std::string &cause)
 {
-    // The box's own text first, as always; why, when known, on a line of its own below.
-    QString text = QString::fromStdString(message);
-    if (!cause.empty())
-        text += QLatin1Char('\n') + QString::fromStdString(cause);
-    // Over the main window, which it keeps above, and centred on the screen.
-    ErrorBox box(QStringLiteral("Erreur"), text, &m_window);
+    // Over the main window, which it keeps above, and centred on the screen; the box's own text
+    // first, as always, and why, when known, on a line of its own below.
+    ErrorBox box(QStringLiteral("Erreur"), QString::fromStdString(message), &m_window,
+                 QString::fromStdString(cause));
     FrameCentring::atNextShow(&box, FrameCentring::screenCentre(&m_window), &m_window);
     const JobInputGate::Opening answering(m_inputGate);
     box.exec();
