@@ -107,6 +107,15 @@ TEST(BoundingBox, IsTheHeadersOrTheTrailersNeverTheBodys)
     ASSERT_TRUE(atend);
     EXPECT_EQ(atend->llx, 5);
     EXPECT_EQ(atend->ury, 206);
+    // Without a trailer the body's box is still no box; after two trailers, the last one's counts.
+    EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%EndComments\n"
+                       "%%BoundingBox: 0 0 10 10\n")
+                     .box());
+    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%Trailer\n"
+                    "%%BoundingBox: 0 0 10 10\n%%Trailer\n%%BoundingBox: 5 6 305 206\n")
+                  .box()
+                  ->llx,
+              5);
     // A box met only after the header comments is no box: the file keeps its own page size.
     EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%EndComments\n%%BoundingBox: 0 0 10 10\n").box());
     // The trailer of a document it embeds is not the file's.
