@@ -50,7 +50,7 @@ check "one bookmark per source, in order, to its first page" outline_is "$folder
 5 multi
 7 日本語"
 check "the document is titled after the base name" info_has "$folder/livre.pdf" "Title: *livre"
-check "and made by Brakwen" info_has "$folder/livre.pdf" "Creator: *Brakwen 1.1.3"
+check "and made by Brakwen" info_has "$folder/livre.pdf" "Creator: *Brakwen 1.2.0"
 check "on a date" sh -c 'pdfinfo "$1" | grep -q "^CreationDate: *[A-Z]"' - "$folder/livre.pdf"
 
 # Without a base name the title is the file's name.

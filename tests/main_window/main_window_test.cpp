@@ -222,7 +222,7 @@ void MainWindowTest::choose(const QString &directory)
 void MainWindowTest::initialState()
 {
     TFPrincipale &w = *m_window;
-    QCOMPARE(w.windowTitle(), QStringLiteral("Brakwen version 1.1.3"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Brakwen version 1.2.0"));
     QCOMPARE(w.size(), QSize(515, 476));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
