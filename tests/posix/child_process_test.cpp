@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 
@@ -85,5 +86,8 @@ TEST(ChildProcess, AStopReachesAChildDeafToTermAndWhatItStarted)
 
     const posix::ExitStatus status = child->stop(200);
     EXPECT_EQ(status.signal, SIGKILL);
+    // The grandchild gone as well: the pipe closes at once, not when its sleep would end.
+    pollfd end = {reading.get(), POLLIN, 0};
+    ASSERT_EQ(::poll(&end, 1, 5000), 1);
     EXPECT_EQ(readAll(reading.get()), "");
 }
