@@ -138,11 +138,14 @@ void send(int socket, const ZygoteEvent &event)
             send(socket, ZygoteEvent{ZygoteEvent::Refused, request.index, 0, 0, 0, 0});
             continue;
         }
+        // Taken before the fork: a child that asked its parent afterwards would be told "init"
+        // when the zygote died meanwhile, and would run on, orphaned, to its time limit.
+        const pid_t zygote = ::getpid();
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(socket);
             ::close(endings);
-            runPartChild(*interpreter, writer, request, std::move(fds), ::getppid());
+            runPartChild(*interpreter, writer, request, std::move(fds), zygote);
         }
         if (child < 0) {
             send(socket, ZygoteEvent{ZygoteEvent::Refused, request.index, 0, 0, 0, 0});
