@@ -5,6 +5,7 @@
 #include "converter/part_child.h"
 #include "converter/part_program.h"
 #include "converter/pdf_writer_files.h"
+#include "posix/close_descriptors.h"
 #include "posix/descriptor_passing.h"
 #include "posix/eintr.h"
 #include "posix/huge_pages.h"
@@ -30,23 +31,6 @@ namespace {
 // Above the children's descriptors (3 to 6), below anything a low descriptor limit forbids.
 constexpr int highDescriptor = 7;
 
-// Closes every descriptor from 3 up but the two kept (-1: none), so that nothing the converter
-// holds (the job's parts list, its report) reaches the zygote.
-void closeAllBut(int first, int second)
-{
-    if (first > second)
-        std::swap(first, second);
-    int from = 3;
-    for (const int kept : {first, second}) {
-        if (kept < from)
-            continue;
-        if (kept > from)
-            ::close_range(static_cast<unsigned>(from), static_cast<unsigned>(kept - 1), 0);
-        from = kept + 1;
-    }
-    ::close_range(static_cast<unsigned>(from), ~0U, 0);
-}
-
 void send(int socket, const ZygoteEvent &event)
 {
     posix::sendWithDescriptors(socket, &event, sizeof event, {});
@@ -65,7 +49,8 @@ void send(int socket, const ZygoteEvent &event)
     socket = ::fcntl(socket, F_DUPFD_CLOEXEC, highDescriptor);
     if (guardHolder >= 0)
         guardHolder = ::fcntl(guardHolder, F_DUPFD_CLOEXEC, highDescriptor);
-    closeAllBut(socket, guardHolder);
+    // Nothing the converter holds (the job's parts list, its report) reaches the zygote.
+    posix::closeDescriptorsFrom(3, {socket, guardHolder});
     const int nothing = ::open("/dev/null", O_RDWR);
     ::dup2(nothing, STDIN_FILENO);
     ::dup2(nothing, STDOUT_FILENO);

@@ -1,5 +1,6 @@
 #include "converter/leftover_guard.h"
 
+#include "posix/close_descriptors.h"
 #include "posix/eintr.h"
 #include "posix/write_all.h"
 
@@ -7,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,13 +25,7 @@ namespace {
     const int devNull = ::open("/dev/null", O_RDWR);
     for (int fd = 0; fd < 3; ++fd)
         ::dup2(devNull, fd);
-    rlimit limit = {};
-    const int highest = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
-                            ? static_cast<int>(limit.rlim_cur)
-                            : 65536;
-    for (int fd = 3; fd < highest; ++fd)
-        if (fd != pipe)
-            ::close(fd);
+    posix::closeDescriptorsFrom(3, {pipe});
 
     std::string received;
     char buffer[4096];

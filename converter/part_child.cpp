@@ -1,6 +1,7 @@
 #include "converter/part_child.h"
 
 #include "converter/part_program.h"
+#include "posix/close_descriptors.h"
 #include "posix/path_confinement.h"
 #include "posix/write_all.h"
 #include "sandbox/ghostscript_sandbox.h"
@@ -40,16 +41,7 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWrit
     // Ghostscript's words reach stderr through the interpreter's own callbacks, when asked.
     std::vector<int> kept = writer.scratch;
     kept.push_back(writer.output);
-    std::sort(kept.begin(), kept.end());
-    int from = inputDescriptor + requestDescriptors;
-    for (const int fd : kept) {
-        if (fd < from)
-            continue;
-        if (fd > from)
-            ::close_range(static_cast<unsigned>(from), static_cast<unsigned>(fd - 1), 0);
-        from = fd + 1;
-    }
-    ::close_range(static_cast<unsigned>(from), ~0U, 0);
+    posix::closeDescriptorsFrom(inputDescriptor + requestDescriptors, std::move(kept));
     for (posix::UniqueFd &fd : fds)
         fd.release();
 }
