@@ -1,0 +1,297 @@
+// Jobs run from OK: the result in the chosen order, the window kept painting and deaf to input
+// while the job runs, failures that leave it usable, and the replace question.
+#include "brakwen_application.h"
+#include "message_box_answer.h"
+#include "window_fixture.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
+
+class WindowJobTest : public QObject, WindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void init() { setUpWindow(); }
+    void cleanup() { tearDownWindow(); }
+
+    void jobAssemblesInChosenOrderAndResetsWindow();
+    void jobKeepsWindowPaintingAndDefersClose();
+    void inputDuringJobIsDropped();
+    void jobTurnsEventLoopOnlyAsBarGrows();
+    void ioErrorLeavesWindowUsable();
+    void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
+    void closeDuringFailedJobWaitsForErrorBox();
+    void nonUtf8NamesAreAssembledAndDeleted();
+};
+
+void WindowJobTest::jobAssemblesInChosenOrderAndResetsWindow()
+{
+    writeFile(work("a.eps"), "AAAA");
+    writeFile(work("b.eps"), "BB");
+    writeFile(work("c.eps"), "C");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.LbEdtFinalName->setText(QStringLiteral("résultat"));
+    selectRow(w.LbxEnable, 1); // b.eps
+    w.SbnAdd->click();
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    w.BtnOk->click();
+
+    QCOMPARE(readFile(work("résultat.eps")), QByteArray("BBAAAA"));
+    QVERIFY(exists(work("a.eps")) && exists(work("b.eps")));
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 0);
+    QCOMPARE(w.LbxSelected->model()->rowCount(), 0);
+    QVERIFY(!w.BtnOk->isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+    QVERIFY(!w.PrbRunning->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!w.SbnAdd->isEnabled() && !w.SbnRemoveAll->isEnabled());
+    QCOMPARE(w.EdtDirectory->text(), m_work->path());
+}
+
+void WindowJobTest::jobKeepsWindowPaintingAndDefersClose()
+{
+    for (const char *name : {"a.eps", "b.eps", "c.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // Timers only fire while the job runs if the window lets events through as it copies.
+    bool firedDuringJob = false;
+    bool barShown = false;
+    bool busy = false;
+    int position = -1;
+    QTimer::singleShot(0, &w, [&] {
+        firedDuringJob = w.jobRunning();
+        barShown = w.PrbRunning->isVisible();
+        busy = QGuiApplication::overrideCursor() != nullptr;
+        position = w.PrbRunning->value();
+        w.close(); // as from the title bar, mid-job
+    });
+    w.BtnOk->click();
+
+    QVERIFY(firedDuringJob);
+    QVERIFY(barShown);
+    QVERIFY(busy);
+    QCOMPARE(w.PrbRunning->maximum(), 3);
+    QVERIFY(position >= 1 && position <= 3);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.epsc.eps"));
+    // The close waited for the end of the job, then took effect.
+    QTRY_VERIFY(!w.isVisible());
+}
+
+void WindowJobTest::inputDuringJobIsDropped()
+{
+    for (const char *name : {"a.eps", "b.eps"})
+        writeFile(work(name), name);
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool quitClicked = false;
+    connect(w.BtnCancel, &QPushButton::clicked, this, [&] { quitClicked = true; });
+
+    // Queued as the window system queues them, while the job runs: a click where the hidden
+    // quit button sits, and its access key.
+    QWindow *window = w.windowHandle();
+    const QPointF quit = w.BtnCancel->geometry().center();
+    const QPointF global = window->mapToGlobal(quit);
+    bool queuedDuringJob = false;
+    QTimer::singleShot(0, &w, [&] {
+        queuedDuringJob = w.jobRunning() && !w.BtnCancel->isVisible();
+        using Queue = QWindowSystemInterface;
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+        Queue::handleMouseEvent<Queue::AsynchronousDelivery>(
+            window, quit, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyPress, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+        Queue::handleKeyEvent<Queue::AsynchronousDelivery>(window, QEvent::KeyRelease, Qt::Key_Q,
+                                                           Qt::AltModifier, QStringLiteral("q"));
+    });
+    w.BtnOk->click();
+    QVERIFY(queuedDuringJob);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.eps"));
+
+    // An access key presses its button a moment later: time enough for either to act.
+    QTest::qWait(300);
+    QVERIFY(!quitClicked);
+    QVERIFY(w.isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+
+    // Input made once the job is over acts as usual.
+    QTest::mouseClick(w.BtnCancel, Qt::LeftButton);
+    QVERIFY(quitClicked);
+}
+
+void WindowJobTest::jobTurnsEventLoopOnlyAsBarGrows()
+{
+    constexpr int Files = 3000;
+    for (int i = 0; i < Files; ++i)
+        writeFile(work(QByteArray::number(10000 + i).append(".eps").constData()), "x");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    // A zero-delay timer fires at each turn of the event loop.
+    int turns = 0;
+    QTimer counter;
+    connect(&counter, &QTimer::timeout, this, [&] { turns += w.jobRunning() ? 1 : 0; });
+    counter.start(0);
+    w.BtnOk->click();
+    counter.stop();
+
+    QCOMPARE(QFileInfo(QFile::decodeName(work("final.eps"))).size(), qint64(Files));
+    // The bar is drawn as it grows, not for every file: at most once per pixel of its width.
+    QVERIFY2(turns >= 1 && turns <= w.PrbRunning->width(), QByteArray::number(turns));
+}
+
+void WindowJobTest::ioErrorLeavesWindowUsable()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    writeFile(work("final.eps"), "older result");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 1); // b.eps
+    w.SbnAdd->click();
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QFile::remove(QFile::decodeName(work("a.eps"))));
+
+    // The older result may be all that is left of other sources: the question comes first.
+    MessageBoxAnswer replace;
+    replace.button = QMessageBox::Yes;
+    MessageBoxAnswer answer;
+    w.BtnOk->click();
+
+    QVERIFY(replace.shown);
+    QVERIFY(answer.shown);
+    QCOMPARE(answer.title, QStringLiteral("Brakwen"));
+    QCOMPARE(answer.text, QStringLiteral("Fichier introuvable."));
+    QCOMPARE(answer.icon, QMessageBox::Critical);
+    QCOMPARE(texts(w.LbxSelected), QStringList({"b.eps", "a.eps"}));
+    QCOMPARE(texts(w.LbxEnable), QStringList({"final.eps"}));
+    QVERIFY(w.BtnOk->isVisible());
+    QVERIFY(w.BtnCancel->isVisible());
+    QVERIFY(!w.PrbRunning->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(w.SbnRemove->isEnabled() && w.SbnAdd->isEnabled());
+    QVERIFY(exists(work("b.eps")));
+    QVERIFY(!w.jobRunning());
+    // Still usable: put the file back and assemble again, the older result replaced when asked.
+    writeFile(work("a.eps"), "a");
+    MessageBoxAnswer replacing;
+    replacing.button = QMessageBox::Yes;
+    w.BtnOk->click();
+    QVERIFY(replacing.shown);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("ba"));
+}
+
+void WindowJobTest::resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("final.eps"), "older result");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+
+    {
+        MessageBoxAnswer no;
+        no.button = QMessageBox::No;
+        w.BtnOk->click();
+        QVERIFY(no.shown);
+        QCOMPARE(no.text, QStringLiteral("Le fichier « final.eps » existe déjà. Le remplacer ?"));
+        QCOMPARE(no.icon, QMessageBox::Question);
+    }
+    // Non: nothing happened, the arrangement is still there for another try.
+    QCOMPARE(readFile(work("final.eps")), QByteArray("older result"));
+    QVERIFY(exists(work("a.eps")));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    QVERIFY(w.BtnOk->isVisible() && w.BtnCancel->isVisible());
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    MessageBoxAnswer yes;
+    yes.button = QMessageBox::Yes;
+    w.BtnOk->click();
+    QVERIFY(yes.shown);
+    QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+    QVERIFY(!exists(work("a.eps")));
+}
+
+void WindowJobTest::closeDuringFailedJobWaitsForErrorBox()
+{
+    writeFile(work("a.eps"), "a");
+    writeFile(work("b.eps"), "b");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    w.SbnAddAll->click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QFile::remove(QFile::decodeName(work("b.eps"))));
+
+    bool visibleUnderBox = false;
+    MessageBoxAnswer answer;
+    answer.whileShown = [&] { visibleUnderBox = w.isVisible(); };
+    QTimer::singleShot(0, &w, [&] { w.close(); });
+    w.BtnOk->click();
+
+    QVERIFY(answer.shown);
+    QVERIFY(visibleUnderBox);
+    QVERIFY(!w.isVisible());
+}
+
+void WindowJobTest::nonUtf8NamesAreAssembledAndDeleted()
+{
+    const QByteArray latin1("\xe9t\xe9.eps");
+    writeFile(work(latin1.constData()), "latin-1 ");
+    writeFile(work("z.eps"), "utf-8");
+    choose(m_work->path());
+    TFPrincipale &w = *m_window;
+    QVERIFY(w.CbxDeleteFiles->isChecked());
+    QCOMPARE(w.LbxEnable->model()->rowCount(), 2);
+    const int latin1Row = texts(w.LbxEnable).indexOf(QStringLiteral("\uFFFDt\uFFFD.eps"));
+    QVERIFY(latin1Row >= 0);
+    selectRow(w.LbxEnable, latin1Row);
+    w.SbnAdd->click();
+    w.SbnAddAll->click();
+    w.BtnOk->click();
+
+    QCOMPARE(readFile(work("final.eps")), QByteArray("latin-1 utf-8"));
+    QVERIFY(!exists(work(latin1.constData())));
+    QVERIFY(!exists(work("z.eps")));
+}
+
+int main(int argc, char **argv)
+{
+    BrakwenApplication application(argc, argv);
+    WindowJobTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_job_test.moc"
