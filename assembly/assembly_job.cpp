@@ -143,8 +143,8 @@ JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openEr
         conversion.timeLimit = m_inputs.conversionTimeLimit;
         conversion.whileWaiting = [this] { m_window.waitingForConverter(); };
         conversion.stopRequested = [this] { return m_window.stopRequested(); };
-        conversion.progress = [this](int done, int total) {
-            m_window.conversionProgress(done, total);
+        conversion.progress = [this](int done, int total, int finished) {
+            m_window.conversionProgress(done, total, finished);
         };
         const ConversionResult converted = convertToPdf(conversion);
         report.converted = converted.converted;

@@ -30,11 +30,13 @@ public:
     // it; false ends the job at once, nothing touched.
     virtual bool confirmReplacement(const std::string &fileName) = 0;
 
-    // Called as the converter finishes each file: done of total converted.
-    virtual void conversionProgress(int done, int total)
+    // Called as the converter finishes each file: done of total converted, finished being the
+    // one just converted (its place in the list, from 0; -1 when the converter does not say).
+    virtual void conversionProgress(int done, int total, int finished)
     {
         static_cast<void>(done);
         static_cast<void>(total);
+        static_cast<void>(finished);
     }
 
     // Called every few hundredths of a second while the converter runs, which can take a while

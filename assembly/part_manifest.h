@@ -18,7 +18,9 @@ namespace assembly {
 
 inline constexpr const char *partsVariable = "BRAKWEN_PARTS_FD";
 inline constexpr const char *reportVariable = "BRAKWEN_REPORT_FD";
-// A pipe on which the converter writes "<done> <total>" as each file is converted.
+// A pipe on which the converter writes "<done> <total> <file>" as each file is converted, <file>
+// being the number of the one just converted, from 1 (files end in any order). A converter may
+// leave <file> out; files are then taken to end in order.
 inline constexpr const char *progressVariable = "BRAKWEN_PROGRESS_FD";
 // The job's folder, open: the EPS and the PDF are named in it, however deep it lies.
 inline constexpr const char *folderVariable = "BRAKWEN_FOLDER_FD";

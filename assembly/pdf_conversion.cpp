@@ -68,11 +68,11 @@ void removeIfStill(const posix::Folder &folder, const std::string &name,
         folder.remove(name);
 }
 
-// Reads the converter's "done total" lines as they come, passing on the latest.
+// Reads the converter's "done total [file]" lines as they come, passing each on.
 class ProgressReader
 {
 public:
-    explicit ProgressReader(std::function<void(int, int)> progress)
+    explicit ProgressReader(std::function<void(int, int, int)> progress)
         : m_progress(std::move(progress))
     {
         int ends[2];
@@ -95,28 +95,36 @@ public:
                 break;
             m_pending.append(buffer, static_cast<std::size_t>(got));
         }
-        int done = -1;
-        int total = -1;
         for (std::size_t end = m_pending.find('\n'); end != std::string::npos;
              end = m_pending.find('\n')) {
             const std::string line = m_pending.substr(0, end);
             m_pending.erase(0, end + 1);
-            const auto blank = line.find(' ');
-            if (blank == std::string::npos)
-                continue;
-            const char *text = line.c_str();
-            const auto [afterDone, doneError] = std::from_chars(text, text + blank, done);
-            const auto [afterTotal, totalError] =
-                std::from_chars(text + blank + 1, text + line.size(), total);
-            if (doneError != std::errc() || totalError != std::errc())
-                done = total = -1;
+            passOn(line);
         }
-        if (done >= 0 && total > 0 && done <= total)
-            m_progress(done, total);
     }
 
 private:
-    std::function<void(int, int)> m_progress;
+    void passOn(const std::string &line) const
+    {
+        int numbers[3] = {-1, -1, 0};
+        const char *at = line.c_str();
+        const char *const end = at + line.size();
+        int count = 0;
+        while (count < 3 && at < end) {
+            const auto [after, error] = std::from_chars(at, end, numbers[count]);
+            if (error != std::errc() || (after != end && *after != ' '))
+                return;
+            ++count;
+            at = after == end ? end : after + 1;
+        }
+        const auto [done, total, file] = numbers;
+        if (count < 2 || at != end || done < 0 || total <= 0 || done > total || file < 0 ||
+            file > total)
+            return;
+        m_progress(done, total, file - 1);
+    }
+
+    std::function<void(int, int, int)> m_progress;
     posix::UniqueFd m_read;
     posix::UniqueFd m_write;
     std::string m_pending;

@@ -42,7 +42,9 @@ struct ConversionRequest
     unsigned timeLimit = 0;          // seconds a file may take; 0: the converter's own
     WhileWaiting whileWaiting;
     StopRequested stopRequested;
-    std::function<void(int done, int total)> progress;
+    // done of total files converted, the one just converted being finished (from 0; -1 when the
+    // converter does not say).
+    std::function<void(int done, int total, int finished)> progress;
 };
 
 struct ConversionResult

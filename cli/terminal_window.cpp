@@ -39,7 +39,7 @@ bool TerminalWindow::confirmReplacement(const std::string &)
     return m_force;
 }
 
-void TerminalWindow::conversionProgress(int done, int total)
+void TerminalWindow::conversionProgress(int done, int total, int)
 {
     if (!m_showProgress)
         return;

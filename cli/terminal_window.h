@@ -25,7 +25,7 @@ public:
     // The cause is the job report's, which the caller says with the box's text.
     void showErrorBox(const std::string &message, const std::string &cause) override;
     bool confirmReplacement(const std::string &fileName) override;
-    void conversionProgress(int done, int total) override;
+    void conversionProgress(int done, int total, int finished) override;
     void clearLists() override {}
     void applyControlRules() override {}
     bool stopRequested() override;

@@ -146,10 +146,11 @@ unsigned timeLimit()
     return assembly::defaultTimeLimitSeconds;
 }
 
-// "done total" on the job's progress pipe; a full pipe only loses an intermediate step.
-void reportProgress(int fd, std::size_t done, std::size_t total)
+// "done total file" on the job's progress pipe; a full pipe only loses an intermediate step.
+void reportProgress(int fd, std::size_t done, std::size_t total, std::size_t finished)
 {
-    const std::string line = std::to_string(done) + " " + std::to_string(total) + "\n";
+    const std::string line = std::to_string(done) + " " + std::to_string(total) + " " +
+                             std::to_string(finished + 1) + "\n";
     [[maybe_unused]] const ssize_t ignored = ::write(fd, line.data(), line.size());
 }
 
@@ -266,9 +267,9 @@ void Conversion::run()
     settings.passOnOutput = verbose();
     settings.stopRequested = [] { return posix::StopSignals::received() != 0; };
     const int progress = descriptorFromEnvironment(assembly::progressVariable);
-    settings.progress = [progress](std::size_t done, std::size_t total) {
+    settings.progress = [progress](std::size_t done, std::size_t total, std::size_t finished) {
         if (progress >= 0)
-            reportProgress(progress, done, total);
+            reportProgress(progress, done, total, finished);
     };
     PartConversionCosts costs;
     const std::vector<CheckedPart> checked =

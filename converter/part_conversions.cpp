@@ -134,7 +134,7 @@ public:
             m_costs.childrenMilliseconds += static_cast<double>(event->cpuMicroseconds) * 1e-3;
             ++done;
             if (m_settings.progress)
-                m_settings.progress(done, m_parts.size());
+                m_settings.progress(done, m_parts.size(), event->index);
         }
         return std::move(m_checked);
     }

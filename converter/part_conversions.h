@@ -22,7 +22,8 @@ struct PartConversionSettings
     unsigned timeLimit = 60;   // seconds a part may take
     bool passOnOutput = false;
     std::function<bool()> stopRequested;
-    std::function<void(std::size_t done, std::size_t total)> progress;
+    // As each part ends: how many have, of how many, and which one just did (from 0).
+    std::function<void(std::size_t done, std::size_t total, std::size_t finished)> progress;
 };
 
 // Where the processor time went, for the benchmarks.

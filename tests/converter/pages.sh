@@ -18,6 +18,14 @@ check "what a file leaves behind does not shift the next" corners_marked "$work/
 check "the input is left as it was" test "$(cksum <"$work/joined.eps")" = "$before"
 check "only the PDF is added beside the input" only_files "$work" a.eps b.eps c.eps joined.eps joined.pdf
 
+# As each file ends the converter says how many have, of how many, and which one it was (files
+# end in any order; each is named once, by its number from 1).
+check "each file converted is counted and named on the progress pipe" sh -c \
+    'BRAKWEN_PROGRESS_FD=9 /bin/sh "$1/ps2pdf.bat" "$2" "$3" 9>"$4" &&
+     test "$(cut -d " " -f 1,2 "$4" | tr "\n" ,)" = "1 3,2 3,3 3," &&
+     test "$(cut -d " " -f 3 "$4" | sort | tr "\n" ,)" = "1,2,3,"' \
+    - "$tool_dir" "$work/joined.eps" "$scratch/progress.pdf" "$scratch/progress"
+
 # Every page a file shows is a page of its box: a setpagedevice of its own changes no size.
 eps "$work/d.eps" 0 0 150 150 DDD body='<< /PageSize [612 792] >> setpagedevice showpage'
 cat "$work/d.eps" "$work/a.eps" >"$work/showpages.eps"

@@ -84,7 +84,7 @@ void MainWindowJob::setProgressVisible(bool visible)
     m_controls.PrbRunning->setVisible(visible);
 }
 
-void MainWindowJob::conversionProgress(int done, int total)
+void MainWindowJob::conversionProgress(int done, int total, int /*finished*/)
 {
     if (total <= 0)
         return;

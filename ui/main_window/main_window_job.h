@@ -34,7 +34,7 @@ public:
     void setProgressRange(int minimum, int maximum) override;
     void setProgressPosition(int position) override;
     void setProgressVisible(bool visible) override;
-    void conversionProgress(int done, int total) override;
+    void conversionProgress(int done, int total, int finished) override;
     void waitingForConverter() override;
     void showErrorBox(const std::string &message, const std::string &cause) override;
     bool confirmReplacement(const std::string &fileName) override;
