@@ -6,6 +6,8 @@
 //   BRAKWEN_FAULT_CHUNK=N       every write or copy stores at most N bytes (short writes)
 //   BRAKWEN_FAULT_NO_KERNEL_COPY=1  copy_file_range fails with ENOSYS, as on an old kernel
 //   BRAKWEN_FAULT_KILL_AFTER=N  the process is killed (SIGKILL) once N bytes are written
+//   BRAKWEN_FAULT_HOLD_AFTER=N  once N bytes are written, the process says "held" on stderr and
+//                               waits for a signal, for a test to stop it in the middle
 //   BRAKWEN_FAULT_NO_MEMFD=1    memfd_create fails with ENOSYS, as on older kernels
 //   BRAKWEN_FAULT_NO_TMPFILE=1  open(O_TMPFILE) fails with EOPNOTSUPP, as on file systems that
 //                               cannot make unnamed files
@@ -107,6 +109,14 @@ void recordWritten(ssize_t result)
     const long long killAfter = setting("BRAKWEN_FAULT_KILL_AFTER", -1);
     if (killAfter >= 0 && written >= killAfter)
         std::raise(SIGKILL);
+    static bool held = false;
+    const long long holdAfter = setting("BRAKWEN_FAULT_HOLD_AFTER", -1);
+    if (holdAfter >= 0 && written >= holdAfter && !held) {
+        held = true;
+        static constexpr char said[] = "held\n";
+        if (::write(STDERR_FILENO, said, sizeof said - 1) == sizeof said - 1)
+            ::pause();
+    }
 }
 
 // How many of count bytes this call may store; -1 with errno set when the disk is full.

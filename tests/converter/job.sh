@@ -6,6 +6,7 @@
 . "$(dirname "$0")/lib.sh"
 cli=${2:?brakwen-cli expected}
 shim=${3:?fault shim expected}
+reaper=${4:?reaper expected}
 # A private temporary folder, to see that nothing stays in it.
 mkdir "$scratch/tmp"
 TMPDIR=$scratch/tmp
@@ -75,43 +76,63 @@ check "keeping the sources and the EPS" \
     only_files "$work/full" f1.eps f2.eps f3.eps f4.eps f5.eps f6.eps final.eps
 
 # Stopped while Ghostscript runs a file that never ends: the converter and Ghostscript go,
-# every temporary file with them; the sources and the older PDF stay.
-printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 10 10' '{ } loop' >"$scratch/loop.eps"
+# every temporary file with them; the sources and the older PDF stay. The file says when
+# Ghostscript runs it, so past its confinement: with --verbose, on the job's stderr.
+printf '%s\n' '%!PS-Adobe-3.0 EPSF-3.0' '%%BoundingBox: 0 0 10 10' '(LOOPING\n) print flush { } loop' \
+    >"$scratch/loop.eps"
 
-# The job's programs run from a copy of their own, so that no other test's converter counts.
-mkdir "$scratch/tool"
-cp "$cli" "$tool_dir/ps2pdf.bat" "$tool_dir/pdfwrite.rsp" "$tool_dir/brakwen-ps2pdf" "$scratch/tool/"
-cli=$scratch/tool/brakwen-cli
-
-# running: the converter or one of its Ghostscript processes still runs.
-running()
+# start_job COMMAND...: runs COMMAND in the background under the reaper, which ends once all the
+# command started has ended; the job's stderr is a FIFO this script holds on descriptor 8.
+# $run is the reaper, $scratch/pid holds the command's pid.
+start_job()
 {
-    pgrep -f "$scratch/tool/brakwen-ps2pdf" >/dev/null 2>&1
+    rm -f "$scratch/said" "$scratch/pid"
+    mkfifo "$scratch/said"
+    "$reaper" "$scratch/pid" "$@" 2>"$scratch/said" &
+    run=$!
+    exec 8<"$scratch/said"
 }
 
-# settled: within ten seconds, nothing of the run is left: no process, no temporary file.
-settled()
+# said TEXT: waits until the job says a line holding TEXT; false when it ends first.
+said()
 {
-    for _ in $(seq 100); do
-        if ! running && only_files "$scratch/tmp" 2>/dev/null &&
-            [ -z "$(find "$1" -name '.ps2pdf-*' -o -name '.brakwen-*')" ]; then
-            return 0
-        fi
-        sleep 0.1
+    while IFS= read -r line <&8; do
+        case $line in *"$1"*) return 0 ;; esac
     done
-    only_files "$scratch/tmp"
-    pgrep -af "$scratch/tool/brakwen-ps2pdf" >&2
     return 1
 }
 
-# started: the converter runs, within ten seconds.
-started()
+# end_job: waits until all of the job has ended, its last words in $scratch/err; the job's
+# status is then $?.
+end_job()
 {
-    for _ in $(seq 100); do
-        running && return 0
-        sleep 0.1
-    done
-    return 1
+    cat <&8 >"$scratch/err"
+    exec 8<&-
+    wait "$run"
+}
+
+# parts_of PID: the Ghostscript parts among the descendants of PID.
+parts_of()
+{
+    ps -e -o pid=,ppid=,comm= | awk -v root="$1" '
+        { parent[$1] = $2; name[$1] = $3 }
+        END {
+            for (pid in parent) {
+                if (name[pid] != "brakwen-gs-part")
+                    continue
+                for (up = parent[pid]; up != "" && up != 0; up = parent[up])
+                    if (up == root) {
+                        print pid
+                        break
+                    }
+            }
+        }'
+}
+
+# no_leftovers FOLDER: nothing the run made stays, in FOLDER or in the temporary folder.
+no_leftovers()
+{
+    only_files "$scratch/tmp" && [ -z "$(find "$1" -name '.ps2pdf-*' -o -name '.brakwen-*')" ]
 }
 
 for signal in TERM:15 INT:2 HUP:1; do
@@ -123,16 +144,15 @@ for signal in TERM:15 INT:2 HUP:1; do
     cp "$scratch/loop.eps" "$folder/loop.eps"
     printf 'older PDF\n' >"$folder/final.pdf"
     # A script's background job ignores SIGINT, as brakwen-cli then does: undo that here.
-    env --default-signal=INT "$cli" --pdf --delete-sources --force "$folder" a.eps loop.eps \
-        2>"$scratch/err" &
-    job=$!
-    check "SIG$signal: the conversion is under way" started
-    kill -s "$signal" "$job"
-    wait "$job"
+    start_job env --default-signal=INT "$cli" --verbose --pdf --delete-sources --force "$folder" \
+        a.eps loop.eps
+    check "SIG$signal: the conversion is under way" said LOOPING
+    kill -s "$signal" "$(cat "$scratch/pid")"
+    end_job
     status=$?
     check "SIG$signal: brakwen-cli ends by that signal" \
         test "$status" -eq $((128 + number))
-    check "SIG$signal: the converter and Ghostscript are gone, and their files" settled "$folder"
+    check "SIG$signal: the converter and Ghostscript leave nothing behind" no_leftovers "$folder"
     check "SIG$signal: the sources and the older PDF stay" \
         only_files "$folder" a.eps loop.eps final.eps final.pdf
     check "SIG$signal: the older PDF as it was" test "$(cat "$folder/final.pdf")" = "older PDF"
@@ -143,49 +163,50 @@ done
 folder=$work/killed
 mkdir "$folder"
 cp "$scratch/loop.eps" "$folder/loop.eps"
-setsid "$cli" --pdf "$folder" loop.eps 2>/dev/null &
-leader=$!
-check "kill -9: the conversion is under way" started
-kill -s KILL -- "-$leader" 2>/dev/null || kill -s KILL "$leader"
-wait "$leader" 2>/dev/null
-check "kill -9: nothing of the run stays" settled "$folder"
+start_job setsid "$cli" --verbose --pdf "$folder" loop.eps
+check "kill -9: the conversion is under way" said LOOPING
+kill -s KILL -- "-$(cat "$scratch/pid")"
+end_job
+check "kill -9: nothing of the run stays" no_leftovers "$folder"
 check "kill -9: the source stays" only_files "$folder" loop.eps final.eps
 
 # Two jobs into one folder: the second is refused at once, touching nothing, while the first
-# converts; with its time limit past, the first fails naming the file and the limit.
+# converts.
 folder=$work/race
 mkdir "$folder"
 eps "$folder/a.eps" 0 0 100 100 A
 cp "$scratch/loop.eps" "$folder/loop.eps"
-"$cli" --pdf --delete-sources --timeout 3 "$folder" a.eps loop.eps 2>"$scratch/first" &
-first=$!
-check "race: the first job converts" started
-# Each file's Ghostscript runs shut in: no privilege to gain, its files confined.
-# A part that ended between the listing and the look is passed over; the looping one stays.
+start_job "$cli" --verbose --pdf --delete-sources "$folder" a.eps loop.eps
+check "race: the first job converts" said LOOPING
+# Each file's Ghostscript runs shut in: no privilege to gain, its files confined. Its parts are
+# found among the job's own processes; one that ended since the listing is passed over, the
+# looping one stays.
 confined()
 {
     seen=0
-    for _ in $(seq 50); do
-        for part in $(pgrep -x brakwen-gs-part); do
-            status=$(cat "/proc/$part/status" 2>/dev/null) || continue
-            printf '%s\n' "$status" | grep -q '^NoNewPrivs:[[:space:]]*1' || return 1
-            seen=1
-        done
-        [ "$seen" = 1 ] && return 0
-        sleep 0.1
+    for part in $(parts_of "$run"); do
+        status=$(cat "/proc/$part/status" 2>/dev/null) || continue
+        printf '%s\n' "$status" | grep -q '^NoNewPrivs:[[:space:]]*1' || return 1
+        seen=1
     done
-    return 1
+    [ "$seen" = 1 ]
 }
 check "race: the looping file's Ghostscript runs confined" confined
 check "race: a second job into the folder is refused" \
     not "$cli" --pdf --delete-sources "$folder" a.eps 2>"$scratch/err"
 check "race: saying another job writes there" err_has "Un autre assemblage"
-wait "$first"
+kill -s TERM "$(cat "$scratch/pid")"
+end_job
+
+# With its time limit past, the looping file fails the conversion, naming the file and the
+# limit; the reaper's end is the end of all the job started.
+"$reaper" "$scratch/pid" "$cli" --pdf --delete-sources --timeout 2 "$folder" loop.eps \
+    2>"$scratch/err"
 check "time limit: the looping file fails the conversion" test "$?" -eq 1
-check "time limit: naming the file and the limit" \
-    grep -q "loop.eps.*3 secondes" "$scratch/first"
+check "time limit: naming the file and the limit" grep -q "loop.eps.*2 secondes" "$scratch/err"
 check "time limit: every source kept, nothing of the run left" \
     only_files "$folder" a.eps loop.eps final.eps
+check "time limit: nor in the temporary folder" no_leftovers "$folder"
 
 # On a terminal, brakwen-cli says how far the conversion is; in a file or a pipe, it says nothing.
 mkdir "$work/progress"
@@ -250,17 +271,12 @@ folder=$work/copying
 mkdir "$folder"
 head -c 3000000 /dev/zero >"$folder/big.eps"
 printf 'older EPS\n' >"$folder/final.eps"
-env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
-    BRAKWEN_FAULT_NO_TMPFILE=1 BRAKWEN_FAULT_CHUNK=1 "$cli" "$folder" big.eps 2>/dev/null &
-job=$!
-for _ in $(seq 100); do
-    [ -n "$(find "$folder" -name '.brakwen-*')" ] && break
-    sleep 0.05
-done
+start_job env LD_PRELOAD="$shim" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    BRAKWEN_FAULT_NO_TMPFILE=1 BRAKWEN_FAULT_HOLD_AFTER=1 "$cli" "$folder" big.eps
 check "while copying: the hidden temporary result is being written" \
-    test -n "$(find "$folder" -name '.brakwen-*')"
-kill -s TERM "$job"
-wait "$job"
+    eval 'said held && test -n "$(find "$folder" -name ".brakwen-*")"'
+kill -s TERM "$(cat "$scratch/pid")"
+end_job
 check "while copying: SIGTERM ends brakwen-cli" test "$?" -eq 143
 check "while copying: the temporary result is gone, the older result stays" \
     only_files "$folder" big.eps final.eps
