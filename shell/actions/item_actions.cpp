@@ -1,8 +1,9 @@
 #include "item_actions.h"
 
-#include "home_trash.h"
+#include "assembly/failure_cause.h"
 #include "paste_operation.h"
 #include "shell/raw_path.h"
+#include "trash/trash.h"
 
 #include <QFile>
 
@@ -53,16 +54,13 @@ VerbResult deleteItem(const ShellFolder &folder, const ItemId &child)
         return notInFileSystem();
     if ((folder.attributesOf(child) & CanRename) == 0)
         return failure(QStringLiteral("Cet élément ne peut être supprimé"));
-    const QString text = QFile::decodeName(*path);
-    // Qt's trash takes text paths: a name that is not UTF-8 would reach it as another name, so
-    // such names go through our own trash code, which keeps the bytes.
-    const bool qtCanName = QFile::encodeName(text) == *path;
-    // Qt falls back to the working directory, calling that the trash, when it cannot set up the
-    // home trash (a new account has no ~/.local/share yet): the home trash is made beforehand.
-    const bool trashed = HomeTrash::prepare() &&
-                         (qtCanName ? QFile(text).moveToTrash() : HomeTrash::moveToTrash(*path));
-    if (!trashed)
-        return failure(QStringLiteral("«\u00A0%1\u00A0» n'a pu être mis à la corbeille").arg(text));
+    // The shared trash keeps a name's bytes, UTF-8 or not, and makes the trash where a new
+    // account has none yet.
+    if (!trash::moveToTrash(path->toStdString())) {
+        const QString reason = QString::fromStdString(assembly::reasonForErrno(errno));
+        return failure(QStringLiteral("«\u00A0%1\u00A0» n'a pu être mis à la corbeille : %2")
+                           .arg(QFile::decodeName(*path), reason));
+    }
     return {true, {}};
 }
 
