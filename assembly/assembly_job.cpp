@@ -6,16 +6,13 @@
 #include "assembly/job_error.h"
 #include "assembly/pdf_conversion.h"
 #include "assembly/source_file.h"
+#include "assembly/source_removal.h"
 #include "assembly/temporary_output.h"
-#include "posix/eintr.h"
 #include "posix/pending_file.h"
-#include "posix/unique_fd.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unordered_set>
 #include <vector>
 
 namespace assembly {
@@ -33,23 +30,23 @@ AssemblyJob::AssemblyJob(const JobInputs &inputs, std::string toolDirectory, Job
 
 JobReport AssemblyJob::run()
 {
+    // Before anything is asked or written: a name that leaves the folder would put the results
+    // where the folder's lock and checks do not reach.
+    const std::optional<ResultNames> names = resultNames(m_inputs.baseName);
+    if (!names)
+        throw BaseNameRefused(m_inputs.baseName);
+    m_names = *names;
     JobReport report;
-    report.epsPath = joinPath(m_inputs.directory, m_inputs.baseName + ".eps");
-    report.pdfPath = joinPath(m_inputs.directory, m_inputs.baseName + ".pdf");
+    report.epsPath = joinPath(m_inputs.directory, m_names.eps);
+    report.pdfPath = joinPath(m_inputs.directory, m_names.pdf);
     report.conversionAsked = m_inputs.convertToPdf;
     // Opened by walking it when its path is too long to give whole; a folder that cannot be
     // opened fails the job once the window shows it running.
     std::optional<posix::Folder> folder = posix::Folder::open(m_inputs.directory);
     const int openError = errno;
-    // With the sources going, a result already there may be all that is left of other sources:
-    // asked before anything starts (a source under the result's name is refused anyway).
-    const std::string resultName = m_inputs.baseName + (m_inputs.convertToPdf ? ".pdf" : ".eps");
-    if (folder && m_inputs.deleteSources && !selects(resultName)) {
-        const auto existing = folder->status(resultName);
-        if (existing && !S_ISDIR(existing->st_mode) && !m_window.confirmReplacement(resultName)) {
-            report.declined = true;
-            return report;
-        }
+    if (!replacementAgreed(folder)) {
+        report.declined = true;
+        return report;
     }
     m_window.setBusyCursor(true);
     m_window.setOkButtonVisible(false);
@@ -67,19 +64,22 @@ JobReport AssemblyJob::run()
     }
 }
 
+bool AssemblyJob::replacementAgreed(const std::optional<posix::Folder> &folder) const
+{
+    // With the sources going, a result already there may be all that is left of other sources:
+    // asked before anything starts (a source under the result's name is refused anyway).
+    const std::string &resultName = m_inputs.convertToPdf ? m_names.pdf : m_names.eps;
+    if (!folder || !m_inputs.deletesSources() || selects(resultName))
+        return true;
+    const auto existing = folder->status(resultName);
+    return !existing || S_ISDIR(existing->st_mode) || m_window.confirmReplacement(resultName);
+}
+
 JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openError,
                                 JobReport report)
 {
-    const std::string epsName = m_inputs.baseName + ".eps";
-    const std::string pdfName = m_inputs.baseName + ".pdf";
-    // A result under its own name is refused before anything is done; under another name (a
-    // link) when the source is opened, by the one fstat every source gets anyway. The converter
-    // replaces the PDF: a source under that name would be lost with it.
-    for (const std::string &name : {epsName, pdfName})
-        if ((name == epsName || m_inputs.convertToPdf) && selects(name))
-            throw JobError(resultRefusalMessage(name));
-    const auto &files = m_inputs.selectedFiles;
-    m_window.setProgressRange(0, static_cast<int>(files.size()));
+    refuseResultsAsSources();
+    m_window.setProgressRange(0, static_cast<int>(m_inputs.selectedFiles.size()));
     m_window.setProgressVisible(true);
     // A folder that cannot be opened fails where the output would have been created.
     if (!folder)
@@ -92,75 +92,16 @@ JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openEr
     posix::PendingFile::removeLeftovers(*folder, TemporaryOutput::naming());
     posix::PendingFile::removeLeftovers(*folder, converterPdfNaming());
 
-    std::vector<FileIdentity> results;
-    for (const std::string &name : {epsName, pdfName})
-        if (name == epsName || m_inputs.convertToPdf)
-            if (const auto result = FileIdentity::ofName(folder->fd(), name))
-                results.push_back(*result);
-
-    // Without the delete option the sources remain, so the result can always be rebuilt and
-    // need not be flushed to disk; with it, whatever the sources go into must be durable.
-    const bool durable = m_inputs.deleteSources;
-    // Stamps are needed only to decide deletions.
-    std::vector<SourceStamp> stamps(m_inputs.deleteSources ? files.size() : 0);
-    std::vector<ManifestPart> parts;
-    FileIdentity eps;
-    {
-        TemporaryOutput temporary(*folder, m_inputs.directory, epsName, report.epsPath);
-        results.push_back(temporary.identity());
-        FileCopier copier(temporary.fd(), report.epsPath,
-                          [this] { return m_window.stopRequested(); });
-        std::uint64_t total = 0;
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            stopIfRequested();
-            m_window.setProgressPosition(static_cast<int>(i + 1));
-            const std::uint64_t copied =
-                appendSource(folder->fd(), files[i], joinPath(m_inputs.directory, files[i]), copier,
-                             results, stamps.empty() ? nullptr : &stamps[i]);
-            total += copied;
-            if (m_inputs.convertToPdf)
-                parts.push_back({copied, files[i]});
-        }
-        copier.flush();
-        // The last moment a stop leaves the older result as it was.
-        stopIfRequested();
-        // The older result, if any, is replaced here and only here.
-        eps = temporary.commit(total, durable && !m_inputs.convertToPdf);
-    }
+    Copy copy = copySources(*folder, report);
     m_window.setProgressVisible(false);
+    if (m_inputs.convertToPdf && !convert(*folder, copy, report))
+        return report;
 
-    if (m_inputs.convertToPdf) {
-        ConversionRequest conversion;
-        conversion.toolDirectory = m_toolDirectory;
-        conversion.folder = &*folder;
-        conversion.epsName = epsName;
-        conversion.pdfName = pdfName;
-        conversion.epsPath = report.epsPath;
-        conversion.pdfPath = report.pdfPath;
-        conversion.eps = eps;
-        conversion.parts = std::move(parts);
-        conversion.durable = durable;
-        conversion.timeLimit = m_inputs.conversionTimeLimit;
-        conversion.whileWaiting = [this] { m_window.waitingForConverter(); };
-        conversion.stopRequested = [this] { return m_window.stopRequested(); };
-        conversion.progress = [this](int done, int total, int finished) {
-            m_window.conversionProgress(done, total, finished);
-        };
-        const ConversionResult converted = convertToPdf(conversion);
-        report.converted = converted.converted;
-        report.conversionFailure = converted.failure;
-        // The user asked for a PDF: not getting one is a failure to report, sources or not.
-        if (!report.converted) {
-            report.errorBoxShown = true;
-            m_window.showErrorBox(conversionFailed, converted.failure);
-            return report;
-        }
-    }
-
-    if (m_inputs.deleteSources) {
-        const auto result = folder->status(m_inputs.convertToPdf ? pdfName : epsName);
+    if (m_inputs.deletesSources()) {
+        const auto result = folder->status(m_inputs.convertToPdf ? m_names.pdf : m_names.eps);
         if (result && !S_ISDIR(result->st_mode)) {
-            deleteSources(*folder, stamps, report);
+            m_window.deletingSources();
+            removeSources(*folder, copy.stamps, m_inputs.sourceDeletion, m_window, report);
         } else {
             report.errorBoxShown = true;
             m_window.showErrorBox(m_inputs.convertToPdf ? conversionFailed : assemblyFailed, {});
@@ -169,21 +110,81 @@ JobReport AssemblyJob::assemble(std::optional<posix::Folder> &folder, int openEr
     return report;
 }
 
-void AssemblyJob::deleteSources(const posix::Folder &folder, const std::vector<SourceStamp> &stamps,
-                                JobReport &report) const
+void AssemblyJob::refuseResultsAsSources() const
 {
-    // A file listed twice is deleted once, not counted as kept the second time.
-    std::unordered_set<std::string> handled;
-    for (const SourceStamp &stamp : stamps) {
-        if (!handled.insert(stamp.name).second)
-            continue;
-        if (stamp.stillMatches(folder.fd()) && folder.remove(stamp.name)) {
-            ++report.sourcesDeleted;
-        } else {
-            ++report.sourcesKept;
-            report.keptSources.push_back(stamp.path);
-        }
+    // A result under its own name is refused before anything is done; under another name (a
+    // link) when the source is opened, by the one fstat every source gets anyway. The converter
+    // replaces the PDF: a source under that name would be lost with it.
+    if (selects(m_names.eps))
+        throw JobError(resultRefusalMessage(m_names.eps));
+    if (m_inputs.convertToPdf && selects(m_names.pdf))
+        throw JobError(resultRefusalMessage(m_names.pdf));
+}
+
+AssemblyJob::Copy AssemblyJob::copySources(const posix::Folder &folder,
+                                           const JobReport &report) const
+{
+    std::vector<FileIdentity> results;
+    for (const std::string *name : {&m_names.eps, &m_names.pdf})
+        if (name == &m_names.eps || m_inputs.convertToPdf)
+            if (const auto result = FileIdentity::ofName(folder.fd(), *name))
+                results.push_back(*result);
+
+    const auto &files = m_inputs.selectedFiles;
+    Copy copy;
+    // Stamps are needed only to decide deletions.
+    copy.stamps.resize(m_inputs.deletesSources() ? files.size() : 0);
+    TemporaryOutput temporary(folder, m_inputs.directory, m_names.eps, report.epsPath);
+    results.push_back(temporary.identity());
+    FileCopier copier(temporary.fd(), report.epsPath, [this] { return m_window.stopRequested(); });
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        stopIfRequested();
+        m_window.setProgressPosition(static_cast<int>(i + 1));
+        const std::uint64_t copied =
+            appendSource(folder.fd(), files[i], joinPath(m_inputs.directory, files[i]), copier,
+                         results, copy.stamps.empty() ? nullptr : &copy.stamps[i]);
+        total += copied;
+        if (m_inputs.convertToPdf)
+            copy.parts.push_back({copied, files[i]});
     }
+    copier.flush();
+    // The last moment a stop leaves the older result as it was.
+    stopIfRequested();
+    // Without deletion the sources remain, so the result can always be rebuilt and need not be
+    // flushed to disk; with it, whatever the sources go into must be durable. The older result,
+    // if any, is replaced here and only here.
+    copy.eps = temporary.commit(total, m_inputs.deletesSources() && !m_inputs.convertToPdf);
+    return copy;
+}
+
+bool AssemblyJob::convert(const posix::Folder &folder, Copy &copy, JobReport &report) const
+{
+    ConversionRequest conversion;
+    conversion.toolDirectory = m_toolDirectory;
+    conversion.folder = &folder;
+    conversion.epsName = m_names.eps;
+    conversion.pdfName = m_names.pdf;
+    conversion.epsPath = report.epsPath;
+    conversion.pdfPath = report.pdfPath;
+    conversion.eps = copy.eps;
+    conversion.parts = std::move(copy.parts);
+    conversion.durable = m_inputs.deletesSources();
+    conversion.timeLimit = m_inputs.conversionTimeLimit;
+    conversion.whileWaiting = [this] { m_window.waitingForConverter(); };
+    conversion.stopRequested = [this] { return m_window.stopRequested(); };
+    conversion.progress = [this](int done, int total, int finished) {
+        m_window.conversionProgress(done, total, finished);
+    };
+    const ConversionResult converted = convertToPdf(conversion);
+    report.converted = converted.converted;
+    report.conversionFailure = converted.failure;
+    // The user asked for a PDF: not getting one is a failure to report, sources or not.
+    if (!report.converted) {
+        report.errorBoxShown = true;
+        m_window.showErrorBox(conversionFailed, converted.failure);
+    }
+    return report.converted;
 }
 
 bool AssemblyJob::selects(const std::string &name) const
@@ -210,9 +211,9 @@ void AssemblyJob::restoreWindowAfterFailure() noexcept
     }
 }
 
-void runJob(const JobInputs &inputs, const std::string &toolDirectory, JobWindow &window)
+JobReport runJob(const JobInputs &inputs, const std::string &toolDirectory, JobWindow &window)
 {
-    AssemblyJob(inputs, toolDirectory, window).run();
+    return AssemblyJob(inputs, toolDirectory, window).run();
 }
 
 } // namespace assembly

@@ -48,6 +48,20 @@ public:
     // a signal this way; the window never stops a job.
     virtual bool stopRequested() { return false; }
 
+    // Called once the result is in place, as the sources start to go: from here on the job
+    // finishes (deletion is quick) and stopRequested() is no longer asked.
+    virtual void deletingSources() {}
+
+    // Asked once, before any source is moved or deleted, when the sources are to go to the trash
+    // and no trash can take `count` of them (none on their file system, or one that refuses new
+    // entries). True deletes those for ever; false keeps them, each reported with why. The others
+    // go to the trash whatever the answer.
+    virtual bool confirmPermanentDeletion(int count)
+    {
+        static_cast<void>(count);
+        return false;
+    }
+
     virtual void clearLists() = 0;
     virtual void applyControlRules() = 0;
 };

@@ -28,10 +28,12 @@ JobError specialFileRefused(const std::string &name)
 
 } // namespace
 
-bool SourceStamp::stillMatches(int folderFd) const
+SourceStamp::State SourceStamp::stateNow(int folderFd) const
 {
     const std::optional<FileIdentity> now = FileIdentity::ofName(folderFd, name);
-    return now && now->unchangedAs(identity);
+    if (!now)
+        return errno == ENOENT ? State::Gone : State::Changed;
+    return now->unchangedAs(identity) ? State::Unchanged : State::Changed;
 }
 
 std::uint64_t appendSource(int folderFd, const std::string &name, const std::string &path,

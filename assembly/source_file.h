@@ -18,9 +18,10 @@ struct SourceStamp
     std::string path; // the same, for messages
     FileIdentity identity;
 
-    // True when the name in the folder open on folderFd is still that file, unchanged since it
-    // was read.
-    bool stillMatches(int folderFd) const;
+    enum class State { Unchanged, Changed, Gone };
+    // Whether the name in the folder open on folderFd is still that file, unchanged since it was
+    // read, or names another file or a changed one, or nothing any more (someone deleted it).
+    State stateNow(int folderFd) const;
 };
 
 // Appends the file `name` of the folder open on folderFd (path names it in messages) to the

@@ -1,6 +1,7 @@
 #include "cli/bare_names.h"
 
 #include "assembly/failure_cause.h"
+#include "cli/messages.h"
 #include "posix/path.h"
 
 #include <cerrno>
@@ -8,15 +9,6 @@
 #include <sys/stat.h>
 
 namespace cli {
-
-namespace {
-
-std::string quoted(const std::string &text)
-{
-    return "« " + text + " »";
-}
-
-} // namespace
 
 BareNames bareNames(const std::string &directory, const std::vector<std::string> &given)
 {

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "assembly/failure_cause.h"
+#include "assembly/result_names.h"
 #include "assembly/version_text.h"
 #include "cli/bare_names.h"
 #include "cli/messages.h"
@@ -27,15 +28,20 @@ supprime les fichiers sources une fois le résultat écrit sur le disque.
 
 Options :
   -n, --name=BASE        nom du fichier final, sans extension (par défaut
-                           « final », peut être vide)
+                           « final », peut être vide ; « .eps » ou « .pdf » à
+                           sa fin n'est pas doublé)
   -p, --pdf              convertit le résultat en BASE.pdf avec le
                            convertisseur placé à côté de brakwen-cli
                            (ps2pdf.bat, pdfwrite.rsp, brakwen-ps2pdf)
   -d, --delete-sources   supprime les fichiers sources une fois le résultat
                            écrit et vérifié
-  -f, --force            avec --delete-sources, remplace un résultat déjà là
-                           (sans --force, brakwen-cli refuse : ce fichier est
-                           peut-être tout ce qui reste d'autres sources)
+      --trash-sources    met les fichiers sources à la corbeille une fois le
+                           résultat écrit et vérifié (ceux qu'aucune corbeille
+                           ne prend sont conservés)
+  -f, --force            avec --delete-sources ou --trash-sources, remplace un
+                           résultat déjà là (sans --force, brakwen-cli refuse :
+                           ce fichier est peut-être tout ce qui reste d'autres
+                           sources)
   -t, --timeout=SECONDES temps accordé à la conversion de chaque fichier
                            (de 1 à 86400, par défaut 60) ; au-delà, elle échoue
   -T, --files-from=LISTE ajoute, après les FICHIERs, les noms lus dans LISTE,
@@ -94,85 +100,110 @@ int usageError(const std::string &message)
     return exitUsage;
 }
 
-CommandLine parseCommandLine(int argc, char **argv)
+namespace {
+
+// The options as given, before they are checked.
+struct OptionValues
 {
-    CommandLine commandLine;
-    assembly::JobInputs &inputs = commandLine.inputs;
-    inputs.baseName = "final";
     bool showHelp = false;
     bool showVersion = false;
+    bool deleteSources = false;
+    bool trashSources = false;
     bool nulSeparated = false;
     std::optional<std::string> listPath;
     std::optional<std::string> timeLimit;
+};
+
+std::vector<Option> optionsInto(CommandLine &commandLine, OptionValues &values)
+{
+    assembly::JobInputs &inputs = commandLine.inputs;
     const auto set = [](bool &flag) { return [&flag](const std::string &) { flag = true; }; };
-    const std::vector<Option> options{
+    return {
         {'n', "name", true, [&](const std::string &value) { inputs.baseName = value; }},
         {'p', "pdf", false, set(inputs.convertToPdf)},
-        {'d', "delete-sources", false, set(inputs.deleteSources)},
+        {'d', "delete-sources", false, set(values.deleteSources)},
+        {'\0', "trash-sources", false, set(values.trashSources)},
         {'f', "force", false, set(commandLine.force)},
-        {'t', "timeout", true, [&](const std::string &value) { timeLimit = value; }},
-        {'T', "files-from", true, [&](const std::string &value) { listPath = value; }},
-        {'0', "null", false, set(nulSeparated)},
+        {'t', "timeout", true, [&](const std::string &value) { values.timeLimit = value; }},
+        {'T', "files-from", true, [&](const std::string &value) { values.listPath = value; }},
+        {'0', "null", false, set(values.nulSeparated)},
         {'v', "verbose", false, set(commandLine.verbose)},
-        {'h', "help", false, set(showHelp)},
-        {'V', "version", false, set(showVersion)},
+        {'h', "help", false, set(values.showHelp)},
+        {'V', "version", false, set(values.showVersion)},
     };
+}
 
-    ParsedArguments parsed = parseOptions(argc, argv, options);
-    if (!parsed.error.empty()) {
-        commandLine.exitNow = usageError(parsed.error);
-        return commandLine;
-    }
-    if (showHelp || showVersion) {
-        commandLine.exitNow =
-            printed(showHelp ? std::string(help) : assembly::versionText("brakwen-cli"));
-        return commandLine;
-    }
-    if (timeLimit) {
-        const std::optional<unsigned> seconds = secondsFrom(*timeLimit);
-        if (!seconds) {
-            commandLine.exitNow = usageError("--timeout : « " + *timeLimit +
-                                             " » n'est pas un nombre de secondes de 1 à " +
-                                             std::to_string(longestTimeLimit));
-            return commandLine;
-        }
+// The values that need more than their presence; nullopt when they are right, else the exit
+// status (said on stderr).
+std::optional<int> checkValues(const OptionValues &values, assembly::JobInputs &inputs)
+{
+    if (values.deleteSources && values.trashSources)
+        return usageError("« --delete-sources » et « --trash-sources » s'excluent : les sources "
+                          "sont supprimées ou mises à la corbeille");
+    if (values.deleteSources)
+        inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
+    if (values.trashSources)
+        inputs.sourceDeletion = assembly::SourceDeletion::ToTrash;
+    if (!assembly::resultNames(inputs.baseName))
+        return usageError(assembly::baseNameRefusal(inputs.baseName));
+    if (values.timeLimit) {
+        const std::optional<unsigned> seconds = secondsFrom(*values.timeLimit);
+        if (!seconds)
+            return usageError("--timeout : " + quoted(*values.timeLimit) +
+                              " n'est pas un nombre de secondes de 1 à " +
+                              std::to_string(longestTimeLimit));
         inputs.conversionTimeLimit = *seconds;
     }
-    std::vector<std::string> &operands = parsed.operands;
-    if (operands.empty()) {
-        commandLine.exitNow =
-            usageError("il faut un répertoire et au moins un fichier à assembler");
-        return commandLine;
-    }
+    return std::nullopt;
+}
+
+// The folder, then the files named after it and those of the list; nullopt when they are
+// right, else the exit status (said on stderr).
+std::optional<int> takeOperands(std::vector<std::string> operands, const OptionValues &values,
+                                assembly::JobInputs &inputs)
+{
+    const char *const needed = "il faut un répertoire et au moins un fichier à assembler";
+    if (operands.empty())
+        return usageError(needed);
     inputs.directory = operands.front();
     // An empty directory would put the result at the root of the file system.
-    if (inputs.directory.empty()) {
-        commandLine.exitNow = usageError("le nom du répertoire est vide");
-        return commandLine;
-    }
+    if (inputs.directory.empty())
+        return usageError("le nom du répertoire est vide");
     operands.erase(operands.begin());
-    if (listPath) {
-        NameList list = readNameList(*listPath, nulSeparated);
+    if (values.listPath) {
+        NameList list = readNameList(*values.listPath, values.nulSeparated);
         if (list.error != 0) {
-            printError(*listPath + ": liste de noms illisible (" +
+            printError(*values.listPath + ": liste de noms illisible (" +
                        assembly::reasonForErrno(list.error) + ")");
-            commandLine.exitNow = exitUsage;
-            return commandLine;
+            return exitUsage;
         }
         operands.insert(operands.end(), std::make_move_iterator(list.names.begin()),
                         std::make_move_iterator(list.names.end()));
     }
-    if (operands.empty()) {
-        commandLine.exitNow =
-            usageError("il faut un répertoire et au moins un fichier à assembler");
-        return commandLine;
-    }
+    if (operands.empty())
+        return usageError(needed);
     BareNames names = bareNames(inputs.directory, operands);
-    if (!names.error.empty()) {
-        commandLine.exitNow = usageError(names.error);
-        return commandLine;
-    }
+    if (!names.error.empty())
+        return usageError(names.error);
     inputs.selectedFiles = std::move(names.names);
+    return std::nullopt;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    CommandLine commandLine;
+    commandLine.inputs.baseName = "final";
+    OptionValues values;
+    ParsedArguments parsed = parseOptions(argc, argv, optionsInto(commandLine, values));
+    if (!parsed.error.empty())
+        commandLine.exitNow = usageError(parsed.error);
+    else if (values.showHelp || values.showVersion)
+        commandLine.exitNow =
+            printed(values.showHelp ? std::string(help) : assembly::versionText("brakwen-cli"));
+    else if (!(commandLine.exitNow = checkValues(values, commandLine.inputs)))
+        commandLine.exitNow = takeOperands(std::move(parsed.operands), values, commandLine.inputs);
     return commandLine;
 }
 

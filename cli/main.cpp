@@ -67,10 +67,11 @@ int main(int argc, char **argv)
             return cli::exitFailure;
         }
         // The result is sound, but a script asked for these files to go and must learn why they
-        // are still there.
-        for (const std::string &kept : report.keptSources)
-            cli::printError(kept + ": conservé : il a changé depuis sa lecture, ou sa suppression "
-                                   "a été refusée");
+        // are still there, or that someone else deleted them first.
+        for (const assembly::KeptSource &kept : report.keptSources)
+            cli::printError(kept.path + ": conservé : " + kept.reason);
+        for (const std::string &gone : report.goneSources)
+            cli::printError(gone + ": déjà supprimé par ailleurs pendant l'assemblage");
         return cli::exitSuccess;
     } catch (const assembly::JobInterrupted &) {
         cli::printError("interrompu : le résultat précédent et les sources sont conservés");

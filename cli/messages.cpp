@@ -86,6 +86,11 @@ std::string escapeControlCharacters(std::string_view text)
     return out;
 }
 
+std::string quoted(std::string_view text)
+{
+    return "« " + std::string(text) + " »";
+}
+
 void printError(std::string_view text)
 {
     const std::string line = "brakwen-cli: " + escapeControlCharacters(text) + "\n";

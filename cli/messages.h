@@ -13,6 +13,9 @@ namespace cli {
 // backslash, \xHH for a byte that is not valid UTF-8; everything else as it is.
 std::string escapeControlCharacters(std::string_view text);
 
+// "« text »", as every message quotes a name or an argument.
+std::string quoted(std::string_view text);
+
 // "brakwen-cli: <text>" and a line end on stderr, text escaped.
 void printError(std::string_view text);
 

@@ -1,15 +1,12 @@
 #include "cli/option_parser.h"
 
+#include "cli/messages.h"
+
 #include <string_view>
 
 namespace cli {
 
 namespace {
-
-std::string quoted(std::string_view text)
-{
-    return "« " + std::string(text) + " »";
-}
 
 // A name that starts with a dash reads as options: say how to give it.
 const char *const dashHint = " (un nom de fichier qui commence par « - » se donne après « -- »)";

@@ -118,6 +118,14 @@ TEST(AssemblyJob, NamesResultsAfterAnyBaseNameIncludingEmptyAndNonUtf8)
     RecordingWindow second;
     runJob(inputsFor(dir, {"\xff\xfe-latin1-\xe9.eps", "a.eps"}, "r\xe9sultat"), second);
     EXPECT_EQ(readFile(dir.file("r\xe9sultat.eps")), "BA");
+
+    // A name that leads out of the folder is refused before the window is touched: its box
+    // names it and the lists stay.
+    RecordingWindow refused;
+    JobInputs outside = inputsFor(dir, {"a.eps"}, "../r");
+    outside.sourceDeletion = assembly::SourceDeletion::ToTrash;
+    EXPECT_THROW(runJob(outside, refused), assembly::BaseNameRefused);
+    EXPECT_EQ(refused.calls, Calls{});
 }
 
 TEST(AssemblyJob, PathsAreNotLimitedTo259CharactersButOverlongNamesFailCleanly)
@@ -159,7 +167,7 @@ TEST(AssemblyJob, DeleteOptionRemovesSourcesOnlyOnceTheResultExists)
     writeFile(dir.file("b.eps"), "B");
     writeFile(dir.file("other.eps"), "O");
     JobInputs inputs = inputsFor(dir, {"b.eps", "a.eps"});
-    inputs.deleteSources = true;
+    inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
     RecordingWindow window;
     const JobReport report = runJob(inputs, window);
     EXPECT_EQ(readFile(dir.file("final.eps")), "BA");
@@ -202,7 +210,7 @@ TEST(AssemblyJob, AFolderInTheResultsPlaceFailsBeforeAnythingIsCopied)
     writeFile(dir.file("final.eps/inside"), "kept");
     writeFile(dir.file("a.eps"), patternBytes(300000, 5));
     JobInputs inputs = inputsFor(dir, {"a.eps"});
-    inputs.deleteSources = true;
+    inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
     RecordingWindow window;
     try {
         runJob(inputs, window);
@@ -245,7 +253,7 @@ TEST(AssemblyJob, VanishedSourceStopsTheJobAndLeavesTheOlderResultAndTheSources)
     writeFile(dir.file("a.eps"), patternBytes(300000, 4));
     writeFile(dir.file("c.eps"), "C");
     JobInputs inputs = inputsFor(dir, {"a.eps", "gone.eps", "c.eps"});
-    inputs.deleteSources = true;
+    inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
     RecordingWindow window;
     try {
         runJob(inputs, window);
@@ -272,7 +280,7 @@ TEST(AssemblyJob, TheResultItselfIsRefusedAsASourceBeforeAnythingIsTouched)
 
     for (const char *alias : {"final.eps", "hard.eps", "soft.eps"}) {
         JobInputs inputs = inputsFor(dir, {"a.eps", alias});
-        inputs.deleteSources = true;
+        inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
         RecordingWindow window;
         try {
             runJob(inputs, window);
@@ -406,7 +414,7 @@ TEST(AssemblyJob, FifosDevicesAndSocketsAreRefusedWithoutBlockingOrReadingThem)
     for (const char *special : {"fifo.eps", "null.eps", "socket.eps"}) {
         FifoWriter writer(dir.file("fifo.eps"));
         JobInputs inputs = inputsFor(dir, {"a.eps", special, "c.eps"});
-        inputs.deleteSources = true;
+        inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
         RecordingWindow window;
         try {
             runJob(inputs, window);
@@ -470,7 +478,7 @@ TEST(AssemblyJob, ReplacingAResultWhoseSourcesMayBeGoneIsAskedFirst)
     writeFile(dir.file("a.eps"), "A");
     writeFile(dir.file("final.eps"), "older result");
     JobInputs inputs = inputsFor(dir, {"a.eps"});
-    inputs.deleteSources = true;
+    inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
     RecordingWindow refusing;
     refusing.replaceAnswer = false;
     const JobReport declined = runJob(inputs, refusing);
@@ -481,7 +489,7 @@ TEST(AssemblyJob, ReplacingAResultWhoseSourcesMayBeGoneIsAskedFirst)
     EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps"}));
 
     // Without deletion, replacing stays silent.
-    inputs.deleteSources = false;
+    inputs.sourceDeletion = assembly::SourceDeletion::Keep;
     RecordingWindow silent;
     runJob(inputs, silent);
     EXPECT_EQ(std::count(silent.calls.begin(), silent.calls.end(), "replace? final.eps"), 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -144,6 +145,40 @@ TEST(CommandLine, AssemblesInArgumentOrderUnderAnyBaseName)
     EXPECT_EQ(listNames(dir.path()), (Names{".eps", "b.eps", "final.eps"}));
 }
 
+TEST(CommandLine, TheBaseNameStaysANameInTheFolderAndItsExtensionIsNotDoubled)
+{
+    TempDir parent;
+    const std::string dir = parent.file("job");
+    ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+    writeFile(dir + "/a.eps", "A");
+    // Refused before anything is written, here or anywhere the name leads.
+    for (const std::string &name :
+         {std::string("../r"), std::string("a/b"), parent.file("x"), std::string(".."),
+          std::string("."), std::string("..eps"), std::string("../r.pdf")}) {
+        const ProgramRun refused = cli({"--delete-sources", "--name", name, dir, "a.eps"});
+        EXPECT_EQ(refused.exitStatus, 2) << name;
+        EXPECT_NE(refused.err.find("« " + name + " »"), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(listNames(parent.path()), Names{"job"});
+    EXPECT_EQ(listNames(dir), Names{"a.eps"});
+
+    // A typed extension, in any case, is the job's own.
+    ToolCopy converter(putMadePdf);
+    for (const auto &[name, pdf, result] :
+         {std::tuple{"rapport.pdf", true, "rapport.pdf"},
+          std::tuple{"rapport.eps", true, "rapport.pdf"},
+          std::tuple{"RAPPORT.EPS", false, "RAPPORT.eps"}, std::tuple{".PDF", true, ".pdf"}}) {
+        Names arguments{"--name", name, dir, "a.eps"};
+        if (pdf)
+            arguments.insert(arguments.begin(), "--pdf");
+        const ProgramRun run = cli(arguments, converter.program);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_TRUE(exists(dir + "/" + result)) << name;
+        EXPECT_EQ(listNames(dir).size(), 2u) << name;
+        ::unlink((dir + "/" + result).c_str());
+    }
+}
+
 TEST(CommandLine, FailuresPrintTheWindowsMessageThenTheCauseAndExitOne)
 {
     TempDir dir;
@@ -245,8 +280,7 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
     const ProgramRun run =
         cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps", "b.eps"}, touching.program);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err, cliError(dir.file("a.eps"), "conservé : il a changé depuis sa lecture, ou "
-                                                   "sa suppression a été refusée"));
+    EXPECT_EQ(run.err, cliError(dir.file("a.eps"), "conservé : il a changé depuis sa lecture"));
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.pdf"}));
 
     writeFile(dir.file("b.eps"), "B");
@@ -255,6 +289,20 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
     EXPECT_EQ(twice.err, "");
     EXPECT_EQ(readFile(dir.file("final.eps")), "BB");
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps", "final.pdf"}));
+}
+
+TEST(CommandLine, ASourceSomeoneElseDeletedDuringTheJobIsReportedAsGone)
+{
+    ToolCopy removing(std::string(putMadePdf) + "rm \"$(dirname \"$1\")/a.eps\"");
+    TempDir dir;
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("b.eps"), "B");
+    const ProgramRun run =
+        cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}, removing.program);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err,
+              cliError(dir.file("a.eps"), "déjà supprimé par ailleurs pendant l'assemblage"));
+    EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
 }
 
 TEST(CommandLine, AFailedConversionNeverPassesSilently)

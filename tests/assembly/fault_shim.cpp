@@ -15,6 +15,11 @@
 //   BRAKWEN_FAULT_ZERO_WRITES=1   every write or copy to it stores nothing and reports no error
 //   BRAKWEN_FAULT_SIZE_DRIFT=N    fstat reports it N bytes longer than it is
 //   BRAKWEN_FAULT_FSYNC_EINTR=1   the process's first fsync is interrupted by a signal (EINTR)
+//   BRAKWEN_FAULT_FSYNC_ERRNO=E   flushing it, or a PDF (the converter's hidden one, or a name
+//                                 ending in .pdf), fails with errno E (fsync and fdatasync)
+// and on the trash:
+//   BRAKWEN_FAULT_TRASHINFO_ERRNO=E  creating a .trashinfo fails with errno E, as in a read-only
+//                                    trash
 // and on one source, named by BRAKWEN_FAULT_SOURCE (a bare file name):
 //   BRAKWEN_FAULT_OPEN_ERRNO=E  opening it fails with errno E
 //   BRAKWEN_FAULT_READ_ERRNO=E  reading from it (read or copy_file_range) fails with errno E
@@ -165,10 +170,37 @@ extern "C" int fstat64(int fd, struct stat64 *status)
     return driftedStat(real, fd, reinterpret_cast<struct stat *>(status));
 }
 
+namespace {
+
+bool isResultBeingFlushed(int fd)
+{
+    if (isTemporaryOutput(fd))
+        return true;
+    char target[PATH_MAX];
+    ssize_t length = 0;
+    if (!pathOfDescriptor(fd, target, length))
+        return false;
+    return std::strstr(target, "/.ps2pdf-") != nullptr ||
+           (length >= 4 && std::strcmp(target + length - 4, ".pdf") == 0);
+}
+
+} // namespace
+
+extern "C" int fdatasync(int fd)
+{
+    using Sync = int (*)(int);
+    static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fdatasync"));
+    if (isResultBeingFlushed(fd) && injected("BRAKWEN_FAULT_FSYNC_ERRNO"))
+        return -1;
+    return real(fd);
+}
+
 extern "C" int fsync(int fd)
 {
     using Sync = int (*)(int);
     static const auto real = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    if (isResultBeingFlushed(fd) && injected("BRAKWEN_FAULT_FSYNC_ERRNO"))
+        return -1;
     static bool interrupted = false;
     if (!interrupted && setting("BRAKWEN_FAULT_FSYNC_EINTR", 0) != 0) {
         interrupted = true;
@@ -187,6 +219,12 @@ bool openRefused(const char *path, int flags)
     const bool faulty = endsWithFaultySource(path) ||
                         (name != nullptr && *name != '\0' && std::strcmp(path, name) == 0);
     if (faulty && injected("BRAKWEN_FAULT_OPEN_ERRNO"))
+        return true;
+    const std::size_t length = std::strlen(path);
+    static constexpr char info[] = ".trashinfo";
+    if ((flags & O_CREAT) != 0 && length >= sizeof info - 1 &&
+        std::strcmp(path + length - (sizeof info - 1), info) == 0 &&
+        injected("BRAKWEN_FAULT_TRASHINFO_ERRNO"))
         return true;
     if ((flags & O_TMPFILE) == O_TMPFILE && setting("BRAKWEN_FAULT_NO_TMPFILE", 0) != 0) {
         errno = EOPNOTSUPP;

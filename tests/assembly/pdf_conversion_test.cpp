@@ -60,7 +60,8 @@ struct Job
         inputs.baseName = baseName;
         inputs.selectedFiles = {"b.eps", "a.eps"};
         inputs.convertToPdf = true;
-        inputs.deleteSources = deleteSources;
+        inputs.sourceDeletion =
+            deleteSources ? assembly::SourceDeletion::Permanently : assembly::SourceDeletion::Keep;
     }
 
     JobReport run(const Converter &converter)
@@ -194,7 +195,7 @@ TEST(PdfConversion, SourceChangedSinceItWasReadIsKept)
     const JobReport report = job.run(converter);
     EXPECT_TRUE(report.converted);
     EXPECT_EQ(report.sourcesDeleted, 1);
-    EXPECT_EQ(report.sourcesKept, 1);
+    EXPECT_EQ(report.keptSources.size(), 1u);
     EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "final.pdf"}));
     EXPECT_EQ(readFile(job.dir.file("a.eps")), "%!PS-A\nlate");
 }
@@ -209,7 +210,7 @@ TEST(PdfConversion, ASourceRewrittenInPlaceWithItsTimeSetBackIsKept)
     Job job(true);
     const JobReport report = job.run(converter);
     EXPECT_TRUE(report.converted);
-    EXPECT_EQ(report.sourcesKept, 1);
+    EXPECT_EQ(report.keptSources.size(), 1u);
     EXPECT_EQ(listNames(job.dir.path()), (Calls{"a.eps", "final.pdf"}));
 }
 

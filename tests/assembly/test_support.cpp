@@ -134,6 +134,15 @@ std::string copyExecutable(const std::string &program, const TempDir &folder)
     return copy;
 }
 
+std::vector<std::string> preloading(const std::string &library, std::vector<std::string> settings)
+{
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    const std::string options = asan != nullptr ? std::string(asan) + ":" : std::string();
+    settings.push_back("ASAN_OPTIONS=" + options + "verify_asan_link_order=0");
+    settings.push_back("LD_PRELOAD=" + library);
+    return settings;
+}
+
 ProgramRun runProgram(const std::vector<std::string> &argv,
                       const std::vector<std::string> &extraEnvironment,
                       const std::string &workingFolder)

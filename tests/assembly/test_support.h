@@ -97,6 +97,10 @@ inline std::string cliError(const std::string &path, const std::string &message)
     return "brakwen-cli: " + path + ": " + message + "\n";
 }
 
+// settings, and what runs a program with the LD_PRELOAD library at `library` loaded (which is
+// no sanitizer runtime and may come first), for runProgram's extraEnvironment.
+std::vector<std::string> preloading(const std::string &library, std::vector<std::string> settings);
+
 struct ProgramRun
 {
     int exitStatus = -1; // -1 when the program did not exit normally

@@ -281,7 +281,8 @@ void TFPrincipale::BtnOkClick()
     for (const QByteArray &name : m_lists.selectedNames())
         inputs.selectedFiles.push_back(name.toStdString());
     inputs.convertToPdf = CbxPDFConvert->isChecked();
-    inputs.deleteSources = CbxDeleteFiles->isChecked();
+    inputs.sourceDeletion = CbxDeleteFiles->isChecked() ? assembly::SourceDeletion::Permanently
+                                                        : assembly::SourceDeletion::Keep;
 
     // The job itself gives the window back (OK and quit shown, bar hidden, normal cursor) when
     // it fails, before the error box shows. The window takes no input meanwhile.
