@@ -1,8 +1,13 @@
 #include "converter/pdf_output.h"
 
+#include "assembly/failure_cause.h"
 #include "assembly/pdf_conversion.h"
 #include "converter/conversion_failure.h"
+#include "posix/eintr.h"
 #include "posix/path.h"
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace converter {
 
@@ -32,6 +37,11 @@ PdfOutput::PdfOutput(const posix::Folder &folder, std::string pdfName, std::stri
 
 void PdfOutput::commit()
 {
+    // On disk before it takes the name: after a crash, or a flush that fails, the older PDF must
+    // still be there rather than a name over missing bytes.
+    if (posix::retryOnInterrupt([&] { return ::fsync(m_file.fd()); }) != 0)
+        throw ConversionFailure("le PDF ne peut pas être écrit sur le disque (" +
+                                assembly::reasonForErrno(errno) + ") : " + m_pdfPath);
     if (!m_file.name() || !m_file.close() || !m_file.placeAt(m_pdfName))
         throw ConversionFailure("le PDF ne peut pas être mis en place : " + m_pdfPath);
 }

@@ -22,7 +22,8 @@ public:
 
     int fd() const { return m_file.fd(); }
 
-    // Puts the finished file in place under the PDF's name, with the permissions a new file gets.
+    // Flushes the finished file to disk, then puts it in place under the PDF's name, with the
+    // permissions a new file gets.
     void commit();
 
 private:

@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -76,4 +77,17 @@ TEST(Ghostscript, ItsOwnWordsStayOffTheTerminalUnlessAskedFor)
         runProgram({cliPath, "--pdf", "--verbose", dir.path(), "talks.eps", "bad.eps"});
     EXPECT_EQ(verbose.exitStatus, 1);
     EXPECT_NE(verbose.err.find("chatter from the document"), std::string::npos) << verbose.err;
+}
+
+TEST(Ghostscript, APdfThatCannotBeFlushedNeverTakesTheOlderOnesPlace)
+{
+    TempDir dir;
+    writeFile(dir.file("a.eps"), epsPage("un"));
+    writeFile(dir.file("final.pdf"), "older PDF");
+    const ProgramRun run = runProgram(
+        {cliPath, "--pdf", "--delete-sources", "--force", dir.path(), "a.eps"},
+        preloading(BRAKWEN_FAULT_SHIM_PATH, {"BRAKWEN_FAULT_FSYNC_ERRNO=" + std::to_string(EIO)}));
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_TRUE(readFile(dir.file("final.pdf")) == "older PDF");
+    EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps", "final.pdf"}));
 }
