@@ -134,6 +134,47 @@ bool isResourceHeader(std::string_view line)
            line.find("Resource-", psHeader.size()) != std::string_view::npos;
 }
 
+// A line that keeps the header comments going: "%" and a printable character that is no blank.
+// A blank line, a line of code or a plain "% note" ends them; "%Produced by ..." does not.
+bool continuesHeader(std::string_view line)
+{
+    return line.size() >= 2 && line[0] == '%' && line[1] > ' ' && line[1] <= '~';
+}
+
+// A %%BoundingBox comment's value, with the "%%+" lines that continue it.
+class BoxComment
+{
+public:
+    void start(std::string_view value)
+    {
+        m_value = value;
+        m_started = m_open = true;
+    }
+
+    // Adds a "%%+" line right after the comment; any other line closes it. False when the line
+    // is not part of it.
+    bool extend(std::string_view line)
+    {
+        m_open = m_open && startsWith(line, "%%+");
+        if (m_open)
+            (m_value += ' ') += line.substr(3);
+        return m_open;
+    }
+
+    bool started() const { return m_started; }
+    bool deferred() const
+    {
+        const std::vector<std::string_view> fields = words(m_value);
+        return fields.size() == 1 && fields[0] == "(atend)";
+    }
+    std::optional<BoundingBox> box() const { return parseBoundingBox(m_value); }
+
+private:
+    std::string m_value;
+    bool m_started = false;
+    bool m_open = false;
+};
+
 } // namespace
 
 Comment classifyLine(std::string_view line, std::string_view &value)
@@ -183,52 +224,55 @@ std::optional<BoundingBox> parseBoundingBox(std::string_view value)
 
 PieceFacts readPartFacts(int fd, std::uint64_t begin, std::uint64_t end)
 {
-    // The header comments run to %%EndComments or the first line that is no structuring comment
-    // ("%%" or "%!").
     PieceFacts facts;
-    bool deferred = false;
+    BoxComment headerBox;
     {
         LineReader reader(fd, begin, end);
         LineReader::Line line;
-        bool seenBox = false;
+        bool started = false;
         while (reader.next(line, true)) {
-            // The empty line between the two bytes of a CR LF line end belongs to no one.
-            if (line.prefix.empty() && line.whole)
+            // Blank lines or a Control-D before the first line belong to no one.
+            if (!started && trimmedRight(line.prefix).empty())
                 continue;
-            if (!startsWith(line.prefix, "%%") && !startsWith(line.prefix, "%!"))
-                break;
+            started = true;
             std::string_view value;
             const Comment comment = classifyLine(line.prefix, value);
-            if (comment == Comment::EndComments)
+            if (!continuesHeader(line.prefix) || comment == Comment::EndComments)
                 break;
-            if (comment != Comment::BoundingBox || seenBox)
-                continue;
-            seenBox = true;
-            if (words(value).size() == 1 && words(value)[0] == "(atend)")
-                deferred = true;
-            else
-                facts.box = parseBoundingBox(value);
+            // The first box of the header is the one that counts.
+            if (!headerBox.extend(line.prefix) && comment == Comment::BoundingBox &&
+                !headerBox.started())
+                headerBox.start(value);
         }
     }
-    if (!deferred)
+    if (!headerBox.started())
         return facts;
-    // "(atend)": the box given after the file's own (last) %%Trailer.
+    if (!headerBox.deferred()) {
+        facts.box = headerBox.box();
+        return facts;
+    }
+    // "(atend)": the file's own last box, wherever its maker put it (most after %%Trailer,
+    // pstoedit before its last page).
     LineReader reader(fd, begin, end);
     Nesting nesting;
     LineReader::Line line;
-    bool inTrailer = false;
+    BoxComment box;
+    const auto takeBox = [&] {
+        if (box.started() && box.box())
+            facts.box = box.box();
+        box = BoxComment();
+    };
     while (reader.next(line)) {
         std::string_view value;
         const Comment comment = classifyLine(line.prefix, value);
-        if (!nesting.take(comment))
+        const bool own = nesting.take(comment);
+        if (own && box.extend(line.prefix))
             continue;
-        if (comment == Comment::Trailer) {
-            inTrailer = true;
-            facts.box.reset();
-        } else if (comment == Comment::BoundingBox && inTrailer && !facts.box) {
-            facts.box = parseBoundingBox(value);
-        }
+        takeBox();
+        if (own && comment == Comment::BoundingBox)
+            box.start(value);
     }
+    takeBox();
     return facts;
 }
 

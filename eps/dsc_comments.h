@@ -34,8 +34,9 @@ std::optional<BoundingBox> parseBoundingBox(std::string_view value);
 // What a piece's comments say of its pages.
 struct PieceFacts
 {
-    // The %%BoundingBox of its header comments, or of its trailer when the header defers it
-    // with "(atend)"; never one found elsewhere in its body (a logo pasted in has its own).
+    // The first %%BoundingBox of its header comments, which run to %%EndComments or to the
+    // first line that is not "%" and a printable non-blank character. When that one says
+    // "(atend)", the last of the file, never one of a document or resource it embeds.
     std::optional<BoundingBox> box;
 
     // Every page it shows is a page of its box; without a box it keeps its own page sizes.

@@ -82,9 +82,17 @@ bool LineReader::next(Line &line, bool allLines)
                 m_start = m_length;
                 continue;
             }
+            m_afterCarriageReturn = data[i] == '\r';
             m_start = i + 1;
             m_atLineStart = true;
             continue;
+        }
+        if (m_afterCarriageReturn) {
+            m_afterCarriageReturn = false;
+            if (data[m_start] == '\n') {
+                ++m_start;
+                continue;
+            }
         }
         const std::uint64_t offset = m_position + m_start;
         m_atLineStart = false;

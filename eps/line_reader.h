@@ -1,9 +1,10 @@
 #pragma once
 
 // Walks a range of a file line by line with a fixed buffer, so memory stays flat whatever the
-// bytes (a gigabyte without a line end included). Carriage returns end lines too, and so does
-// Control-D, the end of a job that printer drivers write around their files. Only the start of
-// each line is kept: document structuring comments are short and begin the line.
+// bytes (a gigabyte without a line end included). Carriage returns end lines too (CR LF is one
+// line end, so a blank line is always a line of its own), and so does Control-D, the end of a job
+// that printer drivers write around their files. Only the start of each line is kept: document
+// structuring comments are short and begin the line.
 
 #include <cstdint>
 #include <memory>
@@ -42,6 +43,7 @@ private:
     std::size_t m_start = 0;
     std::size_t m_length = 0;
     bool m_atLineStart = true;
+    bool m_afterCarriageReturn = false; // a line feed next finishes that line end
     std::string m_prefix;
 };
 

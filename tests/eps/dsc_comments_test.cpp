@@ -97,7 +97,7 @@ TEST(FileBoundaries, ResourcesAndEmbeddedDocumentsStartNoFile)
     EXPECT_EQ(Input(embedding + eps).starts(), offsets({0, embedding.size()}));
 }
 
-TEST(BoundingBox, IsTheHeadersOrTheTrailersNeverTheBodys)
+TEST(BoundingBox, IsTheHeadersOrTheFilesLastWhenDeferred)
 {
     EXPECT_EQ(Input(eps).box()->urx, 10);
     // A logo pasted into the body brings its own box: the trailer's counts.
@@ -107,21 +107,55 @@ TEST(BoundingBox, IsTheHeadersOrTheTrailersNeverTheBodys)
     ASSERT_TRUE(atend);
     EXPECT_EQ(atend->llx, 5);
     EXPECT_EQ(atend->ury, 206);
-    // Without a trailer the body's box is still no box; after two trailers, the last one's counts.
-    EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%EndComments\n"
-                       "%%BoundingBox: 0 0 10 10\n")
-                     .box());
-    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%Trailer\n"
-                    "%%BoundingBox: 0 0 10 10\n%%Trailer\n%%BoundingBox: 5 6 305 206\n")
+    // pstoedit writes the box before its last page and trailer; a repeated "(atend)" is no box.
+    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%EndComments\n"
+                    "%%BoundingBox: 1 2 30 40\n%%Page: 1 1\nshowpage\n%%Trailer\n"
+                    "%%BoundingBox: (atend)\n%%EOF\n")
                   .box()
-                  ->llx,
-              5);
+                  ->ury,
+              40);
     // A box met only after the header comments is no box: the file keeps its own page size.
     EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%EndComments\n%%BoundingBox: 0 0 10 10\n").box());
-    // The trailer of a document it embeds is not the file's.
-    EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%BeginDocument: x\n"
-                       "%%Trailer\n%%BoundingBox: 0 0 10 10\n%%EndDocument\n")
-                     .box());
+    // The boxes of a document or resource it embeds are never the file's.
+    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n%%Trailer\n"
+                    "%%BoundingBox: 0 0 10 10\n%%BeginDocument: x\n%%Trailer\n"
+                    "%%BoundingBox: 0 0 99 99\n%%EndDocument\n%%BeginResource: y\n"
+                    "%%BoundingBox: 0 0 98 98\n%%EndResource\n")
+                  .box()
+                  ->urx,
+              10);
+}
+
+TEST(BoundingBox, HeaderRunsToTheFirstLineThatIsNoComment)
+{
+    // poppler's pdftops writes a line with one "%" before the box; Control-D and blank lines may
+    // come before the first line.
+    EXPECT_EQ(Input("\004\n%!PS-Adobe-3.0 EPSF-3.0\n%Produced by poppler pdftops version: 22\n"
+                    "%%BoundingBox: 0 0 20 30\n")
+                  .box()
+                  ->ury,
+              30);
+    // A blank line, a plain "% note" or a line of code ends the header.
+    for (const char *end : {"\n", "% note\n", "%\n", "%\tnote\n", "0 0 moveto\n"})
+        EXPECT_FALSE(
+            Input(std::string("%!PS-Adobe-3.0 EPSF-3.0\n") + end + "%%BoundingBox: 0 0 10 10\n")
+                .box())
+            << end;
+    // CR LF is one line end, so only a real blank line ends the header.
+    EXPECT_TRUE(
+        Input("%!PS-Adobe-3.0 EPSF-3.0\r\n%%Creator: x\r\n%%BoundingBox: 0 0 9 9\r\n").box());
+    EXPECT_FALSE(Input("%!PS-Adobe-3.0 EPSF-3.0\r\n\r\n%%BoundingBox: 0 0 9 9\r\n").box());
+    // "%%+" continues the comment before it, in the header as at the end; the first box counts.
+    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 1 2\n%%+ 11 12\n"
+                    "%%BoundingBox: 0 0 50 50\n")
+                  .box()
+                  ->urx,
+              11);
+    EXPECT_EQ(Input("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:\n%%+ (atend)\n%%Trailer\n"
+                    "%%BoundingBox: 1 2\n%%+ 13 14\n%%EOF\n")
+                  .box()
+                  ->ury,
+              14);
 }
 
 } // namespace
