@@ -35,13 +35,16 @@ std::optional<DosEpsSections> readDosEpsHeader(int fd, std::uint64_t offset, std
         throw EpsError(incoherent + " (partie PostScript hors du fichier)");
     const std::uint64_t psOffset = u32(header + 4);
     const std::uint64_t psLength = u32(header + 8);
-    const std::uint64_t end = std::max({psOffset + psLength, u32(header + 12) + u32(header + 16),
-                                        u32(header + 20) + u32(header + 24)});
+    const std::uint64_t tiffOffset = u32(header + 20);
+    const std::uint64_t tiffLength = u32(header + 24);
+    const std::uint64_t end = std::max(
+        {psOffset + psLength, u32(header + 12) + u32(header + 16), tiffOffset + tiffLength});
     if (psLength == 0 && psOffset >= headerSize)
         throw EpsError(incoherent + " (partie PostScript vide)");
     if (psOffset < headerSize || psLength == 0 || offset + end > limit)
         throw EpsError(incoherent + " (partie PostScript hors du fichier)");
-    return DosEpsSections{offset + psOffset, psLength, offset + end};
+    return DosEpsSections{offset + psOffset, psLength, offset + end,
+                          tiffLength > 0 ? offset + tiffOffset : 0, tiffLength};
 }
 
 } // namespace eps

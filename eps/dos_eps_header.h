@@ -13,7 +13,9 @@ struct DosEpsSections
 {
     std::uint64_t postScriptOffset = 0; // from the start of the input
     std::uint64_t postScriptLength = 0;
-    std::uint64_t fileEnd = 0; // where the DOS file, previews included, ends in the input
+    std::uint64_t fileEnd = 0;    // where the DOS file, previews included, ends in the input
+    std::uint64_t tiffOffset = 0; // from the start of the input; length 0: no TIFF preview
+    std::uint64_t tiffLength = 0;
 };
 
 // Reads a header at offset when one is there, its sections bounded by limit. Throws

@@ -8,19 +8,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace preview {
-
-namespace {
-
-std::uint32_t littleEndian(const unsigned char *bytes)
-{
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
-
-} // namespace
 
 EpsFacts readEpsFacts(const QByteArray &path)
 {
@@ -40,15 +29,8 @@ EpsFacts readEpsFacts(const QByteArray &path)
         if (const auto dos = eps::readDosEpsHeader(fd.get(), 0, size, "aperçu")) {
             facts.postScriptOffset = static_cast<qint64>(dos->postScriptOffset);
             facts.postScriptLength = static_cast<qint64>(dos->postScriptLength);
-            unsigned char header[28] = {};
-            if (::pread(fd.get(), header, sizeof header, 0) == sizeof header) {
-                const std::uint64_t tiffOffset = littleEndian(header + 20);
-                const std::uint64_t tiffLength = littleEndian(header + 24);
-                if (tiffLength > 0 && tiffOffset + tiffLength <= size) {
-                    facts.tiffOffset = static_cast<qint64>(tiffOffset);
-                    facts.tiffLength = static_cast<qint64>(tiffLength);
-                }
-            }
+            facts.tiffOffset = static_cast<qint64>(dos->tiffOffset);
+            facts.tiffLength = static_cast<qint64>(dos->tiffLength);
         }
         const auto begin = static_cast<std::uint64_t>(facts.postScriptOffset);
         facts.box = eps::readPartFacts(fd.get(), begin,
