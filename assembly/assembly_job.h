@@ -1,8 +1,9 @@
 #pragma once
 
-// The work behind OK: joins the selected files of one directory, byte for byte and in list
-// order, into <base>.eps there, hands it to the PDF converter when asked, deletes the sources
-// when asked, and drives the window through JobWindow while it runs.
+// The work behind OK: joins the selected files of one directory, byte for byte (a DOS EPS by its
+// PostScript section) and in list order, into <base>.eps there, hands it to the PDF converter
+// when asked, deletes the sources when asked, and drives the window through JobWindow while it
+// runs.
 //
 // For a window:
 //   - the base name is judged by resultNames() (result_names.h) before the job starts, or by the

@@ -2,11 +2,15 @@
 
 #include "assembly/io_error.h"
 #include "assembly/job_error.h"
+#include "eps/dos_eps_header.h"
+#include "eps/eps_error.h"
 #include "posix/eintr.h"
 #include "posix/unique_fd.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace assembly {
 
@@ -24,6 +28,19 @@ JobError specialFileRefused(const std::string &name)
 {
     return JobError("Le fichier « " + name +
                     " » n'est pas un fichier ordinaire : il ne peut pas être assemblé");
+}
+
+// A DOS EPS's binary header and its TIFF or metafile picture are no PostScript: joined as they
+// are, they stop any interpreter or printer in the middle of the result. Only its PostScript
+// section goes into the output. A header that does not hold together is no DOS EPS to take
+// apart: its bytes go as they are, and the converter names the file if asked to convert it.
+std::optional<eps::DosEpsSections> dosEpsSections(int source, std::uint64_t size)
+{
+    try {
+        return eps::readDosEpsHeader(source, 0, size, {});
+    } catch (const eps::EpsError &) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -65,16 +82,23 @@ std::uint64_t appendSource(int folderFd, const std::string &name, const std::str
         if (identity.sameFile(result))
             throw JobError(resultRefusalMessage(name));
 
-    const std::uint64_t copied =
-        copier.append(source.get(), path, static_cast<std::uint64_t>(status.st_size));
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    std::uint64_t wanted = size;
+    if (const auto dos = dosEpsSections(source.get(), size)) {
+        if (::lseek(source.get(), static_cast<off_t>(dos->postScriptOffset), SEEK_SET) < 0)
+            throw EInOutError::fromErrno(errno, path);
+        wanted = dos->postScriptLength;
+    }
+    const std::uint64_t copied = copier.append(source.get(), path, wanted);
     if (source.close() != 0 && errno != EINTR)
         throw EInOutError::fromErrno(errno, path);
 
-    // The time seen before reading, with the bytes actually read: a source written to while it
-    // was read, or since, no longer matches at deletion and is kept.
+    // The time seen before reading, with the bytes actually read (and those of a DOS EPS left
+    // out): a source written to while it was read, or since, no longer matches at deletion and
+    // is kept.
     if (stamp != nullptr) {
         *stamp = {name, path, identity};
-        stamp->identity.size = static_cast<off_t>(copied);
+        stamp->identity.size = static_cast<off_t>(copied + (size - wanted));
     }
     return copied;
 }

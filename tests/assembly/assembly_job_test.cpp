@@ -185,6 +185,30 @@ TEST(AssemblyJob, DeleteOptionRemovesSourcesOnlyOnceTheResultExists)
     EXPECT_EQ(listNames(dir.path()), (Calls{"a.eps", "final.eps", "kept.eps", "other.eps"}));
 }
 
+TEST(AssemblyJob, ADosEpsJoinsByItsPostScriptAloneAndGoesAsRead)
+{
+    // Its binary header and preview picture would stop any interpreter in the middle of the
+    // result. A large one takes the kernel's copy path, from where the section starts.
+    TempDir dir;
+    const std::string small = "%!PS-Adobe-3.0 EPSF-3.0\nsmall\n";
+    const std::string large = patternBytes(300 * 1024, 4);
+    const std::string preview = patternBytes(1000, 5);
+    const std::string incoherent = dosEps(small, preview, 99999);
+    writeFile(dir.file("a.eps"), "A");
+    writeFile(dir.file("small.eps"), dosEps(small, preview));
+    writeFile(dir.file("large.eps"), dosEps(large, preview));
+    writeFile(dir.file("cut.eps"), incoherent);
+    JobInputs inputs = inputsFor(dir, {"a.eps", "small.eps", "large.eps", "cut.eps"});
+    inputs.sourceDeletion = assembly::SourceDeletion::Permanently;
+    RecordingWindow window;
+    const JobReport report = runJob(inputs, window);
+    // A header that does not hold together is no DOS EPS to take apart: its bytes go as they are.
+    EXPECT_EQ(readFile(dir.file("final.eps")), "A" + small + large + incoherent);
+    // What was left out was read as well: the source is unchanged, so it goes.
+    EXPECT_EQ(report.sourcesDeleted, 4);
+    EXPECT_EQ(listNames(dir.path()), Calls{"final.eps"});
+}
+
 TEST(AssemblyJob, MissingDirectoryFailsAtCreationAfterTheWindowWasPrepared)
 {
     TempDir dir;

@@ -265,7 +265,10 @@ TEST(PdfConversion, TheConverterIsToldWhereEachSourceStartsAndReportsItsPages)
                         std::string(putMadePdf));
     Job job(false);
     job.inputs.selectedFiles = {"b.eps", "a.eps"};
+    // A DOS EPS is handed over, and counted, by its PostScript section alone.
+    writeFile(job.dir.file("a.eps"), dosEps("%!PS-A\n", "TIFF"));
     EXPECT_TRUE(job.run(converter).converted);
     EXPECT_EQ(readFile(converter.directory() + "parts.txt"),
               "brakwen-parts 1\n7 5 b.eps\n7 5 a.eps\n");
+    EXPECT_EQ(converter.seenEps(), "%!PS-B\n%!PS-A\n");
 }

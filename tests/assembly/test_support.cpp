@@ -119,6 +119,19 @@ std::string patternBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
+std::string dosEps(const std::string &postScript, const std::string &preview,
+                   std::uint32_t postScriptLength)
+{
+    std::string bytes = "\xC5\xD0\xD3\xC6";
+    const auto size = [](std::size_t n) { return static_cast<std::uint32_t>(n); };
+    for (const std::uint32_t field :
+         {30u, postScriptLength != 0 ? postScriptLength : size(postScript.size()), 0u, 0u,
+          size(30 + postScript.size()), size(preview.size())})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes += static_cast<char>(field >> shift & 0xff);
+    return bytes + "\xFF\xFF" + postScript + preview;
+}
+
 void writeScript(const std::string &path, const std::string &body)
 {
     writeFile(path, "#!/bin/sh\n" + body + "\n");

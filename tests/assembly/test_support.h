@@ -5,6 +5,7 @@
 
 #include "assembly/job_window.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ bool exists(const std::string &path);
 std::vector<std::string> listNames(const std::string &folder);
 // Bytes that repeat nowhere, so a misplaced or lost block shows.
 std::string patternBytes(std::size_t size, unsigned seed);
+
+// A DOS EPS: its binary header, then postScript, then a TIFF preview of these bytes. A
+// postScriptLength other than 0 replaces the true one in the header.
+std::string dosEps(const std::string &postScript, const std::string &preview,
+                   std::uint32_t postScriptLength = 0);
 
 // Writes an executable /bin/sh script.
 void writeScript(const std::string &path, const std::string &body);
