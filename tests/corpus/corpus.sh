@@ -90,6 +90,13 @@ while IFS="$(printf '\t')" read -r name producer package box pages reference <&3
 done 3<"$scratch/manifest"
 check "no page more than the files have" test "$(wc -l <"$scratch/sizes")" -eq "$page"
 
+# Joined into an EPS, a DOS EPS gives its PostScript section alone: the result is PostScript.
+mkdir "$work/eps"
+for name in epstool-tiff.eps gnuplot.eps epstool-fig2dev.eps; do cp "$corpus/files/$name" "$work/eps/"; done
+check "DOS EPS files join into an EPS" "$cli" "$work/eps" epstool-tiff.eps gnuplot.eps epstool-fig2dev.eps
+check "which Ghostscript runs to its end" \
+    gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage "$work/eps/final.eps"
+
 # A file cut short fails the job, which keeps every source and the EPS.
 mkdir "$work/cut"
 for name in $names; do cp "$corpus/files/$name" "$work/cut/"; done
