@@ -136,7 +136,7 @@ TEST(BoundingBox, HeaderRunsToTheFirstLineThatIsNoComment)
                   ->ury,
               30);
     // A blank line, a plain "% note" or a line of code ends the header.
-    for (const char *end : {"\n", "% note\n", "%\n", "%\tnote\n", "0 0 moveto\n"})
+    for (const char *end : {"\n", "% note\n", "%\n", "%\tnote\n", "%\x7f\n", "0 0 moveto\n"})
         EXPECT_FALSE(
             Input(std::string("%!PS-Adobe-3.0 EPSF-3.0\n") + end + "%%BoundingBox: 0 0 10 10\n")
                 .box())
