@@ -3,7 +3,9 @@
 
 #include "assembly/process_runner.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using assembly::runProcess;
 
@@ -33,11 +35,25 @@ TEST(ProcessRunner, MissingProgramIsNotStarted)
 
 TEST(ProcessRunner, WaitingCallerIsCalledBackUntilTheChildEnds)
 {
+    // The child ends only once told to, at the second call back (or, as a safety net, after a
+    // minute, which fails the test).
+    int said[2];
+    ASSERT_EQ(::pipe2(said, O_CLOEXEC), 0);
     int callbacks = 0;
-    const auto slow = runProcess({"/bin/sh", "-c", "sleep 0.3; exit 4"}, [&] { ++callbacks; });
+    assembly::ProcessRequest request;
+    request.arguments = {"/usr/bin/timeout", "60", "/bin/sh", "-c", "read line; exit 4"};
+    request.descriptors = {{STDIN_FILENO, said[0]}};
+    request.whileWaiting = [&] {
+        if (++callbacks == 2) {
+            EXPECT_EQ(::write(said[1], "\n", 1), 1);
+        }
+    };
+    const auto slow = runProcess(request);
+    ::close(said[0]);
+    ::close(said[1]);
     EXPECT_TRUE(slow.started);
     EXPECT_EQ(slow.exitStatus, 4);
-    EXPECT_GT(callbacks, 1);
+    EXPECT_GE(callbacks, 2);
 
     // A child that is already gone at the first look is reaped all the same.
     const auto quick = runProcess({"/bin/true"}, [] {});
