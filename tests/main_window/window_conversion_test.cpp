@@ -6,28 +6,41 @@
 
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScopeGuard>
 #include <QScreen>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// The values a progress bar was drawn with, each once, in order.
+// The values a progress bar was drawn with, each once, in order; a line on fd for each one drawn
+// from `from` on.
 class PaintedValues : public QObject
 {
 public:
-    explicit PaintedValues(QProgressBar *bar) : m_bar(bar) { bar->installEventFilter(this); }
+    PaintedValues(QProgressBar *bar, int from, int fd) : m_bar(bar), m_from(from), m_fd(fd)
+    {
+        bar->installEventFilter(this);
+    }
     QString values;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         const QString value = QStringLiteral(" %1").arg(m_bar->value());
-        if (event->type() == QEvent::Paint && !values.endsWith(value))
+        if (event->type() == QEvent::Paint && !values.endsWith(value)) {
             values += value;
+            if (m_bar->value() >= m_from && ::write(m_fd, "\n", 1) != 1)
+                qFatal("cannot write to the converter");
+        }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     QProgressBar *m_bar;
+    int m_from;
+    int m_fd;
 };
 
 } // namespace
@@ -98,16 +111,21 @@ void WindowConversionTest::failedConversionKeepsSourcesAndSaysSo()
 
 void WindowConversionTest::barRunsThroughTheConversionToItsEnd()
 {
-    // A converter that takes its time over each file and says so, then puts a PDF of two pages
-    // in place.
+    // A converter that says it converted each file, going on only once the window has drawn
+    // it (or, as a safety net, after a minute), then puts a PDF of two pages in place.
     const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
     {
         QPdfWriter pages(QFile::decodeName(tool + "pages.pdf"));
         QPainter painter(&pages);
         pages.newPage();
     }
-    writeFile(tool + "ps2pdf.bat", "for done in 1 2; do sleep 0.2; "
-                                   "echo \"$done 2\" >&\"$BRAKWEN_PROGRESS_FD\"; done\n"
+    QVERIFY(::mkfifo((tool + "drawn").constData(), 0600) == 0);
+    const int drawn = ::open((tool + "drawn").constData(), O_RDWR | O_CLOEXEC);
+    QVERIFY(drawn >= 0);
+    const auto closeDrawn = qScopeGuard([drawn] { ::close(drawn); });
+    writeFile(tool + "ps2pdf.bat", "for done in 1 2; do "
+                                   "echo \"$done 2\" >&\"$BRAKWEN_PROGRESS_FD\"; "
+                                   "timeout 60 head -n 1 \"${0%/*}/drawn\" >/dev/null; done\n"
                                    "cp \"${0%/*}/pages.pdf\" \"$2\"\n");
     writeFile(tool + "pdfwrite.rsp", "");
     m_window = makeWindow();
@@ -120,7 +138,8 @@ void WindowConversionTest::barRunsThroughTheConversionToItsEnd()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    PaintedValues painted(w.PrbRunning);
+    // What is drawn from 3 on, the first file converted, is told to the converter.
+    PaintedValues painted(w.PrbRunning, 3, drawn);
     w.BtnOk->click();
 
     QVERIFY(exists(work("final.pdf")) && !exists(work("final.eps")));
