@@ -366,7 +366,7 @@ void ListArrangementTest::namesArrangedAreReplacedOnlyWhenTheUserAgrees()
     overtaken.button = QMessageBox::Yes;
     QVERIFY(dropFiles({work("a.eps")}, w.LbxSelected->viewport(), QPoint(5, 5)).first);
     w.BtnOk->click();
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     QVERIFY(!overtaken.shown);
     QCOMPARE(contents(other + "/final.eps"), QByteArray("zy"));
     QCOMPARE(w.directoryBytes(), other);
