@@ -1,8 +1,9 @@
 // The preview's rendering and window. A stand-in Ghostscript (a shell script) answers as told by
-// the environment: after a delay, never, with a failure, or only if it cannot escape; it counts
-// its runs and leaves its process id (on a descriptor it inherits, the one way out of its
+// the environment: once the test lets it, never, with a failure, or only if it cannot escape; it
+// counts its runs and leaves its process id (on descriptors it inherits, the one way through its
 // confinement), so that a rendering ended early can be seen gone. The real Ghostscript renders one
-// known EPS, checked pixel by pixel.
+// known EPS, checked pixel by pixel. The waits end with what they wait for; their limits are only
+// a safety net.
 
 #include "preview/pixels_message.h"
 #include "preview_window.h"
@@ -48,6 +49,8 @@ QByteArray dosEps(const QByteArray &postScript, const QByteArray &tiff)
            postScript + tiff;
 }
 
+constexpr int safetyNet = 60'000;
+
 bool alive(const QByteArray &pid)
 {
     return !pid.isEmpty() && ::kill(pid.trimmed().toInt(), 0) == 0;
@@ -87,10 +90,13 @@ private:
     QByteArray write(const QString &name, const QByteArray &content) const;
     int runs() const;
     QByteArray lastPid() const;
+    // Lets one stand-in told to hold go on.
+    void release() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_standIn;
     int m_runs = -1;
+    int m_hold[2] = {-1, -1};
 };
 
 QByteArray PreviewTest::write(const QString &name, const QByteArray &content) const
@@ -129,8 +135,8 @@ void PreviewTest::init()
                                 "        touch \"$STAND_IN_PWNED\" && exit 1 ;;\n"
                                 "loop) while :; do sleep 1; done ;;\n"
                                 "fail) echo 'Error: /undefined in nosuchop' >&2; exit 1 ;;\n"
+                                "hold) read go <&\"$STAND_IN_HOLD\" ;;\n"
                                 "esac\n"
-                                "sleep \"${STAND_IN_DELAY:-0}\"\n"
                                 "printf 'P6\\n2 1\\n255\\n\\377\\000\\000\\000\\000\\377'\n");
     ::chmod(QFile::encodeName(m_standIn).constData(), 0755);
     if (m_runs >= 0)
@@ -140,7 +146,16 @@ void PreviewTest::init()
                     O_WRONLY | O_CREAT | O_APPEND, 0600);
     qputenv("STAND_IN_RUNS", QByteArray::number(m_runs));
     qputenv("STAND_IN_MODE", "");
-    qputenv("STAND_IN_DELAY", "0");
+    // Read by the stand-ins across exec, written here.
+    if (m_hold[0] < 0 && (::pipe(m_hold) != 0 || ::fcntl(m_hold[1], F_SETFD, FD_CLOEXEC) != 0))
+        qFatal("cannot make the stand-ins' pipe");
+    qputenv("STAND_IN_HOLD", QByteArray::number(m_hold[0]));
+}
+
+void PreviewTest::release() const
+{
+    if (::write(m_hold[1], "\n", 1) != 1)
+        qFatal("cannot let the stand-in go on");
 }
 
 void PreviewTest::rendersAndKeepsTheResult()
@@ -150,7 +165,7 @@ void PreviewTest::rendersAndKeepsTheResult()
     renderer.setProgram(m_standIn);
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     renderer.request(eps, QSize(200, 100));
-    QVERIFY(shown.wait(5000));
+    QVERIFY(shown.wait(safetyNet));
     const QImage image = shown.at(0).at(1).value<QImage>();
     QCOMPARE(image.size(), QSize(2, 1));
     QCOMPARE(image.pixelColor(0, 0), QColor(Qt::red));
@@ -163,7 +178,7 @@ void PreviewTest::rendersAndKeepsTheResult()
     // Changed since: rendered again.
     write(QStringLiteral("a.eps"), halfBlack + "% changed\n");
     renderer.request(eps, QSize(200, 100));
-    QVERIFY(shown.wait(5000));
+    QVERIFY(shown.wait(safetyNet));
     QCOMPARE(runs(), 2);
 }
 
@@ -176,8 +191,8 @@ void PreviewTest::aDocumentThatLoopsIsEndedAtTheTimeLimit()
     renderer.setTimeLimit(std::chrono::milliseconds(1000));
     QSignalSpy failed(&renderer, &PreviewRenderer::failed);
     renderer.request(eps, QSize(200, 100));
-    QTRY_VERIFY(alive(lastPid()));
-    QVERIFY(failed.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(alive(lastPid()), safetyNet);
+    QVERIFY(failed.wait(safetyNet));
     QCOMPARE(failed.at(0).at(1).toString(),
              QStringLiteral("Aperçu impossible : le rendu a duré plus de 1 seconde"));
     QVERIFY(!alive(lastPid()));
@@ -194,12 +209,12 @@ void PreviewTest::anotherFileEndsTheRenderingUnderWay()
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     QSignalSpy failed(&renderer, &PreviewRenderer::failed);
     renderer.request(slow, QSize(200, 100));
-    QTRY_VERIFY(alive(lastPid()));
+    QTRY_VERIFY_WITH_TIMEOUT(alive(lastPid()), safetyNet);
     const QByteArray slowPid = lastPid();
     qputenv("STAND_IN_MODE", "");
     renderer.request(quick, QSize(200, 100));
     QVERIFY(!alive(slowPid));
-    QVERIFY(shown.wait(5000));
+    QVERIFY(shown.wait(safetyNet));
     QCOMPARE(shown.count(), 1);
     QCOMPARE(shown.at(0).at(0).toByteArray(), quick);
     // The file left behind gets no answer at all.
@@ -214,7 +229,7 @@ void PreviewTest::failuresAndUnreadableFilesSaySoInFrench()
     QSignalSpy failed(&renderer, &PreviewRenderer::failed);
     qputenv("STAND_IN_MODE", "fail");
     renderer.request(eps, QSize(200, 100));
-    QVERIFY(failed.wait(5000));
+    QVERIFY(failed.wait(safetyNet));
     // Ghostscript's own English is read for what it names, and said in French.
     QCOMPARE(failed.at(0).at(1).toString(),
              QStringLiteral("Aperçu impossible : erreur PostScript undefined dans nosuchop"));
@@ -226,7 +241,7 @@ void PreviewTest::failuresAndUnreadableFilesSaySoInFrench()
 
     renderer.setProgram(file(QStringLiteral("no-such-program")));
     renderer.request(eps, QSize(200, 100));
-    QTRY_COMPARE(failed.count(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 3, safetyNet);
     QCOMPARE(failed.at(2).at(1).toString(),
              QStringLiteral("Aperçu impossible : Ghostscript (gs) ne peut pas être lancé"));
 }
@@ -236,7 +251,7 @@ void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
     QImage tiffImage(4, 3, QImage::Format_RGB32);
     tiffImage.fill(Qt::green);
     const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiffOf(tiffImage)));
-    qputenv("STAND_IN_DELAY", "3");
+    qputenv("STAND_IN_MODE", "hold");
     PreviewRenderer renderer;
     renderer.setProgram(m_standIn);
     renderer.setTiffDecoder(QStringLiteral(BRAKWEN_TIFF_DECODER));
@@ -244,24 +259,27 @@ void PreviewTest::aTiffPreviewShowsWhileTheRenderingRuns()
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     renderer.request(eps, QSize(200, 100));
     // Decoded away from the window, its pixels handed back before Ghostscript's picture.
-    QVERIFY(provisional.wait(3000));
+    QVERIFY(provisional.wait(safetyNet));
     QCOMPARE(shown.count(), 0);
     const QImage picture = provisional.at(0).at(1).value<QImage>();
     QCOMPARE(picture.size(), QSize(4, 3));
     QCOMPARE(picture.pixelColor(1, 1), QColor(Qt::green));
-    QVERIFY(shown.wait(5000));
+    release();
+    QVERIFY(shown.wait(safetyNet));
 }
 
 void PreviewTest::aTiffPictureThatFailsOrHangsIsSkipped()
 {
-    // A stand-in decoder: one that fails, one that answers after Ghostscript, one that never does.
+    // A stand-in decoder: one that fails, one that answers once let go, after Ghostscript, one
+    // that never does.
     const QString decoder = file(QStringLiteral("decoder"));
     write(QStringLiteral("decoder"),
           "#!/bin/sh\necho $$ > \"$0.pid\"\n"
           "case \"$DECODER_MODE\" in\n"
           "fail) echo nonsense; exit 1 ;;\n"
-          "late) sleep 1; printf 'BKPX\\0\\0\\0\\1\\0\\0\\0\\1\\377\\0\\0\\377'; exit ;;\n"
-          "esac\nexec sleep 60\n");
+          "late) read go <&\"$STAND_IN_HOLD\"\n"
+          "      printf 'BKPX\\0\\0\\0\\1\\0\\0\\0\\1\\377\\0\\0\\377'; exit ;;\n"
+          "esac\nexec sleep infinity\n");
     ::chmod(QFile::encodeName(decoder).constData(), 0755);
     // Each time another file, which nothing kept.
     const auto eps = [&](int n) {
@@ -282,20 +300,21 @@ void PreviewTest::aTiffPictureThatFailsOrHangsIsSkipped()
         renderer.setTiffDecoder(qstrcmp(mode, "missing") == 0 ? file(QStringLiteral("none"))
                                                               : decoder);
         renderer.request(eps(++files), QSize(200, 100));
-        QVERIFY(shown.wait(5000));
+        QVERIFY(shown.wait(safetyNet));
     }
-    // Too late to stand in for Ghostscript's picture: never shown after it.
-    QTest::qWait(1500);
+    // Too late to stand in for Ghostscript's picture: ended with it, never shown after it.
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), safetyNet);
     QCOMPARE(provisional.count(), 0);
 
     // Ended at 2 seconds, Ghostscript still at work; its picture comes all the same.
     qputenv("DECODER_MODE", "hang");
-    qputenv("STAND_IN_DELAY", "3");
+    qputenv("STAND_IN_MODE", "hold");
     renderer.request(eps(++files), QSize(200, 100));
-    QTRY_VERIFY(alive(pid()));
-    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), 2500);
+    QTRY_VERIFY_WITH_TIMEOUT(alive(pid()), safetyNet);
+    QTRY_VERIFY_WITH_TIMEOUT(!alive(pid()), safetyNet);
     QVERIFY(renderer.rendering());
-    QVERIFY(shown.wait(5000));
+    release();
+    QVERIFY(shown.wait(safetyNet));
     QCOMPARE(provisional.count(), 0);
 }
 
@@ -346,9 +365,9 @@ void PreviewTest::filesAskedAheadAreShownAtOnce()
             renderer.prefetch({second, third}, QSize(200, 100));
     });
     renderer.request(first, QSize(200, 100));
-    QVERIFY(shown.wait(5000));
-    QTRY_COMPARE(runs(), 3);
-    QTRY_VERIFY(!renderer.rendering());
+    QVERIFY(shown.wait(safetyNet));
+    QTRY_COMPARE_WITH_TIMEOUT(runs(), 3, safetyNet);
+    QTRY_VERIFY_WITH_TIMEOUT(!renderer.rendering(), safetyNet);
     // Nobody waited for them: no answer until they are asked for, then at once.
     QCOMPARE(shown.count(), 1);
     renderer.request(second, QSize(200, 100));
@@ -363,7 +382,7 @@ void PreviewTest::theRealGhostscriptDrawsTheBox()
     PreviewRenderer renderer;
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     renderer.request(eps, QSize(200, 200));
-    QVERIFY(shown.wait(10000));
+    QVERIFY(shown.wait(safetyNet));
     const QImage image = shown.at(0).at(1).value<QImage>();
     // The 100 x 50 box fits 200 pixels wide, its aspect kept.
     QCOMPARE(image.size(), QSize(200, 100));
@@ -388,7 +407,7 @@ void PreviewTest::aDocumentReachesNothingOutsideItsOwnFile()
     PreviewRenderer renderer;
     QSignalSpy failed(&renderer, &PreviewRenderer::failed);
     renderer.request(eps, QSize(100, 100));
-    QVERIFY(failed.wait(10000));
+    QVERIFY(failed.wait(safetyNet));
     QCOMPARE(failed.at(0).at(1).toString(),
              QStringLiteral("Aperçu impossible : erreur PostScript invalidfileaccess dans file"));
     QVERIFY(!QFile::exists(file(QStringLiteral("pwned"))));
@@ -403,7 +422,7 @@ void PreviewTest::aDocumentReachesNothingOutsideItsOwnFile()
     renderer.setProgram(m_standIn);
     QSignalSpy shown(&renderer, &PreviewRenderer::shown);
     renderer.request(write(QStringLiteral("escape.eps"), halfBlack), QSize(100, 100));
-    QVERIFY(shown.wait(10000));
+    QVERIFY(shown.wait(safetyNet));
     QVERIFY(!QFile::exists(file(QStringLiteral("pwned"))));
 }
 
@@ -424,7 +443,7 @@ void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
     // Screen readers read them as the label's description.
     QCOMPARE(QAccessible::queryAccessibleInterface(details)->text(QAccessible::Description),
              details->text());
-    QTRY_VERIFY(!window.picture().isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.picture().isNull(), safetyNet);
 
     // While frozen (the job runs) it keeps what it shows.
     window.setFrozen(true);
