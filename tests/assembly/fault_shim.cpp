@@ -118,9 +118,16 @@ void recordWritten(ssize_t result)
     const long long holdAfter = setting("BRAKWEN_FAULT_HOLD_AFTER", -1);
     if (holdAfter >= 0 && written >= holdAfter && !held) {
         held = true;
+        // Blocked from before it says so, so that a signal sent at once is not handled before
+        // the wait begins, which would then never end.
+        sigset_t all;
+        sigset_t before;
+        sigfillset(&all);
+        ::sigprocmask(SIG_BLOCK, &all, &before);
         static constexpr char said[] = "held\n";
         if (::write(STDERR_FILENO, said, sizeof said - 1) == sizeof said - 1)
-            ::pause();
+            ::sigsuspend(&before);
+        ::sigprocmask(SIG_SETMASK, &before, nullptr);
     }
 }
 
