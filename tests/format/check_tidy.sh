@@ -4,10 +4,10 @@
 # as the build compiles it (its compile_commands.json), several at once, one per processor.
 # The files are those git tracks or would (new ones not yet added); without git, every .cpp of
 # those folders.
-# A source found clean is not checked again while nothing clang-tidy reads of it has changed
-# (tidy_one.sh): the build keeps its own record, and the committed clang-tidy-clean.keys beside
-# this script carries one into fresh clones. With --record, a run that finds nothing rewrites
-# that file with the keys of today's sources.
+# A source found clean is not checked again while nothing of the project that clang-tidy reads
+# of it has changed (tidy_one.sh): the build keeps its own record, and the committed
+# clang-tidy-clean.keys beside this script carries one into fresh clones and new machines. With
+# --record, a run that finds nothing rewrites that file with the keys of today's sources.
 # Arguments: the source tree's root, the build tree, optionally --record.
 set -u
 LC_ALL=C
@@ -56,10 +56,9 @@ count=$(wc -l <"$work/files")
 cmake -DDB="$build/compile_commands.json" -DFILES="$work/files" -DJOBS="$work/jobs" \
     -P "$here/tidy_jobs.cmake" || exit 1
 
-compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+# clang-tidy's version, not the rest of what it says of itself: the processor it runs on.
 config_key=$({
-    clang-tidy --version
-    "${compiler:-c++}" --version
+    clang-tidy --version | grep -m 1 -i version
     cat .clang-tidy
 } | sha256sum | cut -d' ' -f1)
 record=$here/clang-tidy-clean.keys

@@ -1,5 +1,6 @@
 # Writes one job per production source for check_tidy.sh: where the build compiles it and how to
-# list, as the build's compiler finds them, the files its compilation reads. Fails when a source is
+# list, as the build's compiler finds them, the project's files its compilation reads (the
+# system's headers left out: -MM). Fails when a source is
 # missing from the build's compile_commands.json, for clang-tidy could not check it as it is built.
 # Variables: DB (compile_commands.json), FILES (absolute source paths, one a line), JOBS (folder).
 cmake_minimum_required(VERSION 3.25)
@@ -44,7 +45,7 @@ foreach(source ${sources})
     file(WRITE "${JOBS}/${number}.job"
         "source=${quoted_source}\n"
         "directory=${quoted_directory}\n"
-        "inputs() {\n    ${command} -M -MF /dev/stdout -o /dev/null\n}\n")
+        "inputs() {\n    ${command} -MM -MF /dev/stdout -o /dev/null\n}\n")
 endforeach()
 
 if(missing)

@@ -1,10 +1,13 @@
 #!/bin/sh
 # Runs clang-tidy over one source for check_tidy.sh and leaves what it found beside the job:
 # JOB.out (clang-tidy's report), JOB.result ("clean", "unchanged" or "failed") and JOB.key.
-# A source clean before is not checked again while nothing clang-tidy reads has changed: the
-# source and every header it includes (the compiler lists them, system headers too), the compile
-# command, the configuration, the compiler and clang-tidy themselves all go into the key of that
-# earlier result. The source tree's own path does not, so that a key holds in any clone.
+# A source clean before is not checked again while nothing of the project that clang-tidy reads
+# has changed: the source and every header of the project it includes (the compiler lists them),
+# the compile command and the configuration with clang-tidy's version go into the key of that
+# earlier result. The source tree's own path does not, so that a key holds in any clone; nor do
+# the system's headers, whose bytes change with each point release of a package: a new machine
+# would find no key of the record. When they or the compiler change in earnest, a full run
+# (check_tidy.sh --record) makes the record again.
 # Arguments: the folder of earlier clean results, the configuration's key, the build tree, the
 # source tree, a job.
 set -u
