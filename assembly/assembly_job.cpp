@@ -178,6 +178,7 @@ bool AssemblyJob::convert(const posix::Folder &folder, Copy &copy, JobReport &re
     };
     const ConversionResult converted = convertToPdf(conversion);
     report.converted = converted.converted;
+    report.pages = converted.pages;
     report.conversionFailure = converted.failure;
     // The user asked for a PDF: not getting one is a failure to report, sources or not.
     if (!report.converted) {

@@ -45,6 +45,7 @@ struct JobReport
     std::string pdfPath;
     bool conversionAsked = false;
     bool converted = false;        // the PDF replaced the EPS
+    long pages = 0;                // the PDF's, once converted
     std::string conversionFailure; // why not, in French, when a conversion was asked
     bool errorBoxShown = false;    // "Echec de la conversion." or "Echec de la l'assemblage."
     bool declined = false;         // the window was told not to replace the result: nothing done

@@ -247,6 +247,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
     }
     removeIfStill(folder, request.epsName, request.eps);
     result.converted = true;
+    result.pages = *pages;
     return result;
 }
 

@@ -50,6 +50,7 @@ struct ConversionRequest
 struct ConversionResult
 {
     bool converted = false; // the PDF is in place, complete, and the EPS is gone
+    long pages = 0;         // then its pages
     std::string failure;    // otherwise why, in French
 };
 

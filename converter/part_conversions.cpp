@@ -96,10 +96,9 @@ double processorMilliseconds()
 class Conversions
 {
 public:
-    Conversions(GhostscriptZygote &zygote, PdfReaderProcess &reader, int input,
-                const std::vector<Part> &parts, const PartConversionSettings &settings,
-                PartConversionCosts &costs)
-        : m_zygote(zygote), m_reader(reader), m_input(input), m_parts(parts), m_settings(settings),
+    Conversions(GhostscriptZygote &zygote, int input, const std::vector<Part> &parts,
+                const PartConversionSettings &settings, PartConversionCosts &costs)
+        : m_zygote(zygote), m_input(input), m_parts(parts), m_settings(settings),
           m_checked(parts.size()), m_costs(costs)
     {}
 
@@ -223,10 +222,11 @@ private:
         if (event.code != 0 || (report.pages < 1 && !quit))
             throw ConversionFailure(what + " : Ghostscript n'a pas pu terminer le PDF" +
                                     nothingWritten);
-        CheckedPart checked{running.pdfPath, what, {}, 0};
+        PartExpectation expectation;
+        expectation.description = what;
         if (part.kind == Part::Kind::Eps)
-            checked.expectation.pageSize = std::make_pair(part.box.width(), part.box.height());
-        checked.pages = m_reader.check(checked.pdfPath, what, checked.expectation);
+            expectation.pageSize = std::make_pair(part.box.width(), part.box.height());
+        CheckedPart checked = checkPart(running.pdfPath, expectation);
         if (!quit && checked.pages != report.pages)
             throw ConversionFailure(what + " : le PDF compte " + std::to_string(checked.pages) +
                                     " pages, Ghostscript en a montré " +
@@ -235,7 +235,6 @@ private:
     }
 
     GhostscriptZygote &m_zygote;
-    PdfReaderProcess &m_reader;
     int m_input;
     const std::vector<Part> &m_parts;
     const PartConversionSettings &m_settings;
@@ -246,14 +245,13 @@ private:
 
 } // namespace
 
-std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, PdfReaderProcess &reader,
-                                      int input, const std::vector<Part> &parts,
+std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, int input,
+                                      const std::vector<Part> &parts,
                                       const PartConversionSettings &settings,
                                       PartConversionCosts *costs)
 {
     PartConversionCosts unused;
-    return Conversions(zygote, reader, input, parts, settings, costs != nullptr ? *costs : unused)
-        .run();
+    return Conversions(zygote, input, parts, settings, costs != nullptr ? *costs : unused).run();
 }
 
 } // namespace converter

@@ -40,16 +40,16 @@ void readEverything(const QPDFObjectHandle &trailer)
 
 } // namespace
 
-long checkPart(int fd, const PartExpectation &expectation)
+CheckedPart checkPart(const std::string &pdfPath, const PartExpectation &expectation)
 {
-    PdfPartReader reader(fd, expectation);
+    PdfPartReader reader(pdfPath, expectation);
     try {
         readEverything(reader.document().getTrailer());
     } catch (...) {
-        rethrowAsPartFailure();
+        rethrowAsPartFailure(expectation.description);
     }
     reader.throwIfWarned();
-    return static_cast<long>(reader.pages().size());
+    return {pdfPath, expectation, static_cast<long>(reader.pages().size())};
 }
 
 } // namespace converter

@@ -7,6 +7,7 @@
 #include "labeled_edit.h"
 #include "main.h"
 #include "message_box_answer.h"
+#include "private_trash.h"
 #include "shell_list_view.h"
 #include "shell_tree_view.h"
 
@@ -25,6 +26,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,11 +137,13 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_tool;
     std::unique_ptr<QTemporaryDir> m_work;
+    std::optional<PrivateTrash> m_trash;
     std::unique_ptr<TFPrincipale> m_window;
 };
 
 void EndToEndTest::init()
 {
+    m_trash.emplace();
     m_tool = std::make_unique<QTemporaryDir>();
     m_work = std::make_unique<QTemporaryDir>();
     QVERIFY(m_tool->isValid() && m_work->isValid());
@@ -248,7 +252,9 @@ void EndToEndTest::assembleIntoPdfWithTheConverter()
     QCOMPARE(failure.text, QStringLiteral("Echec de la conversion."));
     QCOMPARE(failure.below,
              QStringLiteral("fichier 1 (« casse.eps ») : erreur PostScript undefined dans ceci ; "
-                            "aucun PDF n'a été écrit"));
+                            "aucun PDF n'a été écrit\n"
+                            "Le fichier assemblé « final.eps » est conservé.\n"
+                            "Aucun fichier source n'a été supprimé."));
     QVERIFY(QFile::exists(m_work->filePath(QStringLiteral("casse.eps"))));
 }
 

@@ -1,49 +1,12 @@
 // Jobs that convert to PDF from the main window: the failure box and the bar through the
 // conversion.
+#include "blocking_converter.h"
 #include "brakwen_application.h"
 #include "message_box_answer.h"
 #include "window_fixture.h"
 
-#include <QPainter>
-#include <QPdfWriter>
-#include <QScopeGuard>
+#include <QAccessible>
 #include <QScreen>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// The values a progress bar was drawn with, each once, in order; a line on fd for each one drawn
-// from `from` on.
-class PaintedValues : public QObject
-{
-public:
-    PaintedValues(QProgressBar *bar, int from, int fd) : m_bar(bar), m_from(from), m_fd(fd)
-    {
-        bar->installEventFilter(this);
-    }
-    QString values;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        const QString value = QStringLiteral(" %1").arg(m_bar->value());
-        if (event->type() == QEvent::Paint && !values.endsWith(value)) {
-            values += value;
-            if (m_bar->value() >= m_from && ::write(m_fd, "\n", 1) != 1)
-                qFatal("cannot write to the converter");
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QProgressBar *m_bar;
-    int m_from;
-    int m_fd;
-};
-
-} // namespace
 
 class WindowConversionTest : public QObject, WindowFixture
 {
@@ -54,7 +17,7 @@ private slots:
     void cleanup() { tearDownWindow(); }
 
     void failedConversionKeepsSourcesAndSaysSo();
-    void barRunsThroughTheConversionToItsEnd();
+    void barWeighsEachFileAndNamesTheOneWaitedOn();
 };
 
 void WindowConversionTest::failedConversionKeepsSourcesAndSaysSo()
@@ -86,9 +49,12 @@ void WindowConversionTest::failedConversionKeepsSourcesAndSaysSo()
              qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     QVERIFY(answer.closedByEscape);
     QCOMPARE(answer.title, QStringLiteral("Erreur"));
-    // The box's own text, and below it why: this stand-in for a converter fails outright.
+    // The box's own text, and below it why (this stand-in for a converter fails outright), and
+    // what was kept.
     QCOMPARE(answer.text, QStringLiteral("Echec de la conversion."));
-    QCOMPARE(answer.below, QStringLiteral("le convertisseur a échoué (code 1)"));
+    QCOMPARE(answer.below, QStringLiteral("le convertisseur a échoué (code 1)\n"
+                                          "Le fichier assemblé « final.eps » est conservé.\n"
+                                          "Aucun fichier source n'a été supprimé."));
     QCOMPARE(answer.icon, QMessageBox::Critical);
     QCOMPARE(answer.buttons, QStringList({"OK"}));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
@@ -103,34 +69,25 @@ void WindowConversionTest::failedConversionKeepsSourcesAndSaysSo()
     MessageBoxAnswer again;
     w.BtnOk->click();
     QVERIFY(again.shown);
-    QCOMPARE(again.text.section(QLatin1Char('\n'), 0, 0),
-             QStringLiteral("Echec de la conversion."));
+    QCOMPARE(again.text, QStringLiteral("Echec de la conversion."));
+    QCOMPARE(again.below, QStringLiteral("le convertisseur a échoué (code 1)\n"
+                                         "Le fichier assemblé « final.eps » est conservé."));
     QCOMPARE(readFile(work("a.eps")), QByteArray("a"));
     QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
 }
 
-void WindowConversionTest::barRunsThroughTheConversionToItsEnd()
+void WindowConversionTest::barWeighsEachFileAndNamesTheOneWaitedOn()
 {
-    // A converter that says it converted each file, going on only once the window has drawn
-    // it (or, as a safety net, after a minute), then puts a PDF of two pages in place.
-    const QByteArray tool = QFile::encodeName(m_tool->path()) + '/';
-    {
-        QPdfWriter pages(QFile::decodeName(tool + "pages.pdf"));
-        QPainter painter(&pages);
-        pages.newPage();
-    }
-    QVERIFY(::mkfifo((tool + "drawn").constData(), 0600) == 0);
-    const int drawn = ::open((tool + "drawn").constData(), O_RDWR | O_CLOEXEC);
-    QVERIFY(drawn >= 0);
-    const auto closeDrawn = qScopeGuard([drawn] { ::close(drawn); });
-    writeFile(tool + "ps2pdf.bat", "for done in 1 2; do "
-                                   "echo \"$done 2\" >&\"$BRAKWEN_PROGRESS_FD\"; "
-                                   "timeout 60 head -n 1 \"${0%/*}/drawn\" >/dev/null; done\n"
-                                   "cp \"${0%/*}/pages.pdf\" \"$2\"\n");
-    writeFile(tool + "pdfwrite.rsp", "");
+    // The larger second file is converted first; the converter then waits for the test.
+    BlockingConverter converter;
+    converter.install(QFile::encodeName(m_tool->path()) + '/',
+                      "echo \"1 2 2\" >&\"$BRAKWEN_PROGRESS_FD\"\n"
+                      "cat \"$hold\" >/dev/null\n"
+                      "echo \"2 2 1\" >&\"$BRAKWEN_PROGRESS_FD\"\n"
+                      "cp \"${0%/*}/pages.pdf\" \"$2\"\n");
     m_window = makeWindow();
-    writeFile(work("a.eps"), "a");
-    writeFile(work("b.eps"), "b");
+    writeFile(work("a.eps"), QByteArray(100, 'a'));
+    writeFile(work("b.eps"), QByteArray(400000, 'b'));
     choose(m_work->path());
     TFPrincipale &w = *m_window;
     w.CbxDeleteFiles->setChecked(false);
@@ -138,15 +95,27 @@ void WindowConversionTest::barRunsThroughTheConversionToItsEnd()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    // What is drawn from 3 on, the first file converted, is told to the converter.
-    PaintedValues painted(w.PrbRunning, 3, drawn);
+    BarCaptions bar(w.PrbRunning);
+    const QString waiting = QStringLiteral("Conversion : 1 / 2 — a.eps");
+    QString readOut;
+    bar.onCaption = [&](const QString &caption) {
+        if (caption != waiting)
+            return;
+        readOut =
+            QAccessible::queryAccessibleInterface(w.PrbRunning)->text(QAccessible::Description);
+        converter.release();
+    };
     w.BtnOk->click();
 
     QVERIFY(exists(work("final.pdf")) && !exists(work("final.eps")));
-    // Two files copied, then two converted: the bar, drawn all along, goes on from the copy's
-    // end to its own, and goes once the job is over.
-    QCOMPARE(w.PrbRunning->maximum(), 4);
-    QVERIFY2(painted.values.endsWith(QStringLiteral(" 2 3 4")), qPrintable(painted.values));
+    // The copy costs next to nothing; the larger file most of the conversion.
+    QCOMPARE(bar.shown.first().second, QStringLiteral("Assemblage : 0 / 2"));
+    const int whileWaiting = bar.valueWhen(waiting);
+    QVERIFY2(whileWaiting >= 9 * w.PrbRunning->maximum() / 10 &&
+                 whileWaiting < w.PrbRunning->maximum(),
+             QByteArray::number(whileWaiting));
+    // Screen readers read what the bar says.
+    QCOMPARE(readOut, waiting);
     QVERIFY(!w.PrbRunning->isVisible());
 }
 

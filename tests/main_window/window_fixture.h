@@ -3,8 +3,10 @@
 // and list helpers.
 #pragma once
 
+#include "job_progress_bar.h"
 #include "labeled_edit.h"
 #include "main.h"
+#include "private_trash.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -12,12 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -57,6 +59,34 @@ inline void selectRow(QListView *view, int row)
                                    QItemSelectionModel::ClearAndSelect);
 }
 
+// What the job's bar said, each new text with the bar's value then.
+class BarCaptions : public QObject
+{
+public:
+    explicit BarCaptions(JobProgressBar *bar)
+    {
+        connect(bar, &JobProgressBar::captionChanged, this, [this, bar](const QString &caption) {
+            if (caption.isEmpty())
+                return;
+            shown.append({bar->value(), caption});
+            if (onCaption)
+                onCaption(caption);
+        });
+    }
+
+    // The value the bar had when it first said `caption`; -1 if it never did.
+    int valueWhen(const QString &caption) const
+    {
+        for (const auto &[value, text] : shown)
+            if (text == caption)
+                return value;
+        return -1;
+    }
+
+    QList<std::pair<int, QString>> shown;
+    std::function<void(const QString &)> onCaption;
+};
+
 struct ChooserCall
 {
     TFrmChooseDirectory *dialog = nullptr;
@@ -70,6 +100,7 @@ class WindowFixture
 protected:
     void setUpWindow()
     {
+        m_trash.emplace();
         m_tool = std::make_unique<QTemporaryDir>();
         m_work = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tool->isValid() && m_work->isValid());
@@ -80,6 +111,7 @@ protected:
     void tearDownWindow()
     {
         m_window.reset();
+        m_trash.reset();
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
@@ -121,6 +153,7 @@ protected:
         return QFile::encodeName(m_work->path()) + '/' + name;
     }
 
+    std::optional<PrivateTrash> m_trash;
     std::unique_ptr<QTemporaryDir> m_tool;
     std::unique_ptr<QTemporaryDir> m_work;
     std::unique_ptr<TFPrincipale> m_window;

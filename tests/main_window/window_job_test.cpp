@@ -1,6 +1,7 @@
 // Jobs run from OK: the result in the chosen order, the window kept painting and deaf to input
 // while the job runs, failures that leave it usable, and the replace question.
 #include "brakwen_application.h"
+#include "main_window_job.h"
 #include "message_box_answer.h"
 #include "window_fixture.h"
 
@@ -19,12 +20,13 @@ private slots:
     void cleanup() { tearDownWindow(); }
 
     void jobAssemblesInChosenOrderAndResetsWindow();
-    void jobKeepsWindowPaintingAndDefersClose();
+    void jobKeepsWindowPainting();
     void inputDuringJobIsDropped();
     void jobTurnsEventLoopOnlyAsBarGrows();
     void ioErrorLeavesWindowUsable();
     void resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered();
-    void closeDuringFailedJobWaitsForErrorBox();
+    void baseNameIsANameOnly();
+    void permanentDeletionIsAskedNamingHowMany();
     void nonUtf8NamesAreAssembledAndDeleted();
 };
 
@@ -58,7 +60,7 @@ void WindowJobTest::jobAssemblesInChosenOrderAndResetsWindow()
     QCOMPARE(w.EdtDirectory->text(), m_work->path());
 }
 
-void WindowJobTest::jobKeepsWindowPaintingAndDefersClose()
+void WindowJobTest::jobKeepsWindowPainting()
 {
     for (const char *name : {"a.eps", "b.eps", "c.eps"})
         writeFile(work(name), name);
@@ -73,24 +75,27 @@ void WindowJobTest::jobKeepsWindowPaintingAndDefersClose()
     bool firedDuringJob = false;
     bool barShown = false;
     bool busy = false;
-    int position = -1;
+    QString caption;
     QTimer::singleShot(0, &w, [&] {
         firedDuringJob = w.jobRunning();
         barShown = w.PrbRunning->isVisible();
         busy = QGuiApplication::overrideCursor() != nullptr;
-        position = w.PrbRunning->value();
-        w.close(); // as from the title bar, mid-job
+        caption = w.PrbRunning->text();
     });
     w.BtnOk->click();
 
     QVERIFY(firedDuringJob);
     QVERIFY(barShown);
     QVERIFY(busy);
-    QCOMPARE(w.PrbRunning->maximum(), 3);
-    QVERIFY(position >= 1 && position <= 3);
+    QVERIFY2(caption.startsWith(QStringLiteral("Assemblage : ")) &&
+                 caption.contains(QStringLiteral(" / 3")),
+             qPrintable(caption));
     QCOMPARE(readFile(work("final.eps")), QByteArray("a.epsb.epsc.eps"));
-    // The close waited for the end of the job, then took effect.
-    QTRY_VERIFY(!w.isVisible());
+    // The finished job's line where the bar was.
+    QVERIFY(!w.PrbRunning->isVisible());
+    QVERIFY(w.LblJobDone->isVisible());
+    QCOMPARE(w.LblJobDone->text(),
+             QStringLiteral("« final.eps » : 3 fichiers assemblés ; fichiers sources conservés."));
 }
 
 void WindowJobTest::inputDuringJobIsDropped()
@@ -236,6 +241,7 @@ void WindowJobTest::resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered()
         w.BtnOk->click();
         QVERIFY(no.shown);
         QCOMPARE(no.text, QStringLiteral("Le fichier « final.eps » existe déjà. Le remplacer ?"));
+        QCOMPARE(no.below, QStringLiteral("Les fichiers sources seront mis à la corbeille."));
         QCOMPARE(no.icon, QMessageBox::Question);
     }
     // Non: nothing happened, the arrangement is still there for another try.
@@ -250,29 +256,62 @@ void WindowJobTest::resultWhoseSourcesMayBeGoneIsReplacedOnlyWhenAnswered()
     w.BtnOk->click();
     QVERIFY(yes.shown);
     QCOMPARE(readFile(work("final.eps")), QByteArray("a"));
+    // To the desktop trash, where it can be put back from.
     QVERIFY(!exists(work("a.eps")));
+    QCOMPARE(readFile(QFile::encodeName(m_trash->file("a.eps"))), QByteArray("a"));
+    QVERIFY(QFile::exists(m_trash->info("a.eps")));
+    QCOMPARE(w.LblJobDone->text(),
+             QStringLiteral("« final.eps » : 1 fichier assemblé ; 1 fichier source mis à la "
+                            "corbeille."));
 }
 
-void WindowJobTest::closeDuringFailedJobWaitsForErrorBox()
+void WindowJobTest::baseNameIsANameOnly()
 {
     writeFile(work("a.eps"), "a");
-    writeFile(work("b.eps"), "b");
     choose(m_work->path());
     TFPrincipale &w = *m_window;
+    w.CbxDeleteFiles->setChecked(false);
     w.SbnAddAll->click();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(QFile::remove(QFile::decodeName(work("b.eps"))));
 
-    bool visibleUnderBox = false;
-    MessageBoxAnswer answer;
-    answer.whileShown = [&] { visibleUnderBox = w.isVisible(); };
-    QTimer::singleShot(0, &w, [&] { w.close(); });
+    // A typed extension is the result's own, not doubled.
+    w.LbEdtFinalName->setText(QStringLiteral("rapport.EPS"));
     w.BtnOk->click();
+    QCOMPARE(readFile(work("rapport.eps")), QByteArray("a"));
+    QVERIFY(!exists(work("rapport.EPS.eps")));
 
-    QVERIFY(answer.shown);
-    QVERIFY(visibleUnderBox);
-    QVERIFY(!w.isVisible());
+    // A name that would leave the folder is refused, named, before anything is written.
+    choose(m_work->path());
+    selectRow(w.LbxEnable, 0); // a.eps
+    w.SbnAdd->click();
+    w.LbEdtFinalName->setText(QStringLiteral("../r"));
+    MessageBoxAnswer refused;
+    w.BtnOk->click();
+    QVERIFY(refused.shown);
+    QVERIFY2(refused.text.startsWith(QStringLiteral("Le nom « ../r » ne peut pas être celui du "
+                                                    "fichier final")),
+             qPrintable(refused.text));
+    QVERIFY(!exists(work("../r.eps")));
+    QCOMPARE(texts(w.LbxSelected), QStringList({"a.eps"}));
+    QVERIFY(!w.LblJobDone->isVisibleTo(&w));
+}
+
+void WindowJobTest::permanentDeletionIsAskedNamingHowMany()
+{
+    // Asked by the job when no trash takes the sources.
+    MainWindowJob job(*m_window, *m_window, m_window->fileLists(), [] {});
+    for (const auto &[count, button, text] :
+         {std::tuple(3, QMessageBox::Yes,
+                     "Aucune corbeille ne peut recevoir 3 fichiers sources. Les supprimer "
+                     "définitivement ?"),
+          std::tuple(1, QMessageBox::No,
+                     "Aucune corbeille ne peut recevoir le fichier source. Le supprimer "
+                     "définitivement ?")}) {
+        MessageBoxAnswer answer;
+        answer.button = button;
+        QCOMPARE(job.confirmPermanentDeletion(count), button == QMessageBox::Yes);
+        QVERIFY(answer.shown);
+        QCOMPARE(answer.text, QString::fromUtf8(text));
+    }
 }
 
 void WindowJobTest::nonUtf8NamesAreAssembledAndDeleted()

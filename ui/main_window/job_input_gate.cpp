@@ -1,8 +1,10 @@
 #include "job_input_gate.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 
-JobInputGate::JobInputGate()
+JobInputGate::JobInputGate(std::function<void()> escapePressed)
+    : m_escapePressed(std::move(escapePressed))
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -73,7 +75,13 @@ bool JobInputGate::isUserInput(QEvent::Type type)
 
 bool JobInputGate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_open && isUserInput(event->type()))
-        return true;
-    return QObject::eventFilter(watched, event);
+    if (m_open || !isUserInput(event->type()))
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && m_escapePressed) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            !key->isAutoRepeat())
+            m_escapePressed();
+    }
+    return true;
 }

@@ -6,14 +6,16 @@
 
 #include <QEvent>
 #include <QObject>
+#include <functional>
 
 class JobInputGate : public QObject
 {
     Q_OBJECT
 
 public:
-    // Drops input application-wide from now on.
-    JobInputGate();
+    // Drops input application-wide from now on. Escape alone is heard: `escapePressed` is told,
+    // there and then, and the key goes no further.
+    explicit JobInputGate(std::function<void()> escapePressed = {});
     // Lets input through again, once what arrived during the job is dropped.
     ~JobInputGate() override;
 
@@ -39,5 +41,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    std::function<void()> m_escapePressed;
     bool m_open = false;
 };

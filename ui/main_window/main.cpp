@@ -8,6 +8,8 @@
 #include "error_box.h"
 #include "file_drop.h"
 #include "frame_centring.h"
+#include "job_done_line.h"
+#include "job_summary.h"
 #include "labeled_edit.h"
 #include "list_arrangement.h"
 #include "list_moves.h"
@@ -48,6 +50,7 @@ TFPrincipale::TFPrincipale(QWidget *parent, const QString &executablePath)
     setFont(ControlFactory::windowFont());
     setFixedSize(ClientWidth, ClientHeight);
     setUpControls(this, m_lists);
+    m_jobDone = new JobDoneLine(LblJobDone);
     FormCreate();
     // Only now: loading the initial texts must not run the change handlers.
     connectHandlers();
@@ -78,8 +81,8 @@ void TFPrincipale::connectHandlers()
             handle(&TFPrincipale::LbEdtFinalNameChange));
     connect(BtnOk, &QPushButton::clicked, this, [this] {
         DefaultErrorBox::guard([this] { BtnOkClick(); });
-        // A close asked for during the job takes effect now that the job, and its error box
-        // if it failed, are over.
+        // A close asked for during the job, and not taken back, takes effect now that the job,
+        // and its error box if it failed, are over.
         if (std::exchange(m_closeAfterJob, false))
             close();
     });
@@ -281,15 +284,25 @@ void TFPrincipale::BtnOkClick()
     for (const QByteArray &name : m_lists.selectedNames())
         inputs.selectedFiles.push_back(name.toStdString());
     inputs.convertToPdf = CbxPDFConvert->isChecked();
-    inputs.sourceDeletion = CbxDeleteFiles->isChecked() ? assembly::SourceDeletion::Permanently
+    // Restorable: the sources go to the desktop trash, and for ever only where none takes them
+    // and the user said so.
+    inputs.sourceDeletion = CbxDeleteFiles->isChecked() ? assembly::SourceDeletion::ToTrash
                                                         : assembly::SourceDeletion::Keep;
 
     // The job itself gives the window back (OK and quit shown, bar hidden, normal cursor) when
-    // it fails, before the error box shows. The window takes no input meanwhile.
+    // it fails, before the error box shows. The window takes no input meanwhile, but Escape and
+    // a close, which ask whether to stop.
+    m_jobDone->hide();
     m_jobRunning = true;
-    const auto jobOver = qScopeGuard([this] { m_jobRunning = false; });
     MainWindowJob job(*this, *this, m_lists, [this] { ApplyControlRules(); });
-    job.run(inputs, m_toolDirectory.toStdString());
+    m_job = &job;
+    const auto jobOver = qScopeGuard([this, &job] {
+        m_jobRunning = false;
+        m_job = nullptr;
+        m_closeAfterJob = job.closeWanted();
+    });
+    const MainWindowJob::Outcome outcome = job.run(inputs, m_toolDirectory.toStdString());
+    m_jobDone->show(JobSummary::lineFor(inputs, outcome));
 }
 
 void TFPrincipale::BtnCancelClick()
@@ -299,10 +312,12 @@ void TFPrincipale::BtnCancelClick()
 
 void TFPrincipale::closeEvent(QCloseEvent *event)
 {
-    // A close request from the title bar while the job runs waits for the job's end: clicks
-    // and keys are dropped meanwhile, but the user asked to quit and does so once it is over.
+    // A close request from the title bar while the job runs asks first whether to stop the job;
+    // the window closes once the job is over, stopped or, when it can no longer stop (its sources
+    // going, its error box up), finished.
     if (m_jobRunning) {
-        m_closeAfterJob = true;
+        if (m_job)
+            m_job->requestStop(true);
         event->ignore();
         return;
     }

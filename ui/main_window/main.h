@@ -14,6 +14,8 @@
 #include <vector>
 
 struct FileDrop;
+class JobDoneLine;
+class MainWindowJob;
 class PreviewLink;
 class TFrmChooseDirectory;
 
@@ -90,7 +92,9 @@ private:
     RawDirectoryChooser m_chooseDirectory;
     QByteArray m_directoryBytes; // as the chooser last gave them
     bool m_jobRunning = false;
+    MainWindowJob *m_job = nullptr; // while it runs
     bool m_closeAfterJob = false;
+    JobDoneLine *m_jobDone = nullptr;
     PreviewLink *m_preview = nullptr;
 };
 

@@ -2,13 +2,13 @@
 
 #include "control_factory.h"
 #include "file_lists.h"
+#include "job_progress_bar.h"
 #include "labeled_edit.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <initializer_list>
@@ -58,7 +58,7 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
     BtnCancel =
         ControlFactory::pushButton(window, QRect(397, 437, 60, 20), QStringLiteral("&Quitter"));
 
-    PrbRunning = new QProgressBar(window);
+    PrbRunning = new JobProgressBar(window);
     PrbRunning->setGeometry(13, 398, 484, 20);
     PrbRunning->setRange(0, 100);
     PrbRunning->setValue(0);
@@ -84,6 +84,10 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
     CbxDeleteFiles = ControlFactory::checkBox(window, QRect(320, 96, 185, 17),
                                               QStringLiteral("Suppression des fichiers convertis"));
 
+    LblJobDone = ControlFactory::label(window, QRect(13, 398, 484, 20), QString());
+    LblJobDone->setTextFormat(Qt::PlainText);
+    LblJobDone->hide();
+
     for (QWidget *widget :
          std::initializer_list<QWidget *>{LblDirectory, CbxPDFConvert, CbxDeleteFiles})
         ControlFactory::widenToFitText(widget, ClientWidth);
@@ -94,6 +98,7 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
     ControlFactory::caption(LblFileSelected, LbxSelected);
     ControlFactory::caption(LbEdtFinalName->editLabel(), LbEdtFinalName);
     PrbRunning->setAccessibleName(QStringLiteral("Progression de l'assemblage"));
+    LblJobDone->setAccessibleName(QStringLiteral("Fin de l'assemblage"));
 }
 
 void MainWindowControls::nameControls()
@@ -107,7 +112,7 @@ void MainWindowControls::nameControls()
         {PrbRunning, "PrbRunning"},         {BtnOk, "BtnOk"},
         {LbxEnable, "LbxEnable"},           {LbxSelected, "LbxSelected"},
         {LbEdtFinalName, "LbEdtFinalName"}, {CbxPDFConvert, "CbxPDFConvert"},
-        {CbxDeleteFiles, "CbxDeleteFiles"},
+        {CbxDeleteFiles, "CbxDeleteFiles"}, {LblJobDone, "LblJobDone"},
     };
     for (const auto &[object, name] : names)
         object->setObjectName(QLatin1String(name));

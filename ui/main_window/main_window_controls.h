@@ -5,12 +5,12 @@
 #pragma once
 
 class FileLists;
+class JobProgressBar;
 class LabeledEdit;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QProgressBar;
 class QPushButton;
 class QToolButton;
 class QWidget;
@@ -32,13 +32,15 @@ public:
     QLabel *LblFileSelected = nullptr;
     QLineEdit *EdtDirectory = nullptr;
     QPushButton *BtnCancel = nullptr;
-    QProgressBar *PrbRunning = nullptr;
+    JobProgressBar *PrbRunning = nullptr;
     QPushButton *BtnOk = nullptr;
     QListView *LbxEnable = nullptr;
     QListView *LbxSelected = nullptr;
     LabeledEdit *LbEdtFinalName = nullptr;
     QCheckBox *CbxPDFConvert = nullptr;
     QCheckBox *CbxDeleteFiles = nullptr;
+    // Added to the layout: where the bar was, what the last job did, for a few seconds.
+    QLabel *LblJobDone = nullptr;
 
 protected:
     // Makes the controls in `window`, the two lists showing `lists`, and sets their tab order.

@@ -21,13 +21,16 @@ qint64 ProgressPacer::filledPixels(int position) const
     return done * m_barPixels / span;
 }
 
-bool ProgressPacer::due(int position)
+bool ProgressPacer::due(int position, bool newText)
 {
+    constexpr qint64 textNanoseconds = 100'000'000;
     const qint64 pixels = filledPixels(position);
-    if (pixels == m_drawnPixels)
+    const bool grown = pixels != m_drawnPixels;
+    if (!grown && !newText)
         return false;
-    const bool last = position >= m_maximum;
-    if (!last && m_sinceDrawn.isValid() && m_sinceDrawn.nsecsElapsed() < m_frameNanoseconds)
+    const bool last = position >= m_maximum && grown;
+    const qint64 wait = grown ? m_frameNanoseconds : textNanoseconds;
+    if (!last && m_sinceDrawn.isValid() && m_sinceDrawn.nsecsElapsed() < wait)
         return false;
     m_drawnPixels = pixels;
     m_sinceDrawn.start();

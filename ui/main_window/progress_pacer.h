@@ -1,7 +1,8 @@
 // Decides when the job's progress is worth drawing. The job reports every source, tens of
 // thousands of them in a fraction of a second; drawing each, and turning the event loop each
 // time, would cost more than copying small files. The bar is drawn when its filled part grows
-// by a device pixel, and no more often than the screen shows frames.
+// by a device pixel, and no more often than the screen shows frames; a new text alone (the next
+// file's name) no more often than ten times a second, which is enough to read it go by.
 #pragma once
 
 #include <QElapsedTimer>
@@ -12,8 +13,9 @@ public:
     // A new run over `minimum`..`maximum`, drawn `barPixels` device pixels wide on a screen that
     // shows `framesPerSecond` frames.
     void start(int minimum, int maximum, int barPixels, qreal framesPerSecond);
-    // Whether `position` is to be drawn now. The last position always is, so the bar ends full.
-    bool due(int position);
+    // Whether `position`, with a text new or not, is to be drawn now. The last position always
+    // is, so the bar ends full.
+    bool due(int position, bool newText = false);
 
 private:
     qint64 filledPixels(int position) const;

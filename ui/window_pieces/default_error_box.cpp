@@ -23,11 +23,13 @@ void DefaultErrorBox::show(const QString &message, QWidget *owner, const QString
     box.exec();
 }
 
-void DefaultErrorBox::show(const std::exception &error)
+void DefaultErrorBox::show(const std::exception &error, const QString &after)
 {
     assembly::FailureCause cause = assembly::causeOf(error);
     // The window shows the folder already; the file's own name says which file.
     cause.file = posix::fileName(cause.file);
-    show(QString::fromStdString(error.what()), nullptr,
-         QString::fromStdString(assembly::causeLine(cause)));
+    QString below = QString::fromStdString(assembly::causeLine(cause));
+    if (!after.isEmpty())
+        below += (below.isEmpty() ? QString() : QStringLiteral("\n")) + after;
+    show(QString::fromStdString(error.what()), nullptr, below);
 }

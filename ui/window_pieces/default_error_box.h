@@ -19,8 +19,9 @@ public:
     static void show(const QString &message, QWidget *owner = nullptr,
                      const QString &cause = QString());
     // Shows the box for an error that ended a handler: its message, and below it which file
-    // (by its name: the window shows its folder) and why, in brakwen-cli's words.
-    static void show(const std::exception &error);
+    // (by its name: the window shows its folder) and why, in brakwen-cli's words, then `after`,
+    // on lines of its own.
+    static void show(const std::exception &error, const QString &after = QString());
 
     // Runs `handler`; an error leaving it is shown in the box instead of unwinding further, so
     // it never crosses the toolkit's own frames.
