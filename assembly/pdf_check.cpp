@@ -4,15 +4,20 @@
 #include "posix/eintr.h"
 #include "posix/unique_fd.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <climits>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
 
 namespace assembly {
 
-std::optional<long> verifiedPageCount(int fd)
+std::optional<long> verifiedPageCount(int fd, PdfCheckCeilings ceilings)
 {
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0)
@@ -27,14 +32,31 @@ std::optional<long> verifiedPageCount(int fd)
     setup.arguments = {"qpdf", "--show-npages", "/dev/fd/3"};
     setup.searchPath = true;
     setup.descriptors = {{0, nothing.get()}, {1, outputWrite.get()}, {2, nothing.get()}, {3, fd}};
+    setup.endsWithParent = true;
+    setup.limits = {{RLIMIT_DATA, ceilings.memory}, {RLIMIT_CPU, ceilings.seconds}};
     std::optional<posix::ChildProcess> qpdf = posix::ChildProcess::start(setup);
     outputWrite.reset();
     if (!qpdf)
         return std::nullopt;
 
+    // The processor limit ends qpdf working; the clock ends it waiting (a file that never
+    // ends, on a remote file system).
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(ceilings.seconds);
     std::string text;
     char buffer[256];
     for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd wait = {outputRead.get(), POLLIN, 0};
+        if (left <= 0 || posix::retryOnInterrupt([&] {
+                             return ::poll(&wait, 1,
+                                           static_cast<int>(std::min<long long>(left, INT_MAX)));
+                         }) == 0) {
+            qpdf->signal(SIGKILL);
+            qpdf->wait();
+            return std::nullopt;
+        }
         const ssize_t got = posix::retryOnInterrupt(
             [&] { return ::read(outputRead.get(), buffer, sizeof buffer); });
         if (got <= 0)

@@ -1,13 +1,13 @@
 #include "converter/conversion.h"
 
 #include "assembly/part_manifest.h"
+#include "converter/ceilings.h"
 #include "converter/conversion_failure.h"
 #include "converter/ghostscript_interpreter.h"
 #include "converter/ghostscript_zygote.h"
 #include "converter/leftover_guard.h"
 #include "converter/part_conversions.h"
 #include "converter/part_plan.h"
-#include "converter/pdf_join.h"
 #include "converter/pdf_output.h"
 #include "converter/pdf_text.h"
 #include "posix/eintr.h"
@@ -203,6 +203,43 @@ Conversion::Conversion(std::string responseFile, std::string epsPath, std::strin
 
 void Conversion::run()
 {
+    prepare();
+    LeftoverGuard guard;
+    const unsigned parallel = partsAtOnce();
+    // Both started before any document is read: the reader of the parts' PDFs, so that it holds
+    // nothing of the job, and the interpreter every part starts from, so that it has seen none.
+    PdfReaderProcess reader(
+        {memoryLimit(parallel), timeLimit(), [] { return posix::StopSignals::received() != 0; }});
+    GhostscriptZygote zygote(ghostscriptOptions(m_responseFile), verbose(),
+                             guard.holderDescriptor());
+
+    const Files files = openFiles();
+    const std::vector<Part> parts = plan(files.input.get(), files.size);
+    if (parts.empty())
+        throw ConversionFailure(m_epsPath + " : aucune page à convertir");
+    throwIfStopped();
+
+    const std::string folder = makePrivateFolder(guard, temporaryBase());
+    const FolderRemoval removal(folder);
+    const std::string scratch = makePrivateFolder(guard, scratchBase());
+    const FolderRemoval scratchRemoval(scratch);
+    PdfOutput output(*files.pdfFolder, files.pdfName, m_pdfPath, guard);
+    zygote.waitUntilReady();
+
+    PartConversionCosts costs;
+    const std::vector<CheckedPart> checked = convertParts(
+        zygote, reader, files.input.get(), parts, settings(folder, scratch, parallel), &costs);
+    zygote.stop();
+    const long pages = join(reader, parts, checked, output.fd());
+    throwIfStopped();
+    output.commit();
+    if (std::getenv("BRAKWEN_PROFILE") != nullptr)
+        printCosts(costs, parts.size());
+    reportPages(pages);
+}
+
+void Conversion::prepare() const
+{
     posix::StopSignals::install();
     // A write past a file size limit, or into a progress pipe nobody reads any more, fails the
     // write instead of killing the converter, which then reports it and cleans up.
@@ -212,57 +249,49 @@ void Conversion::run()
     if (::stat(m_responseFile.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
         ::access(m_responseFile.c_str(), R_OK) != 0)
         throw ConversionFailure("fichier d'options introuvable : " + m_responseFile);
+}
 
-    LeftoverGuard guard;
-    // Started before any document is read, so that the interpreter every part starts from has
-    // seen none of them.
-    GhostscriptZygote zygote(ghostscriptOptions(m_responseFile), verbose(),
-                             guard.holderDescriptor());
-
+Conversion::Files Conversion::openFiles() const
+{
     // The job hands its folder down, open, so that a folder of any depth serves; by hand, each
     // file is named in the folder its path gives.
     const int handedDown = descriptorFromEnvironment(assembly::folderVariable);
     const std::optional<posix::Folder> epsFolder =
         handedDown >= 0 ? posix::Folder::duplicate(handedDown)
                         : posix::Folder::open(posix::parentFolder(m_epsPath));
-    const std::optional<posix::Folder> pdfFolder =
-        handedDown >= 0 ? posix::Folder::duplicate(handedDown)
-                        : posix::Folder::open(posix::parentFolder(m_pdfPath));
+    Files files;
+    files.pdfFolder = handedDown >= 0 ? posix::Folder::duplicate(handedDown)
+                                      : posix::Folder::open(posix::parentFolder(m_pdfPath));
     if (!epsFolder)
         throw ConversionFailure("fichier introuvable : " + m_epsPath);
-    if (!pdfFolder)
+    if (!files.pdfFolder)
         throw ConversionFailure("écriture impossible dans le dossier : " +
                                 posix::parentFolder(m_pdfPath));
-    const std::string pdfName = posix::fileName(m_pdfPath);
+    files.pdfName = posix::fileName(m_pdfPath);
     // Opened once: every part is read from this very file, whatever happens to its name.
-    posix::UniqueFd input(epsFolder->openFile(posix::fileName(m_epsPath), O_RDONLY | O_NONBLOCK));
-    if (!input.valid() || ::fstat(input.get(), &status) != 0)
+    files.input =
+        posix::UniqueFd(epsFolder->openFile(posix::fileName(m_epsPath), O_RDONLY | O_NONBLOCK));
+    struct stat status = {};
+    if (!files.input.valid() || ::fstat(files.input.get(), &status) != 0)
         throw ConversionFailure("fichier introuvable : " + m_epsPath);
     if (!S_ISREG(status.st_mode))
         throw ConversionFailure("pas un fichier ordinaire : " + m_epsPath);
     if (status.st_size == 0)
         throw ConversionFailure("fichier vide : " + m_epsPath);
-    const auto size = static_cast<std::uint64_t>(status.st_size);
-    if (const auto existing = pdfFolder->status(pdfName); existing && S_ISDIR(existing->st_mode))
+    files.size = static_cast<std::uint64_t>(status.st_size);
+    if (const auto existing = files.pdfFolder->status(files.pdfName);
+        existing && S_ISDIR(existing->st_mode))
         throw ConversionFailure("le nom du PDF est celui d'un dossier : " + m_pdfPath);
+    return files;
+}
 
-    const std::vector<Part> parts = plan(input.get(), size);
-    if (parts.empty())
-        throw ConversionFailure(m_epsPath + " : aucune page à convertir");
-    if (posix::StopSignals::received() != 0)
-        throw ConversionFailure("interrompu");
-
-    const std::string folder = makePrivateFolder(guard, temporaryBase());
-    const FolderRemoval removal(folder);
-    const std::string scratch = makePrivateFolder(guard, scratchBase());
-    const FolderRemoval scratchRemoval(scratch);
-    PdfOutput output(*pdfFolder, pdfName, m_pdfPath, guard);
-    zygote.waitUntilReady();
-
+PartConversionSettings Conversion::settings(const std::string &folder, const std::string &scratch,
+                                            unsigned parallel) const
+{
     PartConversionSettings settings;
     settings.folder = folder;
     settings.scratchFolder = scratch;
-    settings.parallel = partsAtOnce();
+    settings.parallel = parallel;
     settings.timeLimit = timeLimit();
     settings.passOnOutput = verbose();
     settings.stopRequested = [] { return posix::StopSignals::received() != 0; };
@@ -271,30 +300,37 @@ void Conversion::run()
         if (progress >= 0)
             reportProgress(progress, done, total, finished);
     };
-    PartConversionCosts costs;
-    const std::vector<CheckedPart> checked =
-        convertParts(zygote, input.get(), parts, settings, &costs);
-    zygote.stop();
+    return settings;
+}
 
+long Conversion::join(PdfReaderProcess &reader, const std::vector<Part> &parts,
+                      const std::vector<CheckedPart> &checked, int outputFd) const
+{
     long pages = 0;
-    std::vector<std::string> titles;
-    titles.reserve(parts.size());
+    reader.startJoin(outputFd);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        pages += checked[i].pages;
-        titles.push_back(parts[i].name.empty() ? "Partie " + std::to_string(i + 1)
-                                               : withoutExtension(parts[i].name));
+        const CheckedPart &part = checked[i];
+        pages += part.pages;
+        const std::string title = parts[i].name.empty() ? "Partie " + std::to_string(i + 1)
+                                                        : withoutExtension(parts[i].name);
+        reader.copy(part.pdfPath, part.description, part.expectation, part.pages, title);
     }
     DocumentInfo info;
     info.title = documentTitle();
     info.creator = "Brakwen " BRAKWEN_VERSION;
     info.producer = GhostscriptInterpreter::product();
-    joinParts(checked, titles, info, output.fd());
+    reader.finishJoin(info);
+    return pages;
+}
+
+void Conversion::throwIfStopped()
+{
     if (posix::StopSignals::received() != 0)
         throw ConversionFailure("interrompu");
-    output.commit();
-    if (std::getenv("BRAKWEN_PROFILE") != nullptr)
-        printCosts(costs, parts.size());
+}
 
+void Conversion::reportPages(long pages)
+{
     const int report = descriptorFromEnvironment(assembly::reportVariable);
     if (report >= 0) {
         const std::string text = assembly::formatPageReport(pages);

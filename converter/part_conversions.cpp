@@ -96,9 +96,10 @@ double processorMilliseconds()
 class Conversions
 {
 public:
-    Conversions(GhostscriptZygote &zygote, int input, const std::vector<Part> &parts,
-                const PartConversionSettings &settings, PartConversionCosts &costs)
-        : m_zygote(zygote), m_input(input), m_parts(parts), m_settings(settings),
+    Conversions(GhostscriptZygote &zygote, PdfReaderProcess &reader, int input,
+                const std::vector<Part> &parts, const PartConversionSettings &settings,
+                PartConversionCosts &costs)
+        : m_zygote(zygote), m_reader(reader), m_input(input), m_parts(parts), m_settings(settings),
           m_checked(parts.size()), m_costs(costs)
     {}
 
@@ -222,11 +223,10 @@ private:
         if (event.code != 0 || (report.pages < 1 && !quit))
             throw ConversionFailure(what + " : Ghostscript n'a pas pu terminer le PDF" +
                                     nothingWritten);
-        PartExpectation expectation;
-        expectation.description = what;
+        CheckedPart checked{running.pdfPath, what, {}, 0};
         if (part.kind == Part::Kind::Eps)
-            expectation.pageSize = std::make_pair(part.box.width(), part.box.height());
-        CheckedPart checked = checkPart(running.pdfPath, expectation);
+            checked.expectation.pageSize = std::make_pair(part.box.width(), part.box.height());
+        checked.pages = m_reader.check(checked.pdfPath, what, checked.expectation);
         if (!quit && checked.pages != report.pages)
             throw ConversionFailure(what + " : le PDF compte " + std::to_string(checked.pages) +
                                     " pages, Ghostscript en a montré " +
@@ -235,6 +235,7 @@ private:
     }
 
     GhostscriptZygote &m_zygote;
+    PdfReaderProcess &m_reader;
     int m_input;
     const std::vector<Part> &m_parts;
     const PartConversionSettings &m_settings;
@@ -245,13 +246,14 @@ private:
 
 } // namespace
 
-std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, int input,
-                                      const std::vector<Part> &parts,
+std::vector<CheckedPart> convertParts(GhostscriptZygote &zygote, PdfReaderProcess &reader,
+                                      int input, const std::vector<Part> &parts,
                                       const PartConversionSettings &settings,
                                       PartConversionCosts *costs)
 {
     PartConversionCosts unused;
-    return Conversions(zygote, input, parts, settings, costs != nullptr ? *costs : unused).run();
+    return Conversions(zygote, reader, input, parts, settings, costs != nullptr ? *costs : unused)
+        .run();
 }
 
 } // namespace converter

@@ -7,6 +7,8 @@
 #include "converter/pdf_writer.h"
 #include "posix/pending_file.h"
 
+#include <array>
+#include <qpdf/QPDFCryptoProvider.hh>
 #include <qpdf/QUtil.hh>
 #include <stdexcept>
 
@@ -44,6 +46,28 @@ void appendBox(std::string &text, const char *key, const std::vector<QPDFObjectH
     text.back() = ']';
 }
 
+// What a page's resources may hold: what its content draws with. Anything else a part puts
+// there is nothing a page shows.
+constexpr std::array<std::string_view, 8> drawnResources = {"/Font",       "/XObject", "/ExtGState",
+                                                            "/ColorSpace", "/Pattern", "/Shading",
+                                                            "/Properties", "/ProcSet"};
+
+void appendResources(std::string &text, QPDFObjectHandle resources, PdfObjectCopier &copier)
+{
+    text += "/Resources <<";
+    if (resources.isDictionary()) {
+        for (const std::string_view category : drawnResources) {
+            QPDFObjectHandle entry = resources.getKey(std::string(category));
+            if (entry.isNull())
+                continue;
+            text += category;
+            text += ' ';
+            copier.append(text, entry);
+        }
+    }
+    text += ">>";
+}
+
 // The page as the joined PDF holds it: the entries that say what it shows, nothing else.
 std::string pageDictionary(PartPage page, PdfObjectCopier &copier, std::uint32_t tree)
 {
@@ -55,11 +79,7 @@ std::string pageDictionary(PartPage page, PdfObjectCopier &copier, std::uint32_t
         text += "/Rotate " + page.rotate.unparseResolved();
     if (!page.userUnit.isNull())
         text += "/UserUnit " + page.userUnit.unparseResolved();
-    text += "/Resources ";
-    if (page.resources.isNull())
-        text += "<<>>";
-    else
-        copier.append(text, page.resources);
+    appendResources(text, page.resources, copier);
     const std::pair<const char *, QPDFObjectHandle> drawn[] = {{"/Contents ", page.contents},
                                                                {"/Group ", page.group}};
     for (const auto &[key, value] : drawn) {
@@ -71,7 +91,9 @@ std::string pageDictionary(PartPage page, PdfObjectCopier &copier, std::uint32_t
     return text + ">>";
 }
 
-class Joiner
+} // namespace
+
+class PdfJoiner::Joiner
 {
 public:
     explicit Joiner(int fd) : m_writer(fd)
@@ -82,10 +104,9 @@ public:
         m_info = m_writer.allocate();
     }
 
-    void copy(const CheckedPart &part)
+    void copy(int fd, const PartExpectation &expectation, long pages, std::string title)
     {
-        const std::string &description = part.expectation.description;
-        PdfPartReader reader(part.path, part.expectation);
+        PdfPartReader reader(fd, expectation);
         m_version = std::max(m_version, reader.version());
         const std::size_t first = m_pages.size();
         try {
@@ -96,17 +117,21 @@ public:
                 write(m_pages.back(), text);
             }
         } catch (...) {
-            rethrowAsPartFailure(description);
+            rethrowAsPartFailure();
         }
         m_firstPages.push_back(m_pages[first]);
+        m_titles.push_back(std::move(title));
         reader.throwIfWarned();
         m_writer.throwIfFailed();
-        if (static_cast<long>(reader.pages().size()) != part.pages)
+        if (static_cast<long>(reader.pages().size()) != pages)
             reader.fail("le PDF produit a changé depuis sa vérification");
     }
 
-    void finish(const std::vector<std::string> &titles, const DocumentInfo &info)
+    void finish(const DocumentInfo &info)
     {
+        if (m_titles.empty())
+            throw std::logic_error("PdfJoiner::finish: no part copied");
+        const std::vector<std::string> &titles = m_titles;
         std::vector<std::uint32_t> items;
         items.reserve(titles.size());
         for (std::size_t i = 0; i < titles.size(); ++i)
@@ -162,19 +187,29 @@ private:
     std::string m_version = "1.4";
     std::vector<std::uint32_t> m_pages;
     std::vector<std::uint32_t> m_firstPages;
+    std::vector<std::string> m_titles;
 };
 
-} // namespace
+PdfJoiner::PdfJoiner(int outputFd) : m_joiner(std::make_unique<Joiner>(outputFd)) {}
 
-void joinParts(const std::vector<CheckedPart> &parts, const std::vector<std::string> &outlineTitles,
-               const DocumentInfo &info, int outputFd)
+PdfJoiner::~PdfJoiner() = default;
+
+void PdfJoiner::copy(int fd, const PartExpectation &expectation, long pages, std::string title)
 {
-    if (parts.empty() || outlineTitles.size() != parts.size())
-        throw std::invalid_argument("joinParts: one title for each of at least one part");
-    Joiner joiner(outputFd);
-    for (const CheckedPart &part : parts)
-        joiner.copy(part);
-    joiner.finish(outlineTitles, info);
+    m_joiner->copy(fd, expectation, pages, std::move(title));
+}
+
+void PdfJoiner::finish(const DocumentInfo &info)
+{
+    m_joiner->finish(info);
+}
+
+void preparePdfLibrary()
+{
+    std::shared_ptr<QPDFCryptoImpl> digest = QPDFCryptoProvider::getImpl();
+    digest->MD5_init();
+    digest->MD5_finalize();
+    QUtil::get_current_qpdf_time();
 }
 
 } // namespace converter

@@ -5,16 +5,47 @@
 #include <functional>
 #include <qpdf/QPDFCryptoProvider.hh>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace converter {
 
 namespace {
 
-// Entries of a stream's dictionary that are not copied: the length is written from the data
-// itself, and data kept in an outside file (/F) is nothing the joined PDF may lead a reader to.
-bool droppedFromStream(const std::string &key)
+// Entries that are never copied, from any dictionary at any depth: what runs (actions and
+// scripts: /A, /AA, /JS, /JavaScript), what leads out of the joined PDF (file specifications:
+// /F, /FS, /EF, /EmbeddedFiles; a web address: /URI; a form standing for a page of another file:
+// /Ref; an image or form to be swapped for an outside file when printed: /OPI; a launch: /Launch)
+// and the external data of a stream (/F with its /FFilter and /FDecodeParms). None of them
+// draws anything: on a stream /F names data kept in an outside file, elsewhere it is a file
+// specification or, in annotations (never copied), their flags.
+bool droppedKey(const std::string &key)
 {
-    return key == "/Length" || key == "/F" || key == "/FFilter" || key == "/FDecodeParms";
+    static const std::unordered_set<std::string> dropped = {
+        "/A",   "/AA",  "/JS",           "/JavaScript",    "/F",
+        "/FS",  "/EF",  "/EmbeddedFile", "/EmbeddedFiles", "/URI",
+        "/Ref", "/OPI", "/Launch",       "/FFilter",       "/FDecodeParms"};
+    return dropped.count(key) != 0;
+}
+
+// Whether a dictionary's entry is copied; a stream's length is written from its data instead.
+bool copiedEntry(const std::string &key, bool ofStream)
+{
+    return !droppedKey(key) && !(ofStream && key == "/Length");
+}
+
+// Objects copied as null wherever they are reached: file specifications, embedded files and
+// actions, recognised by their type, and actions that run a script, a program or a web address,
+// recognised by their kind even without a type.
+bool droppedObject(QPDFObjectHandle object)
+{
+    QPDFObjectHandle dictionary = object.isStream() ? object.getDict() : object;
+    if (!dictionary.isDictionary())
+        return false;
+    QPDFObjectHandle type = dictionary.getKey("/Type");
+    QPDFObjectHandle kind = dictionary.getKey("/S");
+    return type.isNameAndEquals("/Filespec") || type.isNameAndEquals("/EmbeddedFile") ||
+           type.isNameAndEquals("/Action") || kind.isNameAndEquals("/JavaScript") ||
+           kind.isNameAndEquals("/Launch") || kind.isNameAndEquals("/URI");
 }
 
 bool isRegular(unsigned char c)
@@ -114,7 +145,7 @@ void PdfObjectCopier::append(std::string &text, const QPDFObjectHandle &value)
 
 bool PdfObjectCopier::leadsNowhere(QPDFObjectHandle item) const
 {
-    return m_cutOff.count(item.getObjGen()) != 0 || item.isNull();
+    return m_cutOff.count(item.getObjGen()) != 0 || item.isNull() || droppedObject(item);
 }
 
 std::uint32_t PdfObjectCopier::numberOf(const QPDFObjectHandle &indirect)
@@ -168,13 +199,15 @@ void PdfObjectCopier::references(QPDFObjectHandle value, std::vector<QPDFObjectH
         else if (!leadsNowhere(entry))
             into.push_back(entry);
     };
-    if (value.isStream()) {
-        for (auto &[key, entry] : value.getDict().ditems())
-            if (!droppedFromStream(key))
+    const bool stream = value.isStream();
+    if (stream)
+        value = value.getDict();
+    if (droppedObject(value))
+        return;
+    if (value.isDictionary()) {
+        for (auto &[key, entry] : value.ditems())
+            if (copiedEntry(key, stream))
                 item(entry);
-    } else if (value.isDictionary()) {
-        for (auto &entry : value.ditems())
-            item(entry.second);
     } else if (value.isArray()) {
         for (auto &entry : value.aitems())
             item(entry);
@@ -218,8 +251,14 @@ void PdfObjectCopier::appendDirect(std::string &text, QPDFObjectHandle value)
         text += ']';
         return;
     case ::ot_dictionary:
+        if (droppedObject(value)) {
+            text += "null";
+            return;
+        }
         text += "<<";
         for (auto &[key, entry] : value.ditems()) {
+            if (droppedKey(key))
+                continue;
             appendName(text, key);
             text += ' ';
             appendItem(text, entry);
@@ -270,7 +309,7 @@ void PdfObjectCopier::writeStream(QPDFObjectHandle stream, const QPDFObjGen &id,
         throw std::runtime_error("unreadable stream");
     std::string head = "<<";
     for (auto &[key, entry] : stream.getDict().ditems()) {
-        if (droppedFromStream(key))
+        if (!copiedEntry(key, true))
             continue;
         appendName(head, key);
         head += ' ';

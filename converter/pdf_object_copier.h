@@ -5,7 +5,9 @@
 // written: one byte-identical to an object already in the joined PDF (a font program, an image,
 // the dictionaries that lead to them) is shared instead of written again. A reference to the
 // part's document level (its catalog, page tree, pages, document information) becomes null:
-// nothing of it comes along, even reached from a resource.
+// nothing of it comes along, even reached from a resource. Actions, scripts, file
+// specifications and references to outside files are left out at any depth, before an object's
+// bytes are settled: what is compared and shared is what the joined PDF holds.
 
 #include "converter/pdf_part_reader.h"
 #include "converter/pdf_shared_objects.h"

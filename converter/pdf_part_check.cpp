@@ -40,16 +40,16 @@ void readEverything(const QPDFObjectHandle &trailer)
 
 } // namespace
 
-CheckedPart checkPart(const std::string &pdfPath, const PartExpectation &expectation)
+long checkPart(int fd, const PartExpectation &expectation)
 {
-    PdfPartReader reader(pdfPath, expectation);
+    PdfPartReader reader(fd, expectation);
     try {
         readEverything(reader.document().getTrailer());
     } catch (...) {
-        rethrowAsPartFailure(expectation.description);
+        rethrowAsPartFailure();
     }
     reader.throwIfWarned();
-    return {pdfPath, expectation, static_cast<long>(reader.pages().size())};
+    return static_cast<long>(reader.pages().size());
 }
 
 } // namespace converter

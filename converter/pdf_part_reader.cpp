@@ -1,18 +1,15 @@
 #include "converter/pdf_part_reader.h"
 
 #include "converter/conversion_failure.h"
-#include "posix/eintr.h"
-#include "posix/unique_fd.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <new>
-#include <qpdf/FileInputSource.hh>
+#include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <string_view>
-#include <sys/stat.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace converter {
@@ -76,28 +73,21 @@ double value(const std::vector<QPDFObjectHandle> &corners, std::size_t at)
 // The part ends as Ghostscript ends a PDF it finished writing. qpdf finds the cross-reference
 // table anywhere in the last kilobyte, so a file cut by a full disk a few bytes before its end
 // reads without a warning.
-bool endsWhole(int fd, off_t size)
+bool endsWhole(std::string_view bytes)
 {
     constexpr std::string_view end = "%%EOF";
-    char tail[16];
-    const off_t from = size > static_cast<off_t>(sizeof tail) ? size - sizeof tail : 0;
-    const ssize_t got =
-        posix::retryOnInterrupt([&] { return ::pread(fd, tail, sizeof tail, from); });
-    if (got != size - from)
-        return false;
-    std::string_view text(tail, static_cast<std::size_t>(got));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+    std::string_view tail = bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), 16));
+    while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r'))
+        tail.remove_suffix(1);
+    return tail.size() >= end.size() && tail.substr(tail.size() - end.size()) == end;
 }
 
 } // namespace
 
-PdfPartReader::PdfPartReader(const std::string &path, const PartExpectation &expectation)
-    : m_description(expectation.description)
+PdfPartReader::PdfPartReader(int fd, const PartExpectation &expectation)
 {
     try {
-        open(path);
+        open(fd);
         const std::vector<QPDFObjectHandle> &pages = m_pdf.getAllPages();
         if (pages.empty())
             fail("le PDF produit n'a aucune page");
@@ -106,7 +96,7 @@ PdfPartReader::PdfPartReader(const std::string &path, const PartExpectation &exp
             m_pages.push_back(pageAt(i, pages[i]));
         throwIfWarned();
     } catch (...) {
-        rethrowAsPartFailure(m_description);
+        rethrowAsPartFailure();
     }
     if (!expectation.pageSize)
         return;
@@ -132,25 +122,33 @@ PdfPartReader::PdfPartReader(const std::string &path, const PartExpectation &exp
     }
 }
 
-void PdfPartReader::open(const std::string &path)
+PdfPartReader::Mapping::~Mapping()
 {
-    posix::UniqueFd fd(posix::retryOnInterrupt(
-        [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
-    struct stat status = {};
-    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (address != nullptr)
+        ::munmap(address, size);
+}
+
+void PdfPartReader::open(int fd)
+{
+    // Its size from the descriptor itself: asking the system about a file (fstat) is a call a
+    // confined reader may not make.
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size <= 0)
+        fail(size < 0 ? "le PDF produit est introuvable ou illisible"
+                      : "le PDF produit est incomplet ou endommagé");
+    const auto length = static_cast<std::size_t>(size);
+    void *mapped = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED)
         fail("le PDF produit est introuvable ou illisible");
-    if (!endsWhole(fd.get(), status.st_size))
+    m_mapping.address = mapped;
+    m_mapping.size = length;
+    if (!endsWhole({static_cast<const char *>(mapped), length}))
         fail("le PDF produit est incomplet ou endommagé");
-    FILE *file = ::fdopen(fd.get(), "rb");
-    if (file == nullptr)
-        throw std::bad_alloc();
-    fd.release();
-    // Not setFile(), which in qpdf 11.3 never closes the file it is given.
-    auto source = std::make_shared<FileInputSource>(path.c_str(), file, true);
+    m_bytes = Buffer(static_cast<unsigned char *>(mapped), length);
     m_pdf.setSuppressWarnings(true);
     // What qpdf would repair fails at once instead, and costs no reconstruction.
     m_pdf.setAttemptRecovery(false);
-    m_pdf.processInputSource(source);
+    m_pdf.processInputSource(std::make_shared<BufferInputSource>("part PDF", &m_bytes));
     const std::string version = m_pdf.getPDFVersion();
     if (version != "2.0" && !(version.size() == 3 && version >= "1.0" && version <= "1.7"))
         fail("le PDF produit a une version inconnue");
@@ -209,19 +207,21 @@ void PdfPartReader::throwIfWarned()
 void PdfPartReader::fail(const std::string &why) const
 {
     // A damaged file explains whatever else looked wrong in it.
-    throw ConversionFailure(m_description + " : " + (m_pdf.anyWarnings() ? damaged : why));
+    throw PartFailure(m_pdf.anyWarnings() ? damaged : why);
 }
 
-void rethrowAsPartFailure(const std::string &description)
+void rethrowAsPartFailure()
 {
     try {
+        throw;
+    } catch (const PartFailure &) {
         throw;
     } catch (const ConversionFailure &) {
         throw;
     } catch (const std::bad_alloc &) {
-        throw ConversionFailure(description + " : mémoire insuffisante pour lire le PDF produit");
+        throw;
     } catch (...) {
-        throw ConversionFailure(description + " : le PDF produit est endommagé");
+        throw PartFailure("le PDF produit est endommagé");
     }
 }
 

@@ -75,6 +75,11 @@ std::vector<char *> pointers(const std::vector<std::string> &strings)
         if (spare[i] < 0 || ::dup2(spare[i], setup.descriptors[i].first) < 0)
             ::_exit(127);
     }
+    for (const auto &[resource, limit] : setup.limits) {
+        const rlimit both = {limit, limit};
+        if (::setrlimit(resource, &both) != 0)
+            ::_exit(127);
+    }
     ::execve(program, argv, envp);
     const int error = errno;
     [[maybe_unused]] const ssize_t ignored = ::write(reportFd, &error, sizeof error);

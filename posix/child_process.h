@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
@@ -34,6 +35,8 @@ struct ChildSetup
     std::vector<std::pair<int, int>> descriptors;
     bool ownProcessGroup = false;
     bool endsWithParent = false;
+    // Resource limits (RLIMIT_*) the child runs under, soft and hard alike.
+    std::vector<std::pair<int, rlim_t>> limits;
 };
 
 class ChildProcess

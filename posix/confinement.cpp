@@ -29,8 +29,9 @@ constexpr unsigned thisArchitecture = AUDIT_ARCH_I386;
 // or an address. A pipe or an event counter of its own reaches nothing either: threads wake each
 // other through one, and checked builds test with a pipe whether memory is readable.
 constexpr long allowedCalls[] = {
-    // Bytes through the descriptors it holds.
-    SYS_read, SYS_write, SYS_readv, SYS_writev, SYS_close, SYS_lseek, SYS_pipe2, SYS_eventfd2,
+    // Bytes through the descriptors it holds, and the descriptors a socket it holds brings.
+    SYS_read, SYS_write, SYS_readv, SYS_writev, SYS_pread64, SYS_pwrite64, SYS_ftruncate, SYS_close,
+    SYS_lseek, SYS_recvmsg, SYS_pipe2, SYS_eventfd2,
     // Memory: the allocator's and the image library's own.
     SYS_brk, SYS_mmap, SYS_munmap, SYS_mremap, SYS_mprotect, SYS_madvise,
     // Threads of its own (the image conversions run in a pool) and their waits.

@@ -1,10 +1,11 @@
 #pragma once
 
 // Shuts the calling process in with what it already holds: from now on it can read and write the
-// descriptors it has open, manage its memory, run threads of its own and end, and nothing else.
+// descriptors it has open (at any offset, and cut a file it holds), take descriptors handed to it
+// over a socket it holds, manage its memory, run threads of its own and end, and nothing else.
 // Opening a file, listing a folder, starting a program, reaching the network or sending a signal
-// fail with EPERM. For a process that parses untrusted bytes from its standard input and writes
-// the result to its standard output: whatever those bytes make it do, it can reach nothing more.
+// fail with EPERM. For a process that parses untrusted bytes from the descriptors it is given
+// and writes the result to others: whatever those bytes make it do, it can reach nothing more.
 // Lasts for the life of the process and passes to its threads; there is no way back.
 
 namespace posix {

@@ -7,6 +7,7 @@
 
 #include "converter/conversion_failure.h"
 #include "converter/pdf_join.h"
+#include "converter/pdf_part_check.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +75,26 @@ void decodeEveryStream(const char *path)
     }
 }
 
+// A part's PDF open for reading, closed when it goes.
+struct OpenPart
+{
+    explicit OpenPart(const std::string &path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    OpenPart(const OpenPart &) = delete;
+    OpenPart &operator=(const OpenPart &) = delete;
+    ~OpenPart()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int fd;
+};
+
+struct CheckedPart
+{
+    std::string path;
+    long pages;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,27 +115,18 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string output = argv[first];
-    std::vector<converter::CheckedPart> parts;
-    std::vector<std::string> titles;
+    std::vector<CheckedPart> parts;
     try {
         resetPeak();
         const double checkStart = cpuSeconds();
         for (int i = first + 1; i < argc; ++i) {
-            parts.push_back(
-                converter::checkPart(argv[i], {std::string("fichier ").append(argv[i]), {}}));
+            parts.push_back({argv[i], converter::checkPart(OpenPart(argv[i]).fd, {})});
             if (decode)
                 decodeEveryStream(argv[i]);
         }
         const double checkSeconds = cpuSeconds() - checkStart;
         const long checkPeak = highWaterKilobytes();
 
-        std::vector<converter::CheckedPart> joined;
-        for (long r = 0; r < repeat; ++r) {
-            for (const converter::CheckedPart &part : parts) {
-                joined.push_back(part);
-                titles.push_back(std::to_string(joined.size()));
-            }
-        }
         const int fd = ::open(output.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) {
             std::perror(output.c_str());
@@ -122,7 +134,14 @@ int main(int argc, char **argv)
         }
         resetPeak();
         const double joinStart = cpuSeconds();
-        converter::joinParts(joined, titles, {"bench", "Brakwen", "bench"}, fd);
+        std::size_t joined = 0;
+        {
+            converter::PdfJoiner joiner(fd);
+            for (long r = 0; r < repeat; ++r)
+                for (const CheckedPart &part : parts)
+                    joiner.copy(OpenPart(part.path).fd, {}, part.pages, std::to_string(++joined));
+            joiner.finish({"bench", "Brakwen", "bench"});
+        }
         const double joinSeconds = cpuSeconds() - joinStart;
         const long joinPeak = highWaterKilobytes();
         struct stat status = {};
@@ -132,9 +151,9 @@ int main(int argc, char **argv)
                     checkSeconds * 1000 / static_cast<double>(parts.size()), parts.size(),
                     static_cast<double>(checkPeak) / 1024);
         std::printf("join: %.3f ms of CPU per part (%zu parts), peak %.1f MB, %lld bytes\n",
-                    joinSeconds * 1000 / static_cast<double>(joined.size()), joined.size(),
+                    joinSeconds * 1000 / static_cast<double>(joined), joined,
                     static_cast<double>(joinPeak) / 1024, static_cast<long long>(status.st_size));
-    } catch (const converter::ConversionFailure &failure) {
+    } catch (const std::runtime_error &failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;
     }

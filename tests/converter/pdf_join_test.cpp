@@ -3,6 +3,7 @@
 
 #include "converter/pdf_join.h"
 #include "pdf_parts.h"
+#include "posix/child_process.h"
 
 #include <csignal>
 #include <dirent.h>
@@ -15,14 +16,12 @@
 #include <sys/resource.h>
 
 using namespace pdf_parts;
-using converter::CheckedPart;
-using converter::checkPart;
 
 namespace {
 
 CheckedPart checked(const std::string &path)
 {
-    return checkPart(path, {"fichier (« " + path + " »)", std::nullopt});
+    return check(path);
 }
 
 std::set<std::string> keys(QPDFObjectHandle dictionary)
@@ -108,6 +107,110 @@ TEST(PdfJoin, NothingOfAPartButWhatItsPagesShowComesAlong)
     }
 }
 
+namespace {
+
+// A page drawing with a font, an image, a form, a graphics state and a pattern. Hostile, each of
+// them, and the page's resources, also hold every kind of action, script, file specification
+// and outside reference a part could hide there, at several depths.
+HandMadePart drawingPart(bool hostile)
+{
+    const auto hidden = [hostile](const std::string &entries) {
+        return hostile ? entries : std::string();
+    };
+    const std::string script = "<</S/JavaScript/JS (app.alert\\(1\\))>>";
+    return HandMadePart{
+        .page = "/MediaBox [0 0 100 50]/Resources <</Font <</F1 5 0 R>>"
+                "/XObject <</Im 6 0 R/Fm 7 0 R>>/ExtGState <</G 8 0 R>>/Pattern <</P 9 0 R>>"
+                "/ProcSet [/PDF/Text/ImageB]" +
+                hidden("/JavaScript 10 0 R/Names <</EmbeddedFiles 11 0 R>>") + ">>",
+        .extra =
+            {"<</Type/Font/Subtype/Type1/BaseFont/Helvetica" +
+                 hidden("/A " + script +
+                        "/AA <</O 10 0 R>>/Extra <</Deeper <</Launch "
+                        "<</F (calc.exe)>>/URI (http://example.com)>>>>") +
+                 ">>",
+             stream("/Subtype/Image/Width 2/Height 1/ColorSpace/DeviceGray/BitsPerComponent 8" +
+                        hidden("/F (file:///etc/passwd)/FFilter/FlateDecode/FDecodeParms <<>>"
+                               "/OPI <</1.3 <</F (hires.tif)>>>>"),
+                    std::string("\0\xff", 2)),
+             stream("/Subtype/Form/BBox [0 0 100 50]" +
+                        hidden("/Ref <</F (file:///etc/passwd)/Page 1>>/OPI <</2.0 11 0 R>>"),
+                    "0 0 1 rg 50 0 50 25 re f"),
+             "<</Type/ExtGState/CA 0.5" +
+                 hidden("/AA <</PO 10 0 R>>/Extra [<</S/URI/URI (http://example.com)>>]") + ">>",
+             stream("/PatternType 1/PaintType 1/TilingType 1/BBox [0 0 10 10]/XStep 10/YStep 10"
+                    "/Resources <<" +
+                        hidden("/XObject <</X 11 0 R>>") + ">>" + hidden("/EmbeddedFiles 11 0 R"),
+                    "1 0 0 rg 0 0 5 5 re f"),
+             script, "<</Type/Filespec/F (evil.exe)/EF <</F 12 0 R>>>>",
+             stream("/Type/EmbeddedFile", "MZ")},
+        .contents = "q /G gs 0 0 30 30 re f Q /Fm Do q 20 0 0 10 70 40 cm /Im Do Q "
+                    "/Pattern cs /P scn 0 30 20 20 re f BT /F1 10 Tf 30 5 Td (Hi) Tj ET"};
+}
+
+// What of the listed kinds value holds, at any depth: keys and kinds of object.
+void findOutsideReferences(QPDFObjectHandle value, std::set<std::string> &found)
+{
+    static const std::set<std::string> keys = {
+        "/A",   "/AA",  "/JS",           "/JavaScript",    "/F",
+        "/FS",  "/EF",  "/EmbeddedFile", "/EmbeddedFiles", "/URI",
+        "/Ref", "/OPI", "/Launch",       "/FFilter",       "/FDecodeParms"};
+    if (value.isStream())
+        value = value.getDict();
+    if (value.isDictionary()) {
+        for (const std::string kind : {"/Filespec", "/EmbeddedFile", "/JavaScript"})
+            if (value.getKey("/Type").isNameAndEquals(kind) ||
+                value.getKey("/S").isNameAndEquals(kind))
+                found.insert(kind);
+        for (auto &[key, entry] : value.ditems()) {
+            if (keys.count(key) != 0)
+                found.insert(key);
+            if (!entry.isIndirect())
+                findOutsideReferences(entry, found);
+        }
+    } else if (value.isArray()) {
+        for (auto &item : value.aitems())
+            if (!item.isIndirect())
+                findOutsideReferences(item, found);
+    }
+}
+
+} // namespace
+
+TEST(PdfJoin, NoActionScriptOrOutsideFileSurvivesInWhatAPageDrawsWith)
+{
+    TempDir folder;
+    const std::string joined =
+        join(folder, {checked(drawingPart(true).writeIn(folder, "hostile.pdf")),
+                      checked(drawingPart(false).writeIn(folder, "plain.pdf"))});
+    ASSERT_TRUE(passesQpdfCheck(joined));
+    QPDF pdf;
+    pdf.processFile(joined.c_str());
+    std::set<std::string> found;
+    for (QPDFObjectHandle object : pdf.getAllObjects())
+        findOutsideReferences(object, found);
+    EXPECT_EQ(found, std::set<std::string>{});
+    const std::vector<QPDFObjectHandle> pages = pdf.getAllPages();
+    ASSERT_EQ(pages.size(), 2U);
+    EXPECT_EQ(keys(QPDFObjectHandle(pages[0]).getKey("/Resources")),
+              (std::set<std::string>{"/Font", "/XObject", "/ExtGState", "/Pattern", "/ProcSet"}));
+    // What is left of the hostile part's resources is byte for byte the plain one's, and shared.
+    EXPECT_EQ(countStreams(pdf, "/Image"), 1U);
+    EXPECT_EQ(countStreams(pdf, "/Form"), 1U);
+
+    // And the hostile page is drawn exactly as the plain one.
+    const auto render = [&](int page) {
+        const std::string prefix = folder.file("page" + std::to_string(page));
+        testing_support::runProgram({posix::findInPath("pdftoppm"), "-f", std::to_string(page),
+                                     "-l", std::to_string(page), "-r", "72", "-singlefile", joined,
+                                     prefix});
+        return testing_support::readFile(prefix + ".ppm");
+    };
+    const std::string plain = render(2);
+    EXPECT_NE(plain.find_first_not_of('\xff', plain.find("255\n") + 4), std::string::npos);
+    EXPECT_EQ(render(1), plain);
+}
+
 TEST(PdfJoin, ABookmarkForEachPartAtItsFirstPageAndTheDocumentsInformation)
 {
     TempDir folder;
@@ -132,10 +235,6 @@ TEST(PdfJoin, ABookmarkForEachPartAtItsFirstPageAndTheDocumentsInformation)
     EXPECT_EQ(bookmarks[1].getTitle(), "r\xC3\xA9sum\xEF\xBF\xBD");
     EXPECT_EQ(bookmarks[0].getDestPage().getObjGen(), pages.at(0).getObjGen());
     EXPECT_EQ(bookmarks[1].getDestPage().getObjGen(), pages.at(2).getObjGen());
-
-    EXPECT_THROW(converter::joinParts({}, {}, {}, -1), std::invalid_argument);
-    EXPECT_THROW(converter::joinParts({checked(folder.file("a.pdf"))}, {}, {}, -1),
-                 std::invalid_argument);
 
     QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
     EXPECT_EQ(info.getKey("/Title").getUTF8Value(), "joined");
@@ -229,19 +328,19 @@ TEST(PdfJoin, PartsAreReadOneAtATimeAndHeldAgainToTheirCheck)
               [&] { joined = join(folder, std::vector<CheckedPart>(300, checked(path))); });
     EXPECT_TRUE(passesQpdfCheck(joined));
 
-    const CheckedPart part = checkPart(path, {"fichier 1", std::pair(100.0, 50.0)});
+    const CheckedPart part = check(path, {std::pair(100.0, 50.0)});
     HandMadePart{.pages = "/Kids [3 0 R 5 0 R]/Count 2",
                  .extra = {"<</Type/Page/Parent 2 0 R/MediaBox [0 0 100 50]>>"}}
         .writeIn(folder, "part.pdf");
     EXPECT_EQ(failureOf([&] { join(folder, {part}); }),
-              "fichier 1 : le PDF produit a changé depuis sa vérification");
+              "le PDF produit a changé depuis sa vérification");
     HandMadePart{.page = "/MediaBox [0 0 100 60]"}.writeIn(folder, "part.pdf");
-    EXPECT_TRUE(failureOf([&] { join(folder, {part}); }).starts_with("fichier 1 : la page 1 "));
+    EXPECT_TRUE(failureOf([&] { join(folder, {part}); }).starts_with("la page 1 "));
     HandMadePart{.page = "/MediaBox [0 0 100 50]/Resources <</Font <</F 5 0 R>>>>",
                  .extra = {"<</Type/Font/Type/Font>>"}}
         .writeIn(folder, "part.pdf");
     EXPECT_EQ(failureOf([&] { join(folder, {part}); }),
-              "fichier 1 : le PDF produit est endommagé ou a dû être réparé");
+              "le PDF produit est endommagé ou a dû être réparé");
 }
 
 TEST(PdfJoin, ReferenceCyclesJoin)
@@ -255,7 +354,7 @@ TEST(PdfJoin, ReferenceCyclesJoin)
         .extra = {stream("/Subtype/Form/BBox [0 0 10 10]"
                          "/Resources <</XObject <</Fm 5 0 R>>>>",
                          "0 0 m 10 10 l S"),
-                  "<</Next 7 0 R>>", "<</A 6 0 R/B 8 0 R>>",
+                  "<</Next 7 0 R>>", "<</C 6 0 R/B 8 0 R>>",
                   "<</Next 7 0 R>>"}}.writeIn(folder, "part.pdf"));
     const std::string joined = join(folder, {part, part});
     ASSERT_TRUE(passesQpdfCheck(joined));
@@ -269,7 +368,7 @@ TEST(PdfJoin, ReferenceCyclesJoin)
                         .getKey("/Properties")
                         .getKey("/P")
                         .getKey("/Next")
-                        .getKey("/A")
+                        .getKey("/C")
                         .isDictionary());
     }
 }

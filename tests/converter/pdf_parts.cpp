@@ -1,6 +1,7 @@
 #include "pdf_parts.h"
 
 #include "posix/child_process.h"
+#include "posix/unique_fd.h"
 
 #include <fcntl.h>
 #include <stdexcept>
@@ -17,7 +18,7 @@ std::string HandMadePart::text() const
         "<</Type/Catalog/Pages 2 0 R" + catalog + ">>",
         "<</Type/Pages" + pages + ">>",
         "<</Type/Page/Parent 2 0 R/Contents 4 0 R" + page + ">>",
-        stream("", "0 0 m 100 50 l S"),
+        stream("", contents),
     };
     objects.insert(objects.end(), extra.begin(), extra.end());
     return testing_support::pdfFromObjects(objects, version);
@@ -53,20 +54,33 @@ std::string ghostscriptPart(const TempDir &folder, const std::string &name, int 
     return folder.file(name + ".pdf");
 }
 
-std::string join(const TempDir &folder, const std::vector<converter::CheckedPart> &parts,
+namespace {
+
+posix::UniqueFd openPart(const std::string &path)
+{
+    return posix::UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+} // namespace
+
+CheckedPart check(const std::string &path, converter::PartExpectation expectation)
+{
+    const long pages = converter::checkPart(openPart(path).get(), expectation);
+    return {path, expectation, pages};
+}
+
+std::string join(const TempDir &folder, const std::vector<CheckedPart> &parts,
                  std::vector<std::string> titles)
 {
     for (std::size_t i = titles.size() + 1; i <= parts.size(); ++i)
         titles.push_back(std::to_string(i));
     const std::string path = folder.file("joined.pdf");
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    try {
-        converter::joinParts(parts, titles, {"joined", "Brakwen", "test"}, fd);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    const posix::UniqueFd output(
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    converter::PdfJoiner joiner(output.get());
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        joiner.copy(openPart(parts[i].path).get(), parts[i].expectation, parts[i].pages, titles[i]);
+    joiner.finish({"joined", "Brakwen", "test"});
     return path;
 }
 

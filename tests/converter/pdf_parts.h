@@ -6,6 +6,7 @@
 #include "../assembly/test_support.h"
 #include "converter/conversion_failure.h"
 #include "converter/pdf_join.h"
+#include "converter/pdf_part_check.h"
 
 #include <string>
 #include <vector>
@@ -14,6 +15,17 @@ namespace pdf_parts {
 
 using testing_support::TempDir;
 
+// A part PDF on disk, checked, as the join takes it.
+struct CheckedPart
+{
+    std::string path;
+    converter::PartExpectation expectation;
+    long pages = 0;
+};
+
+// The part at path checked, as the reader checks it through its descriptor.
+CheckedPart check(const std::string &path, converter::PartExpectation expectation = {});
+
 // A part of one page: catalog 1, page tree 2, page 3, its content stream 4, extra from 5 on.
 struct HandMadePart
 {
@@ -21,6 +33,7 @@ struct HandMadePart
     std::string pages = "/Kids [3 0 R]/Count 1"; // the page tree's entries besides its type
     std::string page = "/MediaBox [0 0 100 50]"; // the page's own, besides its type and parent
     std::vector<std::string> extra = {};
+    std::string contents = "0 0 m 100 50 l S";
     std::string version = "1.7";
 
     std::string text() const;
@@ -36,17 +49,20 @@ std::string ghostscriptPart(const TempDir &folder, const std::string &name, int 
 
 // The parts joined into joined.pdf in the folder (titled "1", "2", ... unless titles are
 // given); returns its path.
-std::string join(const TempDir &folder, const std::vector<converter::CheckedPart> &parts,
+std::string join(const TempDir &folder, const std::vector<CheckedPart> &parts,
                  std::vector<std::string> titles = {});
 
 // Whether qpdf --check finds the file sound, without a single warning.
 bool passesQpdfCheck(const std::string &pdf);
 
-// The message of the ConversionFailure that work throws, or "" when it throws none.
+// The message of the PartFailure or ConversionFailure that work throws, or "" when it throws
+// none.
 template <typename Work> std::string failureOf(Work &&work)
 {
     try {
         work();
+    } catch (const converter::PartFailure &failure) {
+        return failure.what();
     } catch (const converter::ConversionFailure &failure) {
         return failure.what();
     }

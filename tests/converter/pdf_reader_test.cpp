@@ -1,0 +1,114 @@
+// The parts' PDFs are parsed only in a reader process shut in with its descriptors, under a
+// memory ceiling and a time limit of its own: a hostile part exhausts the reader, never the
+// converter, and the conversion fails naming it.
+
+#include "converter/pdf_reader_process.h"
+#include "pdf_parts.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace pdf_parts;
+using converter::PdfReaderProcess;
+
+namespace {
+
+const std::string plan = "fichier 2 (« plan.eps »)";
+constexpr std::uint64_t mebibyte = std::uint64_t{1} << 20;
+
+std::string procFile(pid_t pid, const char *name)
+{
+    return testing_support::readFile("/proc/" + std::to_string(pid) + "/" + name);
+}
+
+// The number after `key` in a /proc file, in its first unit.
+std::uint64_t valueAfter(const std::string &text, const std::string &key)
+{
+    const std::size_t at = text.find(key);
+    return at == std::string::npos ? 0 : std::stoull(text.substr(at + key.size()));
+}
+
+// How far this process's resident memory rose above where it was while work ran.
+template <typename Work> std::uint64_t peakGrowth(Work &&work)
+{
+    // Writing 5 there sets the peak back to what is resident now.
+    testing_support::writeFile("/proc/self/clear_refs", "5");
+    const std::uint64_t before = valueAfter(procFile(::getpid(), "status"), "VmHWM:");
+    work();
+    return (valueAfter(procFile(::getpid(), "status"), "VmHWM:") - before) * 1024;
+}
+
+} // namespace
+
+TEST(PdfReader, IsShutInWithItsDescriptorsBeforeItReads)
+{
+    TempDir folder;
+    PdfReaderProcess reader({64 * mebibyte, 60, {}});
+    EXPECT_EQ(reader.check(HandMadePart().writeIn(folder, "part.pdf"), plan, {}), 1);
+    const std::string status = procFile(reader.pid(), "status");
+    EXPECT_NE(status.find("\nSeccomp:\t2\n"), std::string::npos) << status;
+    EXPECT_NE(status.find("\nNoNewPrivs:\t1\n"), std::string::npos) << status;
+    for (const char *set : {"CapInh", "CapPrm", "CapEff", "CapAmb"})
+        EXPECT_NE(status.find(std::string("\n") + set + ":\t0000000000000000\n"), std::string::npos)
+            << status;
+    // Only a privileged process may empty its bounding set; an unprivileged one has no use for it.
+    if (::geteuid() == 0) {
+        EXPECT_NE(status.find("\nCapBnd:\t0000000000000000\n"), std::string::npos) << status;
+    }
+    // The ceiling counts from what the reader held when it set it, the room given above that.
+    const std::string limits = procFile(reader.pid(), "limits");
+    const std::uint64_t ceiling = valueAfter(limits, "Max data size");
+    const std::uint64_t held = valueAfter(status, "VmData:") * 1024;
+    EXPECT_GT(ceiling, held);
+    EXPECT_LE(ceiling - held, 64 * mebibyte);
+    EXPECT_EQ(valueAfter(limits, "Max open files"), 16U);
+}
+
+TEST(PdfReader, AHugeOrDeepPartExhaustsTheReaderNotTheConverter)
+{
+    TempDir folder;
+    std::string items;
+    for (int i = 0; i < 3000000; ++i)
+        items += "0 ";
+    const std::string huge =
+        HandMadePart{.catalog = "/Big 5 0 R", .extra = {"[" + items + "]"}}.writeIn(folder,
+                                                                                    "huge.pdf");
+    const std::string deep =
+        HandMadePart{.catalog = "/Deep 5 0 R",
+                     .extra = {std::string(200000, '[') + std::string(200000, ']')}}
+            .writeIn(folder, "deep.pdf");
+    items.clear();
+    items.shrink_to_fit();
+
+    std::string failure;
+    const std::uint64_t growth = peakGrowth([&] {
+        PdfReaderProcess reader({64 * mebibyte, 60, {}});
+        failure = failureOf([&] { reader.check(huge, plan, {}); });
+        EXPECT_EQ(reader.pid(), -1) << "the reader is ended with the conversion";
+    });
+    EXPECT_EQ(failure, plan + " : mémoire épuisée (limite 64 Mio)");
+    EXPECT_LT(growth, 32 * mebibyte);
+
+    PdfReaderProcess reader({64 * mebibyte, 60, {}});
+    const std::string deepFailure = failureOf([&] { reader.check(deep, plan, {}); });
+    EXPECT_TRUE(deepFailure.starts_with(plan + " : ")) << deepFailure;
+}
+
+TEST(PdfReader, AReaderThatDoesNotAnswerInTimeIsKilledNamingThePart)
+{
+    TempDir folder;
+    const std::string part = HandMadePart().writeIn(folder, "part.pdf");
+    PdfReaderProcess reader({64 * mebibyte, 1, {}});
+    const pid_t pid = reader.pid();
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    EXPECT_EQ(failureOf([&] { reader.check(part, plan, {}); }),
+              plan + " : la lecture des PDF a dépassé 1 secondes");
+    // Killed and reaped: no process of that number is left to this one.
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
