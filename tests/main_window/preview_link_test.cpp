@@ -28,6 +28,7 @@ private slots:
     void thePreviewFollowsTheRowAndStaysStillDuringTheJob();
     void escapeInAListClosesItAndAnEmptyListShowsNothing();
     void itShowsBesideTheMainWindowWhereverThatWent();
+    void itKeepsItsPlaceAsTheMainWindowMoves();
 
 private:
     void write(const QString &name, const QByteArray &content) const
@@ -168,6 +169,22 @@ void PreviewLinkTest::itShowsBesideTheMainWindowWhereverThatWent()
     QVERIFY(preview().frameGeometry().right() < moved.left());
     QVERIFY(moved.left() - preview().frameGeometry().right() < 30);
     QCOMPARE(preview().frameGeometry().top(), moved.top());
+}
+
+void PreviewLinkTest::itKeepsItsPlaceAsTheMainWindowMoves()
+{
+    const QRect screen = m_window->screen()->availableGeometry();
+    m_window->move(screen.topLeft());
+    QListView *available = m_window->LbxEnable;
+    available->setFocus();
+    available->setCurrentIndex(available->model()->index(0, 0));
+    QTest::keyClick(available, Qt::Key_F3);
+    QVERIFY(preview().isVisible());
+    const QPoint besideAt = preview().pos() - m_window->pos();
+
+    m_window->move(screen.topLeft() + QPoint(40, 90));
+    QTRY_COMPARE(m_window->pos(), screen.topLeft() + QPoint(40, 90));
+    QCOMPARE(preview().pos() - m_window->pos(), besideAt);
 }
 
 QTEST_MAIN(PreviewLinkTest)

@@ -84,6 +84,7 @@ private slots:
     void theRealGhostscriptDrawsTheBox();
     void aDocumentReachesNothingOutsideItsOwnFile();
     void theWindowNamesTheFileItsBoxAndItsSize();
+    void theTiffPictureStaysWhenGhostscriptFails();
 
 private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -136,6 +137,8 @@ void PreviewTest::init()
                                 "loop) while :; do sleep 1; done ;;\n"
                                 "fail) echo 'Error: /undefined in nosuchop' >&2; exit 1 ;;\n"
                                 "hold) read go <&\"$STAND_IN_HOLD\" ;;\n"
+                                "holdfail) read go <&\"$STAND_IN_HOLD\"\n"
+                                "    echo 'Error: /undefined in nosuchop' >&2; exit 1 ;;\n"
                                 "esac\n"
                                 "printf 'P6\\n2 1\\n255\\n\\377\\000\\000\\000\\000\\377'\n");
     ::chmod(QFile::encodeName(m_standIn).constData(), 0755);
@@ -451,8 +454,38 @@ void PreviewTest::theWindowNamesTheFileItsBoxAndItsSize()
     QCOMPARE(window.windowTitle(), QStringLiteral("Aperçu – figure.eps"));
     window.setFrozen(false);
 
+    // A window of its own to screen readers (a frame), not a dialog.
+    QCOMPARE(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
+
     QTest::keyClick(&window, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
+}
+
+void PreviewTest::theTiffPictureStaysWhenGhostscriptFails()
+{
+    QImage tiffImage(4, 3, QImage::Format_RGB32);
+    tiffImage.fill(Qt::green);
+    const QByteArray eps = write(QStringLiteral("dos.eps"), dosEps(halfBlack, tiffOf(tiffImage)));
+    qputenv("STAND_IN_MODE", "holdfail");
+    QWidget owner;
+    PreviewWindow window(&owner);
+    window.renderer().setProgram(m_standIn);
+    window.renderer().setTiffDecoder(QStringLiteral(BRAKWEN_TIFF_DECODER));
+    window.show();
+    window.showFile(eps, QStringLiteral("dos.eps"));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.picture().isNull(), safetyNet);
+    QVERIFY(window.problem().isEmpty());
+    // Ghostscript fails once the TIFF picture is up: the picture stays, the reason below it.
+    QSignalSpy failed(&window.renderer(), &PreviewRenderer::failed);
+    release();
+    QVERIFY(failed.wait(safetyNet));
+    QCOMPARE(window.picture().pixelColor(1, 1), QColor(Qt::green));
+    QCOMPARE(window.problem(),
+             QStringLiteral("Aperçu impossible : erreur PostScript undefined dans nosuchop"));
+    // The next file starts clean.
+    qputenv("STAND_IN_MODE", "");
+    window.showFile(write(QStringLiteral("plain.eps"), halfBlack), QStringLiteral("plain.eps"));
+    QVERIFY(window.problem().isEmpty());
 }
 
 QTEST_MAIN(PreviewTest)

@@ -48,14 +48,17 @@ QLabel *ControlFactory::label(QWidget *parent, const QRect &geometry, const QStr
 }
 
 QToolButton *ControlFactory::glyphButton(QWidget *parent, const QRect &geometry,
-                                         GlyphPicture::Glyph glyph, const QString &hint)
+                                         GlyphPicture::Glyph glyph, const QString &hint,
+                                         const QString &keys)
 {
     auto *button = new GlyphButton(glyph, parent);
     button->setGeometry(geometry);
-    // Glyph buttons take no keyboard focus; the hint names the button for screen readers and
-    // tests, and is never shown as a tooltip.
+    // Glyph buttons take no keyboard focus; the hint names the button for screen readers, and
+    // shows as its tooltip with the keys that do the same.
     button->setFocusPolicy(Qt::NoFocus);
     button->setAccessibleName(hint);
+    button->setToolTip(keys.isEmpty() ? hint
+                                      : hint + QStringLiteral(" (") + keys + QLatin1Char(')'));
     return button;
 }
 

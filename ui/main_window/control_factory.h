@@ -24,9 +24,11 @@ public:
     static QFont windowFont();
 
     static QLabel *label(QWidget *parent, const QRect &geometry, const QString &text);
-    // A button showing only the glyph's 16 x 16 picture; `hint` names it.
+    // A button showing only the glyph's 16 x 16 picture; `hint` names it, and its tooltip
+    // adds `keys`, the keyboard's way to the same, when there is one.
     static QToolButton *glyphButton(QWidget *parent, const QRect &geometry,
-                                    GlyphPicture::Glyph glyph, const QString &hint);
+                                    GlyphPicture::Glyph glyph, const QString &hint,
+                                    const QString &keys);
     // A disabled list of file names with extended selection and rows 13 pixels high.
     static QListView *listBox(QWidget *parent, const QRect &geometry, NameListModel *model,
                               QItemSelectionModel *selection);

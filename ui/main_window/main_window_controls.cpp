@@ -34,16 +34,21 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
         QRect geometry;
         Glyph glyph;
         const char *hint;
+        const char *keys; // the keyboard's way to the same, for the tooltip
     } glyphButtons[] = {
-        {&C::SbnLocalDir, QRect(288, 40, 23, 22), Glyph::OpenFolder, "Choisir le répertoire"},
-        {&C::SbnAddAll, QRect(240, 168, 23, 22), Glyph::DoubleArrowRight, "Ajoute tout"},
-        {&C::SbnAdd, QRect(240, 208, 23, 22), Glyph::ArrowRight, "Ajoute la sélection"},
-        {&C::SbnRemove, QRect(240, 304, 23, 22), Glyph::ArrowLeft, "Enléve la sélection"},
-        {&C::SbnRemoveAll, QRect(240, 344, 23, 22), Glyph::DoubleArrowLeft, "Enléve tout"},
+        {&C::SbnLocalDir, QRect(288, 40, 23, 22), Glyph::OpenFolder, "Choisir le répertoire",
+         "Ctrl+O"},
+        {&C::SbnAddAll, QRect(240, 168, 23, 22), Glyph::DoubleArrowRight, "Ajoute tout", ""},
+        {&C::SbnAdd, QRect(240, 208, 23, 22), Glyph::ArrowRight, "Ajoute la sélection",
+         "Entrée ou double-clic dans la liste"},
+        {&C::SbnRemove, QRect(240, 304, 23, 22), Glyph::ArrowLeft, "Enléve la sélection",
+         "Entrée ou double-clic dans la liste"},
+        {&C::SbnRemoveAll, QRect(240, 344, 23, 22), Glyph::DoubleArrowLeft, "Enléve tout", ""},
     };
     for (const auto &made : glyphButtons)
-        this->*made.button = ControlFactory::glyphButton(window, made.geometry, made.glyph,
-                                                         QString::fromUtf8(made.hint));
+        this->*made.button =
+            ControlFactory::glyphButton(window, made.geometry, made.glyph,
+                                        QString::fromUtf8(made.hint), QString::fromUtf8(made.keys));
     for (QToolButton *button : {SbnAddAll, SbnAdd, SbnRemove, SbnRemoveAll})
         button->setEnabled(false);
     LblFileList = ControlFactory::label(window, QRect(16, 128, 201, 13),
@@ -72,6 +77,10 @@ void MainWindowControls::createControls(QWidget *window, FileLists &lists)
                                         lists.availableSelection());
     LbxSelected = ControlFactory::listBox(window, QRect(304, 152, 193, 233), lists.selected(),
                                           lists.selectedSelection());
+    // Keys that no button shows.
+    LbxEnable->setToolTip(QStringLiteral("F3 : aperçu du fichier"));
+    LbxSelected->setToolTip(QStringLiteral(
+        "Alt+Haut, Alt+Bas : déplacer les noms sélectionnés\nF3 : aperçu du fichier"));
 
     LbEdtFinalName = new LabeledEdit(window);
     LbEdtFinalName->setGeometry(16, 88, 265, 21);

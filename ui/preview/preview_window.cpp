@@ -2,10 +2,12 @@
 
 #include "frame_centring.h"
 #include "item_details.h"
+#include "window_role.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMoveEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -31,8 +33,8 @@ QString points(double value)
 } // namespace
 
 PreviewWindow::PreviewWindow(QWidget *owner)
-    : QDialog(owner), m_picture(new QLabel(this)), m_facts(new QLabel(this)),
-      m_resized(new QTimer(this))
+    : QDialog(owner), m_picture(new QLabel(this)), m_problem(new QLabel(this)),
+      m_facts(new QLabel(this)), m_resized(new QTimer(this))
 {
     setObjectName(QStringLiteral("Apercu"));
     setModal(false);
@@ -43,11 +45,16 @@ PreviewWindow::PreviewWindow(QWidget *owner)
     m_picture->setMinimumSize(200, 200);
     m_picture->setWordWrap(true);
     m_picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_problem->setObjectName(QStringLiteral("ApercuProbleme"));
+    m_problem->setWordWrap(true);
+    m_problem->setTextFormat(Qt::PlainText);
+    m_problem->hide();
     m_facts->setObjectName(QStringLiteral("ApercuDetails"));
     m_facts->setAccessibleName(QStringLiteral("Détails du fichier"));
     m_facts->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_picture, 1);
+    layout->addWidget(m_problem);
     layout->addWidget(m_facts);
     resize(420, 460);
 
@@ -70,12 +77,40 @@ PreviewWindow::PreviewWindow(QWidget *owner)
             });
     connect(&m_renderer, &preview::PreviewRenderer::failed, this,
             [this](const QByteArray &path, const QString &reason) {
-                if (path != m_path)
-                    return;
-                m_image = QImage();
-                m_picture->setPixmap(QPixmap());
-                m_picture->setText(reason);
+                if (path == m_path)
+                    showFailure(reason);
             });
+    WindowRole::reportAsWindow(this);
+    if (owner)
+        owner->window()->installEventFilter(this);
+}
+
+void PreviewWindow::showFailure(const QString &reason)
+{
+    // A picture shown for this file by now is its own TIFF preview: still worth seeing, with
+    // why Ghostscript could not draw it below.
+    if (!m_image.isNull()) {
+        m_problem->setText(reason);
+        m_problem->show();
+        return;
+    }
+    m_picture->setPixmap(QPixmap());
+    m_picture->setText(reason);
+}
+
+QString PreviewWindow::problem() const
+{
+    return m_problem->isVisible() ? m_problem->text() : QString();
+}
+
+bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The main window moved: the preview moves with it, keeping its place beside it.
+    if (event->type() == QEvent::Move && isVisible() && watched == parentWidget()->window()) {
+        const auto *moved = static_cast<QMoveEvent *>(event);
+        move(pos() + moved->pos() - moved->oldPos());
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void PreviewWindow::showFile(const QByteArray &path, const QString &name,
@@ -89,6 +124,7 @@ void PreviewWindow::showFile(const QByteArray &path, const QString &name,
         return;
     m_path = path;
     m_image = QImage();
+    m_problem->hide();
     m_picture->setPixmap(QPixmap());
     m_picture->setText(QStringLiteral("Rendu en cours…"));
     showFacts(preview::readEpsFacts(path));

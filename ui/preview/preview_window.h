@@ -3,7 +3,8 @@
 // The "Aperçu" window: the current row's EPS drawn at its bounding box, scaled to fit with its
 // aspect kept, its box in points and millimetres and its file size below. Owned by the main
 // window, never modal; Escape or the close box hide it. It follows the file it is given, unless
-// frozen (while the job runs).
+// frozen (while the job runs), and keeps its place beside the main window as that moves. Screen
+// readers know it as a window of its own, not as a dialog waiting for an answer.
 
 #include "preview/preview_renderer.h"
 
@@ -34,9 +35,12 @@ public:
     const QByteArray &path() const { return m_path; }
     // What the picture area says when it shows no picture ("Aperçu impossible : ...").
     QString message() const;
+    // Why Ghostscript could not draw the file whose own TIFF picture stays shown; empty else.
+    QString problem() const;
     QImage picture() const { return m_image; }
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -47,9 +51,11 @@ private:
     void render();
     void display(const QImage &image);
     void showFacts(const preview::EpsFacts &facts);
+    void showFailure(const QString &reason);
 
     preview::PreviewRenderer m_renderer;
     QLabel *m_picture;
+    QLabel *m_problem;
     QLabel *m_facts;
     QTimer *m_resized;
     QByteArray m_path;
