@@ -3,6 +3,7 @@
 // closed.
 #include "brakwen_application.h"
 #include "dirinput.h"
+#include "display_failure.h"
 #include "main.h"
 #include "program_arguments.h"
 
@@ -11,7 +12,9 @@ int main(int argc, char **argv)
     // Answered before the application object, which needs a display.
     if (const std::optional<int> status = ProgramArguments::answerWithoutWindow(argc, argv))
         return *status;
+    DisplayFailure watch;
     BrakwenApplication application(argc, argv);
+    watch.opened();
     // What is left once Qt has taken its own options.
     const ProgramArguments::Named named = ProgramArguments::paths(argc, argv);
     if (named.exitNow)

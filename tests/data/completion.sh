@@ -19,6 +19,7 @@ mkdir "$work/Mes figures"
 : >"$work/Mes figures/fig 1.eps"
 : >"$work/Mes figures/l'été.eps"
 : >"$work/Mes figures/notes.txt"
+: >"$work/Mes figures/dollar\$x.eps"
 cat >"$work/rc" <<RC
 . $bash_completion
 . '$completion'
@@ -42,13 +43,16 @@ expected=$(printf '%s\n' '<Mes figures/>' '<fig 1.eps>' \
     '<Mes figures>' '<fig 1.eps>' "<l'été.eps>" \
     '<-n>' '<x>' '<Mes figures>' '<fig 1.eps>' \
     '<Mes figures>' '<fig 1.eps>' '<Mes figures>' '<n>' \
-    '<Mes figures>' '<Mes figures/fig 1.eps>' '<fig 1.eps>' "<l'été.eps>")
+    '<Mes figures>' '<Mes figures/fig 1.eps>' \
+    '<Mes figures>' '<dollar$x.eps>' '<Mes figures>' '<dollar$x.eps>' \
+    '<Mes figures>' '<Mes figures/dollar$x.eps>' '<fig 1.eps>' "<l'été.eps>")
 got=$(typed "brakwen-cli Mes\\ fig	 fi	" "brakwen-cli \"Mes figures\" fig\\ 1.eps l	" \
     "brakwen-cli -n x 'Mes figures' f	" "brakwen-cli Mes\\ figures fig\\ 	" \
     "brakwen-cli Mes\\ figures n	" "brakwen-cli Mes\\ figures Mes\\ figures/f	" \
-    "cd Mes\\ figures && brakwen-cli *.eps")
+    "brakwen-cli Mes\\ figures do	" "brakwen-cli 'Mes figures' \"do	" \
+    "brakwen-cli Mes\\ figures Mes\\ figures/do	" "cd Mes\\ figures && brakwen-cli [fl]*.eps")
 if [ "$got" = "$expected" ]; then
-    echo "ok   names completed in a folder with a blank arrive whole, EPS files only; globs expand after"
+    echo "ok   names completed in a folder with a blank arrive whole, \$ included, EPS files only; globs expand after"
     exit 0
 fi
 printf 'FAIL expected:\n%s\ngot:\n%s\n' "$expected" "$got"

@@ -51,6 +51,7 @@ private slots:
     void filesNamedJoinTheSelectionInTheirOrder();
     void aFolderNamedAloneIsChosen();
     void helpAndVersionNeedNoDisplay();
+    void withoutADisplayEachFailureIsOneLine();
 
 private:
     // The window, opened on what `arguments` name from the work folder, as the program does.
@@ -103,7 +104,9 @@ void ProgramArgumentsTest::filesNamedJoinTheSelectionInTheirOrder()
     // The others named in one box, each with its reason.
     QTRY_VERIFY(answer.shown);
     QCOMPARE(answer.icon, QMessageBox::Warning);
-    QVERIFY(answer.text.startsWith(QStringLiteral("3 fichiers déposés ont été ajoutés.\n")));
+    // Named to the program, they were opened, not dropped.
+    QVERIFY(answer.text.startsWith(QStringLiteral("3 fichiers ouverts ont été ajoutés.\n")));
+    QVERIFY(!answer.text.contains(QStringLiteral("déposé")));
     QVERIFY(answer.text.contains(QStringLiteral("« d.eps » : dans un autre dossier")));
     QVERIFY(answer.text.contains(QStringLiteral("« note.txt » : pas un fichier .eps")));
 
@@ -138,6 +141,28 @@ void ProgramArgumentsTest::helpAndVersionNeedNoDisplay()
     full->start(QStringLiteral(BRAKWEN_TOOL_DIR "/brakwen"), {QStringLiteral("--version")});
     QVERIFY(full->waitForFinished(10000));
     QCOMPARE(full->exitCode(), 1);
+}
+
+void ProgramArgumentsTest::withoutADisplayEachFailureIsOneLine()
+{
+    // A usage error is said as such, before the missing display matters; Qt's own options,
+    // their values included, are no usage error.
+    const std::unique_ptr<QProcess> bogus(runWithoutDisplay(
+        {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--reverse"),
+         QStringLiteral("--style=fusion"), QStringLiteral("--bogus")}));
+    QCOMPARE(bogus->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(bogus->exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(bogus->readAllStandardError()),
+             QStringLiteral("brakwen: option inconnue « --bogus » (un nom de fichier qui commence "
+                            "par « - » se donne après « -- »)\nEssayez « brakwen --help ».\n"));
+    // No display: one line saying so, and exit status 1, not an abort.
+    const std::unique_ptr<QProcess> window(runWithoutDisplay({QStringLiteral("a.eps")}));
+    QCOMPARE(window->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window->exitCode(), 1);
+    const QByteArray said = window->readAllStandardError();
+    QVERIFY2(said.startsWith("brakwen: la fenêtre ne peut pas s'ouvrir : aucun affichage") &&
+                 said.count('\n') == 1 && said.endsWith('\n'),
+             said.constData());
 }
 
 int main(int argc, char **argv)

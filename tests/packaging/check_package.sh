@@ -55,7 +55,7 @@ check "it declares the size it takes once installed" \
     test "$(dpkg-deb -f "$deb" Installed-Size)" = "$(installed_size "$root/pkg")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in ghostscript qpdf libqt6widgets6 libc6; do
+for needed in ghostscript qpdf libqt6widgets6 qt6-qpa-plugins libc6; do
     check "it depends on $needed" sh -c 'printf "%s" "$1" | grep -q "$2"' - "$depends" "$needed"
 done
 if command -v lintian >/dev/null 2>&1; then

@@ -29,7 +29,15 @@ struct Refused
     Reason reason;
 };
 
-QString reasonText(Reason reason, const QByteArray &folder)
+// "déposé" or "ouvert", agreeing with its noun.
+QString how(bool opened, bool plural)
+{
+    if (opened)
+        return plural ? QStringLiteral("ouverts") : QStringLiteral("ouvert");
+    return plural ? QStringLiteral("déposés") : QStringLiteral("déposé");
+}
+
+QString reasonText(Reason reason, const QByteArray &folder, bool opened)
 {
     switch (reason) {
     case Reason::NotLocal:
@@ -37,7 +45,7 @@ QString reasonText(Reason reason, const QByteArray &folder)
     case Reason::Missing:
         return QStringLiteral("introuvable");
     case Reason::Folder:
-        return QStringLiteral("un dossier, déposé avec des fichiers");
+        return QStringLiteral("un dossier, %1 avec des fichiers").arg(how(opened, false));
     case Reason::OneFolderOfMany:
         return QStringLiteral("un dossier parmi plusieurs : un seul peut être choisi");
     case Reason::NotEps:
@@ -56,9 +64,10 @@ struct Dropped
     QString elsewhere; // not on this computer, when path is empty
 };
 
-FileDrop planPaths(const std::vector<Dropped> &dropped)
+FileDrop planPaths(const std::vector<Dropped> &dropped, bool opened)
 {
     FileDrop drop;
+    drop.opened = opened;
     std::vector<Refused> refused;
     std::vector<QByteArray> folders;
     std::vector<QByteArray> files;
@@ -107,13 +116,15 @@ FileDrop planPaths(const std::vector<Dropped> &dropped)
     QStringList lines;
     for (std::size_t i = 0; i < refused.size() && i < namesShown; ++i)
         lines << refused[i].name + QStringLiteral(" : ") +
-                     reasonText(refused[i].reason, drop.folder);
+                     reasonText(refused[i].reason, drop.folder, opened);
     if (refused.size() > namesShown)
         lines << QStringLiteral("et %1 autres").arg(refused.size() - namesShown);
     drop.leftOut =
-        (refused.size() == 1 ? QStringLiteral("Un élément déposé n'a pas été ajouté :\n")
-                             : QStringLiteral("%1 éléments déposés n'ont pas été ajoutés :\n")
-                                   .arg(refused.size())) +
+        (refused.size() == 1
+             ? QStringLiteral("Un élément %1 n'a pas été ajouté :\n").arg(how(opened, false))
+             : QStringLiteral("%1 éléments %2 n'ont pas été ajoutés :\n")
+                   .arg(refused.size())
+                   .arg(how(opened, true))) +
         lines.join(QLatin1Char('\n'));
     return drop;
 }
@@ -137,7 +148,7 @@ FileDrop FileDrop::plan(const QList<QUrl> &urls)
         const QByteArray path = localPathBytes(url);
         dropped.push_back({path, path.isEmpty() ? url.toDisplayString() : QString()});
     }
-    return planPaths(dropped);
+    return planPaths(dropped, false);
 }
 
 FileDrop FileDrop::plan(const std::vector<QByteArray> &paths)
@@ -146,7 +157,7 @@ FileDrop FileDrop::plan(const std::vector<QByteArray> &paths)
     dropped.reserve(paths.size());
     for (const QByteArray &path : paths)
         dropped.push_back({path, {}});
-    return planPaths(dropped);
+    return planPaths(dropped, true);
 }
 
 QString FileDrop::report() const
@@ -155,8 +166,10 @@ QString FileDrop::report() const
         return leftOut;
     // Said first, so that a refusal does not read as if the whole drop had failed.
     const qsizetype added = QSet<QByteArray>(names.begin(), names.end()).size();
-    return (added == 1 ? QStringLiteral("Un fichier déposé a été ajouté.\n")
-                       : QStringLiteral("%1 fichiers déposés ont été ajoutés.\n").arg(added)) +
+    return (added == 1 ? QStringLiteral("Un fichier %1 a été ajouté.\n").arg(how(opened, false))
+                       : QStringLiteral("%1 fichiers %2 ont été ajoutés.\n")
+                             .arg(added)
+                             .arg(how(opened, true))) +
            leftOut;
 }
 

@@ -15,6 +15,7 @@ struct FileDrop
     std::vector<QByteArray> names; // EPS files of that folder, in the order dropped
     bool folderAlone = false;      // a single folder was dropped: it is only chosen
     QString leftOut;               // what was not taken and why; empty when everything was
+    bool opened = false;           // named on the command line ("ouvert"), not dropped ("déposé")
 
     bool empty() const { return folder.isEmpty(); }
     // Some files were taken and some left out.
@@ -25,7 +26,7 @@ struct FileDrop
 
     // Reads the dropped URLs against the file system as it is now.
     static FileDrop plan(const QList<QUrl> &urls);
-    // The same for absolute paths, as the file system's own bytes.
+    // The same for absolute paths, as the file system's own bytes, given to the program to open.
     static FileDrop plan(const std::vector<QByteArray> &paths);
     // Whether two paths name the same folder: the same bytes, or a link to it.
     static bool sameFolder(const QByteArray &a, const QByteArray &b);

@@ -34,6 +34,40 @@ Un nom de fichier qui commence par « - » se donne après « -- ».
 Le même travail sans fenêtre : brakwen-cli (brakwen-cli --help).
 )";
 
+// Qt's own options, which the application object takes out of the arguments (with one dash or
+// two); those named here with a value take the next argument, or "=value", as theirs.
+bool isQtOption(std::string_view argument, bool &takesNext)
+{
+    constexpr std::string_view withValue[] = {
+        "platform",        "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+        "display",         "geometry",           "style",         "stylesheet"};
+    constexpr std::string_view alone[] = {"reverse", "widgetcount",   "nograb",
+                                          "dograb",  "qmljsdebugger", "testability"};
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    const std::size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(0, equals);
+    for (std::string_view option : withValue)
+        if (name == option) {
+            takesNext = equals == std::string_view::npos;
+            return true;
+        }
+    takesNext = false;
+    for (std::string_view option : alone)
+        if (name == option)
+            return true;
+    return false;
+}
+
+int usageError(const char *option)
+{
+    std::fprintf(stderr,
+                 "brakwen: option inconnue « %s » (un nom de fichier qui commence par "
+                 "« - » se donne après « -- »)\nEssayez « brakwen --help ».\n",
+                 option);
+    return exitUsage;
+}
+
 int print(const char *text)
 {
     // Written whole or said: `brakwen --help > /dev/full` must not pass for a success.
@@ -57,6 +91,17 @@ std::optional<int> answerWithoutWindow(int argc, char **argv)
         if (argument == "--version" || argument == "-V")
             return print(assembly::versionText("brakwen").c_str());
     }
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            break;
+        bool takesNext = false;
+        if (argument.size() < 2 || argument.front() != '-')
+            continue;
+        if (!isQtOption(argument, takesNext))
+            return usageError(argv[i]);
+        i += takesNext ? 1 : 0;
+    }
     return std::nullopt;
 }
 
@@ -71,11 +116,7 @@ Named paths(int argc, char **argv)
             continue;
         }
         if (options && argument.size() > 1 && argument.front() == '-') {
-            std::fprintf(stderr,
-                         "brakwen: option inconnue « %s » (un nom de fichier qui commence par "
-                         "« - » se donne après « -- »)\nEssayez « brakwen --help ».\n",
-                         argv[i]);
-            named.exitNow = exitUsage;
+            named.exitNow = usageError(argv[i]);
             return named;
         }
         std::error_code error;

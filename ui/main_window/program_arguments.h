@@ -8,8 +8,9 @@
 
 namespace ProgramArguments {
 
-// Answers --help and --version on the standard output, before anything needs a display, and
-// gives the exit status; nullopt when the program is to open its window.
+// Answers before anything needs a display, and gives the exit status: --help and --version on
+// the standard output, an option that is neither the program's nor one of Qt's own as a usage
+// error on the standard error; nullopt when the program is to open its window.
 std::optional<int> answerWithoutWindow(int argc, char **argv);
 
 struct Named
