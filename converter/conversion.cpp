@@ -14,6 +14,7 @@
 #include "posix/folder.h"
 #include "posix/path.h"
 #include "posix/pending_file.h"
+#include "posix/processor_time.h"
 #include "posix/stop_signals.h"
 #include "posix/unique_fd.h"
 #include "sandbox/ghostscript_sandbox.h"
@@ -154,21 +155,14 @@ void reportProgress(int fd, std::size_t done, std::size_t total, std::size_t fin
     [[maybe_unused]] const ssize_t ignored = ::write(fd, line.data(), line.size());
 }
 
-double processorMilliseconds(int who)
-{
-    rusage usage = {};
-    ::getrusage(who, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-3;
-}
-
 // Where the processor time went, per part, for the benchmarks (BRAKWEN_PROFILE set).
 void printCosts(const PartConversionCosts &costs, std::size_t parts)
 {
     const double count = static_cast<double>(parts);
-    const double self = processorMilliseconds(RUSAGE_SELF);
+    const double self = posix::processorMilliseconds();
     // The zygote and everything it started, reaped once it was stopped.
-    const double zygote = processorMilliseconds(RUSAGE_CHILDREN) - costs.childrenMilliseconds;
+    const double zygote = posix::processorMilliseconds(posix::ProcessorTimeOf::EndedChildren) -
+                          costs.childrenMilliseconds;
     std::fprintf(stderr,
                  "brakwen-ps2pdf: %zu parts; per part, in ms of processor time: Ghostscript "
                  "children %.2f, zygote %.2f (start-up included), this process %.2f (handing "

@@ -4,11 +4,11 @@
 #include "converter/part_child.h"
 #include "posix/anonymous_file.h"
 #include "posix/eintr.h"
+#include "posix/processor_time.h"
 #include "posix/unique_fd.h"
 
 #include <cerrno>
 #include <csignal>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -86,13 +86,6 @@ struct RunningPart
     posix::UniqueFd report;
 };
 
-double processorMilliseconds()
-{
-    timespec now = {};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
-}
-
 class Conversions
 {
 public:
@@ -109,10 +102,10 @@ public:
         std::size_t done = 0;
         const unsigned parallel = m_settings.parallel > 0 ? m_settings.parallel : 1;
         while (done < m_parts.size()) {
-            const double preparing = processorMilliseconds();
+            const double preparing = posix::processorMilliseconds();
             while (m_running.size() < parallel && next < m_parts.size())
                 launch(next++);
-            m_costs.preparingMilliseconds += processorMilliseconds() - preparing;
+            m_costs.preparingMilliseconds += posix::processorMilliseconds() - preparing;
             pollfd wait = {m_zygote.eventDescriptor(), POLLIN, 0};
             const int ready = ::poll(&wait, 1, 100);
             if (m_settings.stopRequested && m_settings.stopRequested())
@@ -129,9 +122,9 @@ public:
                                         " : Ghostscript ne peut pas être lancé" + nothingWritten);
             if (event->kind != ZygoteEvent::Ended)
                 continue;
-            const double checking = processorMilliseconds();
+            const double checking = posix::processorMilliseconds();
             finish(*event);
-            m_costs.checksMilliseconds += processorMilliseconds() - checking;
+            m_costs.checksMilliseconds += posix::processorMilliseconds() - checking;
             m_costs.childrenMilliseconds += static_cast<double>(event->cpuMicroseconds) * 1e-3;
             ++done;
             if (m_settings.progress)
