@@ -2,13 +2,26 @@
 
 #include "assembly/failure_cause.h"
 #include "cli/messages.h"
+#include "posix/folder.h"
 #include "posix/path.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 
 namespace cli {
+
+namespace {
+
+// The folder at path, however deep, as the job reaches it; false with errno set.
+bool folderStatus(const std::string &path, struct stat &status)
+{
+    const posix::UniqueFd folder = posix::openFolderPath(path, O_PATH);
+    return folder.valid() && ::fstat(folder.get(), &status) == 0;
+}
+
+} // namespace
 
 BareNames bareNames(const std::string &directory, const std::vector<std::string> &given)
 {
@@ -31,13 +44,13 @@ BareNames bareNames(const std::string &directory, const std::vector<std::string>
             quoted(name) + " n'est pas dans le répertoire " + quoted(directory);
         struct stat folder = {};
         if (!jobFolder) {
-            if (::stat(directory.c_str(), &folder) != 0) {
+            if (!folderStatus(directory, folder)) {
                 result.error = outside + " (" + assembly::reasonForErrno(errno) + ")";
                 break;
             }
             jobFolder = folder;
         }
-        if (::stat(posix::parentFolder(name).c_str(), &folder) != 0) {
+        if (!folderStatus(posix::parentFolder(name), folder)) {
             result.error = outside + " (" + assembly::reasonForErrno(errno) + ")";
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "posix/eintr.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -20,40 +21,39 @@ int openFolder(int from, const char *path, int access)
 
 } // namespace
 
-std::optional<Folder> Folder::open(const std::string &path)
+UniqueFd openFolderPath(std::string_view path, int access)
 {
-    if (path.empty()) {
+    if (path.empty() || path.find('\0') != std::string_view::npos) {
         errno = ENOENT;
-        return std::nullopt;
+        return UniqueFd();
     }
     if (path.size() < PATH_MAX) {
-        UniqueFd fd(openFolder(AT_FDCWD, path.c_str(), O_RDONLY));
-        if (fd.valid())
-            return Folder(std::move(fd));
-        if (errno != ENAMETOOLONG)
-            return std::nullopt;
+        UniqueFd fd(openFolder(AT_FDCWD, std::string(path).c_str(), access));
+        if (fd.valid() || errno != ENAMETOOLONG)
+            return fd;
     }
-    // Component by component; the folders on the way need only be searchable.
     UniqueFd current(openFolder(AT_FDCWD, path.front() == '/' ? "/" : ".", O_PATH));
     std::size_t start = 0;
     while (current.valid() && start < path.size()) {
-        const std::size_t slash = path.find('/', start);
-        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        const std::size_t end = std::min(path.find('/', start), path.size());
         if (end > start) {
-            const std::string component = path.substr(start, end - start);
-            const bool last = path.find_first_not_of('/', end) == std::string::npos;
-            current =
-                UniqueFd(openFolder(current.get(), component.c_str(), last ? O_RDONLY : O_PATH));
+            const std::string component(path.substr(start, end - start));
+            current = UniqueFd(openFolder(current.get(), component.c_str(), O_PATH));
         }
         start = end + 1;
     }
     if (!current.valid())
+        return current;
+    // Reached with no more right than passing through: opened now as asked.
+    return UniqueFd(openFolder(current.get(), ".", access));
+}
+
+std::optional<Folder> Folder::open(const std::string &path)
+{
+    UniqueFd fd = openFolderPath(path, O_RDONLY);
+    if (!fd.valid())
         return std::nullopt;
-    // A path of slashes only, or one ending in a folder reached by O_PATH: open it for real.
-    UniqueFd opened(openFolder(current.get(), ".", O_RDONLY));
-    if (!opened.valid())
-        return std::nullopt;
-    return Folder(std::move(opened));
+    return Folder(std::move(fd));
 }
 
 std::optional<Folder> Folder::duplicate(int fd)

@@ -8,9 +8,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace posix {
+
+// A descriptor of the folder at path, relative paths from the working folder, however long the
+// path: where the system cannot take it whole, it is walked a folder at a time, each opened from
+// the one before. With access O_PATH it serves the *at calls only and every folder needs only be
+// searchable; O_RDONLY reads or locks it. Not valid, with errno set, when no folder is there.
+UniqueFd openFolderPath(std::string_view path, int access);
 
 class Folder
 {

@@ -1,8 +1,8 @@
 #include "path_walk.h"
 
+#include "posix/folder.h"
 #include "raw_path.h"
 
-#include <QList>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -30,20 +30,7 @@ posix::UniqueFd openFolderAt(int parent, const QByteArray &name)
 
 posix::UniqueFd openFolder(const QByteArray &path)
 {
-    if (path.isEmpty() || path.contains('\0')) {
-        errno = ENOENT;
-        return posix::UniqueFd();
-    }
-    if (fitsOneCall(path))
-        return posix::UniqueFd(::open(path.constData(), FolderFlags));
-    posix::UniqueFd folder(::open(path.startsWith('/') ? "/" : ".", FolderFlags));
-    for (const QByteArray &name : path.split('/')) {
-        if (!folder.valid())
-            break;
-        if (!name.isEmpty())
-            folder = openFolderAt(folder.get(), name);
-    }
-    return folder;
+    return posix::openFolderPath(std::string_view(path.constData(), path.size()), O_PATH);
 }
 
 DIR *readEntries(int folder)

@@ -1,8 +1,7 @@
 #pragma once
 
-// Reaching file-system entries whatever the length of their path. The system takes a path of at
-// most PATH_MAX bytes in one call; a longer one is walked a folder at a time, each step opened
-// from the descriptor of the one before.
+// Reaching file-system entries whatever the length of their path, with the file system's own
+// folder walk (posix::openFolderPath) for paths longer than the system takes in one call.
 
 #include "posix/unique_fd.h"
 

@@ -33,6 +33,15 @@ TEST(Folder, OneDeeperThanAPathCanNameIsOpenedByWalkingToIt)
     EXPECT_TRUE(folder->status("deep.eps"));
     // Walked from wherever it is given: a relative path too, and one ending in slashes.
     EXPECT_TRUE(posix::Folder::open(path + "//"));
+    const int here = ::open(".", O_PATH | O_DIRECTORY);
+    ASSERT_EQ(::chdir(pattern), 0);
+    const std::string relative = path.substr(std::strlen(pattern) + 1);
+    const posix::UniqueFd walked = posix::openFolderPath(relative + "/", O_PATH);
+    EXPECT_EQ(::fchdir(here), 0);
+    ::close(here);
+    struct stat status = {};
+    EXPECT_TRUE(walked.valid() && ::fstatat(walked.get(), "deep.eps", &status, 0) == 0)
+        << std::strerror(errno);
 
     // Only one holder of its lock at a time, across separate opens of it.
     const std::optional<posix::Folder> other = posix::Folder::open(path);
