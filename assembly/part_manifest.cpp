@@ -84,4 +84,9 @@ ConverterReport parseConverterReport(std::string_view text)
     return report;
 }
 
+posix::HiddenName converterPdfNaming()
+{
+    return {".ps2pdf-", ".pdf.tmp", {}};
+}
+
 } // namespace assembly

@@ -1,5 +1,7 @@
 #pragma once
 
+// What the job and the converter agree on, in a library both link, apart from the job itself.
+//
 // What the job tells the converter about the file it hands over: where each source starts and
 // ends, and each source's name, so that the converter never has to guess the boundaries from the
 // content. The converter finds it, when given, on the descriptor named by the environment
@@ -7,6 +9,8 @@
 //
 // Text form: the line "brakwen-parts 1", then one record per source in assembly order:
 // "<size> <name length> <name bytes>\n". Names are the file system's own bytes, any bytes.
+
+#include "posix/pending_file.h"
 
 #include <cstdint>
 #include <optional>
@@ -49,5 +53,9 @@ struct ConverterReport
     std::string failure;
 };
 ConverterReport parseConverterReport(std::string_view text);
+
+// The hidden names the converter writes its PDF under until it is complete; the job removes those
+// a converter killed outright left behind.
+posix::HiddenName converterPdfNaming();
 
 } // namespace assembly

@@ -132,11 +132,6 @@ private:
 
 } // namespace
 
-posix::HiddenName converterPdfNaming()
-{
-    return {".ps2pdf-", ".pdf.tmp", {}};
-}
-
 bool converterAvailable(const std::string &toolDirectory)
 {
     return fileExists(toolDirectory + scriptName) && fileExists(toolDirectory + responseFileName);

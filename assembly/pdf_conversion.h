@@ -15,9 +15,6 @@
 
 namespace assembly {
 
-// The hidden names the converter writes its PDF under until it is complete.
-posix::HiddenName converterPdfNaming();
-
 // True when a file ps2pdf.bat exists in toolDirectory (which ends in '/') and, only then
 // tested, a file pdfwrite.rsp exists there too.
 bool converterAvailable(const std::string &toolDirectory);

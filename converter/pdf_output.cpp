@@ -1,7 +1,7 @@
 #include "converter/pdf_output.h"
 
 #include "assembly/failure_cause.h"
-#include "assembly/pdf_conversion.h"
+#include "assembly/part_manifest.h"
 #include "converter/conversion_failure.h"
 #include "posix/eintr.h"
 #include "posix/path.h"
