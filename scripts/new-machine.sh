@@ -27,6 +27,8 @@ command -v debootstrap >/dev/null 2>&1 || {
 }
 
 root=$(mktemp -d /var/tmp/brakwen-new-machine.XXXXXX)
+# The root folder as any system's: others may pass through it (the tests' unprivileged runs).
+chmod 755 "$root"
 # The run's mounts live in a mount namespace of its own: they end with it, and none reaches the
 # machine's own /dev.
 clean_up()

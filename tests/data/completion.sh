@@ -35,7 +35,9 @@ typed()
     done >"$work/keys"
     printf 'exit\n' >>"$work/keys"
     # A name inserted unquoted can leave a quote open: bash then waits for more, for ever.
-    (cd "$work" && LC_ALL=C.UTF-8 timeout 30 script -q -E never \
+    # The terminal is one a user has, whatever the caller's (none, or "dumb", in CI): on a dumb
+    # one, readline shows the line otherwise.
+    (cd "$work" && LC_ALL=C.UTF-8 TERM=xterm timeout 30 script -q -E never \
         -c "bash --rcfile '$work/rc' -i" /dev/null <"$work/keys") | tr -d '\r' | grep '^<'
 }
 
