@@ -143,6 +143,77 @@ std::vector<std::string> conversionArguments(const std::string &toolDirectory,
     return {"/bin/sh", toolDirectory + scriptName, epsPath, pdfPath};
 }
 
+namespace {
+
+// The converter's command line, with the manifest, its report, the progress pipe and the job's
+// folder handed down where there are any.
+ProcessRequest converterProcess(const ConversionRequest &request, const posix::UniqueFd &manifest,
+                                const posix::UniqueFd &report, ProgressReader &progress)
+{
+    ProcessRequest process;
+    process.arguments =
+        conversionArguments(request.toolDirectory, request.epsPath, request.pdfPath);
+    if (manifest.valid() && report.valid()) {
+        process.extraEnvironment = {
+            std::string(partsVariable) + "=" + std::to_string(partsDescriptor),
+            std::string(reportVariable) + "=" + std::to_string(reportDescriptor),
+            std::string(folderVariable) + "=" + std::to_string(folderDescriptor)};
+        process.descriptors = {{partsDescriptor, manifest.get()},
+                               {reportDescriptor, report.get()},
+                               {folderDescriptor, request.folder->fd()}};
+    }
+    if (progress.writeEnd() >= 0) {
+        process.extraEnvironment.push_back(std::string(progressVariable) + "=" +
+                                           std::to_string(progressDescriptor));
+        process.descriptors.emplace_back(progressDescriptor, progress.writeEnd());
+    }
+    if (request.timeLimit > 0)
+        process.extraEnvironment.push_back(std::string(timeLimitVariable) + "=" +
+                                           std::to_string(request.timeLimit));
+    process.whileWaiting = [&progress, &request] {
+        progress.readAvailable();
+        if (request.whileWaiting)
+            request.whileWaiting();
+    };
+    process.stopRequested = request.stopRequested;
+    return process;
+}
+
+// What is at the PDF's name once the converter is done, opened once for every check.
+struct MadePdf
+{
+    posix::UniqueFd file;
+    std::optional<FileIdentity> identity;
+    bool fresh = false; // a regular file, not the older PDF
+};
+
+MadePdf madePdf(const posix::Folder &folder, const std::string &pdfName,
+                const std::optional<FileIdentity> &olderPdf)
+{
+    MadePdf made;
+    made.file = posix::UniqueFd(folder.openFile(pdfName, O_RDONLY));
+    struct stat kind = {};
+    if (!made.file.valid() || ::fstat(made.file.get(), &kind) != 0)
+        return made;
+    made.identity = FileIdentity::of(kind);
+    made.fresh = S_ISREG(kind.st_mode) && !(olderPdf && made.identity->unchangedAs(*olderPdf));
+    return made;
+}
+
+// Why the PDF cannot be taken for the parts: unreadable whole, too few pages, or not as many as
+// the converter said; empty when it can.
+std::string pageProblem(std::optional<long> pages, long parts, std::optional<long> reported)
+{
+    if (!pages)
+        return "le PDF est incomplet ou endommagé";
+    if (*pages < parts || (reported && *reported != *pages))
+        return "le PDF compte " + std::to_string(*pages) + " pages pour " + std::to_string(parts) +
+               " fichiers";
+    return {};
+}
+
+} // namespace
+
 ConversionResult convertToPdf(const ConversionRequest &request)
 {
     ConversionResult result;
@@ -159,33 +230,7 @@ ConversionResult convertToPdf(const ConversionRequest &request)
         return result;
     }
     ProgressReader progress(request.progress);
-    ProcessRequest process;
-    process.arguments =
-        conversionArguments(request.toolDirectory, request.epsPath, request.pdfPath);
-    if (manifest.valid() && report.valid()) {
-        process.extraEnvironment = {
-            std::string(partsVariable) + "=" + std::to_string(partsDescriptor),
-            std::string(reportVariable) + "=" + std::to_string(reportDescriptor),
-            std::string(folderVariable) + "=" + std::to_string(folderDescriptor)};
-        process.descriptors = {{partsDescriptor, manifest.get()},
-                               {reportDescriptor, report.get()},
-                               {folderDescriptor, folder.fd()}};
-    }
-    if (progress.writeEnd() >= 0) {
-        process.extraEnvironment.push_back(std::string(progressVariable) + "=" +
-                                           std::to_string(progressDescriptor));
-        process.descriptors.emplace_back(progressDescriptor, progress.writeEnd());
-    }
-    if (request.timeLimit > 0)
-        process.extraEnvironment.push_back(std::string(timeLimitVariable) + "=" +
-                                           std::to_string(request.timeLimit));
-    process.whileWaiting = [&] {
-        progress.readAvailable();
-        if (request.whileWaiting)
-            request.whileWaiting();
-    };
-    process.stopRequested = request.stopRequested;
-    const ProcessResult run = runProcess(process);
+    const ProcessResult run = runProcess(converterProcess(request, manifest, report, progress));
     progress.readAvailable();
     if (run.stopped)
         throw JobInterrupted();
@@ -199,44 +244,33 @@ ConversionResult convertToPdf(const ConversionRequest &request)
         return result;
     }
 
-    posix::UniqueFd pdf(folder.openFile(request.pdfName, O_RDONLY));
-    const std::optional<FileIdentity> made =
-        pdf.valid() ? FileIdentity::ofDescriptor(pdf.get()) : std::nullopt;
-    struct stat kind = {};
-    const bool regular = pdf.valid() && ::fstat(pdf.get(), &kind) == 0 && S_ISREG(kind.st_mode);
-    const bool fresh = made && regular && !(olderPdf && made->unchangedAs(*olderPdf));
+    const MadePdf made = madePdf(folder, request.pdfName, olderPdf);
     if (!run.succeeded()) {
         // A failing converter may still have left a partial PDF.
-        if (fresh)
-            removeIfStill(folder, request.pdfName, *made);
+        if (made.fresh)
+            removeIfStill(folder, request.pdfName, *made.identity);
         result.failure = said.failure.empty() ? exitDescription(run) : said.failure;
         return result;
     }
-    if (!fresh) {
+    if (!made.fresh) {
         result.failure = "le convertisseur n'a pas écrit de PDF";
         return result;
     }
-
-    const std::optional<long> pages = verifiedPageCount(pdf.get());
-    const std::optional<long> reported = said.pages;
-    const auto parts = static_cast<long>(request.parts.size());
-    if (!pages || *pages < parts || (reported && *reported != *pages)) {
-        removeIfStill(folder, request.pdfName, *made);
-        if (!pages)
-            result.failure = "le PDF est incomplet ou endommagé";
-        else
-            result.failure = "le PDF compte " + std::to_string(*pages) + " pages pour " +
-                             std::to_string(parts) + " fichiers";
+    const std::optional<long> pages = verifiedPageCount(made.file.get());
+    result.failure = pageProblem(pages, static_cast<long>(request.parts.size()), said.pages);
+    if (!result.failure.empty()) {
+        removeIfStill(folder, request.pdfName, *made.identity);
         return result;
     }
 
     if (request.durable) {
-        if (posix::retryOnInterrupt([&] { return ::fsync(pdf.get()); }) != 0 || !folder.sync())
+        if (posix::retryOnInterrupt([&] { return ::fsync(made.file.get()); }) != 0 ||
+            !folder.sync())
             throw EInOutError::fromErrno(errno, request.pdfPath);
     }
     // The PDF checked is the one in place, and the EPS removed is still the job's own.
     const auto pdfNow = FileIdentity::ofName(folder.fd(), request.pdfName);
-    if (!pdfNow || !pdfNow->sameFile(*made)) {
+    if (!pdfNow || !pdfNow->sameFile(*made.identity)) {
         result.failure = "le PDF a été remplacé pendant sa vérification";
         return result;
     }
