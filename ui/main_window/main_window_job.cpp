@@ -188,6 +188,8 @@ bool MainWindowJob::showProgress()
     if (!m_progress)
         return false;
     const int position = m_progress->position();
+    if (!m_progressPacer.mayDraw(position))
+        return false;
     const QString text = m_progress->text();
     if (!m_progressPacer.due(position, text != m_shownText))
         return false;

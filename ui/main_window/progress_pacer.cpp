@@ -21,9 +21,20 @@ qint64 ProgressPacer::filledPixels(int position) const
     return done * m_barPixels / span;
 }
 
+namespace {
+
+constexpr qint64 textNanoseconds = 100'000'000;
+
+} // namespace
+
+bool ProgressPacer::mayDraw(int position) const
+{
+    return filledPixels(position) != m_drawnPixels || !m_sinceDrawn.isValid() ||
+           m_sinceDrawn.nsecsElapsed() >= textNanoseconds;
+}
+
 bool ProgressPacer::due(int position, bool newText)
 {
-    constexpr qint64 textNanoseconds = 100'000'000;
     const qint64 pixels = filledPixels(position);
     const bool grown = pixels != m_drawnPixels;
     if (!grown && !newText)

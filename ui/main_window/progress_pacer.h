@@ -16,6 +16,9 @@ public:
     // Whether `position`, with a text new or not, is to be drawn now. The last position always
     // is, so the bar ends full.
     bool due(int position, bool newText = false);
+    // Whether due() could say yes now for `position`, whatever the text: the text, which costs
+    // more to make than the position, is made only then.
+    bool mayDraw(int position) const;
 
 private:
     qint64 filledPixels(int position) const;
