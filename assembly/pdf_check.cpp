@@ -33,14 +33,14 @@ std::optional<long> verifiedPageCount(int fd, PdfCheckCeilings ceilings)
     setup.searchPath = true;
     setup.descriptors = {{0, nothing.get()}, {1, outputWrite.get()}, {2, nothing.get()}, {3, fd}};
     setup.endsWithParent = true;
-    setup.limits = {{RLIMIT_DATA, ceilings.memory}, {RLIMIT_CPU, ceilings.seconds}};
+    setup.limits = {{RLIMIT_DATA, ceilings.memory}};
     std::optional<posix::ChildProcess> qpdf = posix::ChildProcess::start(setup);
     outputWrite.reset();
     if (!qpdf)
         return std::nullopt;
 
-    // The processor limit ends qpdf working; the clock ends it waiting (a file that never
-    // ends, on a remote file system).
+    // Working or waiting (a file that never ends, on a remote file system), qpdf is ended by the
+    // clock.
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(ceilings.seconds);
     std::string text;

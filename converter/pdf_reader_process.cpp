@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -22,16 +21,13 @@ namespace converter {
 
 namespace {
 
-// The part's PDF, only if it is a plain file: the reader is handed no pipe or device to wait on.
+// The part's PDF, opened without waiting on whatever may be at its name: the reader reads it
+// through a mapping, which only a plain file gives.
 posix::UniqueFd openPart(const std::string &path)
 {
-    posix::UniqueFd fd(posix::retryOnInterrupt([&] {
+    return posix::UniqueFd(posix::retryOnInterrupt([&] {
         return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     }));
-    struct stat status = {};
-    if (fd.valid() && (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)))
-        fd.reset();
-    return fd;
 }
 
 void setExpectation(ReaderRequest &request, const PartExpectation &expectation)

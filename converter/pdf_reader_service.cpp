@@ -76,8 +76,8 @@ bool shutIn(std::uint64_t memory)
     const rlimit files = {descriptorLimit, descriptorLimit};
     const rlimit noCore = {0, 0};
     return ceiling && ::setrlimit(RLIMIT_NOFILE, &files) == 0 &&
-           ::setrlimit(RLIMIT_CORE, &noCore) == 0 && ::prctl(PR_SET_DUMPABLE, 0) == 0 &&
-           posix::dropCapabilities() && posix::confineToOpenDescriptors();
+           ::setrlimit(RLIMIT_CORE, &noCore) == 0 && posix::dropCapabilities() &&
+           posix::confineToOpenDescriptors();
 }
 
 PartExpectation expectationOf(const ReaderRequest &request)

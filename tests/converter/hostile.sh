@@ -97,4 +97,17 @@ for name in pdfmark-put pdfmark-pages pdfmark-ann forge; do
     check "$name: nothing outside the job changed" untouched
 done
 
+# A file that writes its own PDF over Ghostscript's, whole and valid but for one array of three
+# million numbers: reading it ends at the memory ceiling (lowered here) of the process that reads
+# the parts' PDFs, never in the converter, and the conversion fails naming the file. Where a file
+# cannot reach its PDF by name, it fails earlier, on its PostScript.
+BRAKWEN_MEMORY_LIMIT=64
+export BRAKWEN_MEMORY_LIMIT
+check "huge-pdf: the conversion fails" not between huge-pdf
+unset BRAKWEN_MEMORY_LIMIT
+check "huge-pdf: naming the file, at the reader's memory ceiling" grep -q -F \
+    -e "fichier 2 : mémoire épuisée (limite 64 Mio)" -e "fichier 2 : erreur PostScript" "$scratch/err"
+check "huge-pdf: and writes no PDF" test ! -e "$work/huge-pdf.pdf"
+check "huge-pdf: nothing outside the job changed" untouched
+
 finish

@@ -127,7 +127,8 @@ HandMadePart drawingPart(bool hostile)
             {"<</Type/Font/Subtype/Type1/BaseFont/Helvetica" +
                  hidden("/A " + script +
                         "/AA <</O 10 0 R>>/Extra <</Deeper <</Launch "
-                        "<</F (calc.exe)>>/URI (http://example.com)>>>>") +
+                        "<</F (calc.exe)>>/URI (http://example.com)>>/Script " +
+                        script + "/Next <</Type/Action/S/GoToR/F (other.pdf)>>>>") +
                  ">>",
              stream("/Subtype/Image/Width 2/Height 1/ColorSpace/DeviceGray/BitsPerComponent 8" +
                         hidden("/F (file:///etc/passwd)/FFilter/FlateDecode/FDecodeParms <<>>"
@@ -137,7 +138,9 @@ HandMadePart drawingPart(bool hostile)
                         hidden("/Ref <</F (file:///etc/passwd)/Page 1>>/OPI <</2.0 11 0 R>>"),
                     "0 0 1 rg 50 0 50 25 re f"),
              "<</Type/ExtGState/CA 0.5" +
-                 hidden("/AA <</PO 10 0 R>>/Extra [<</S/URI/URI (http://example.com)>>]") + ">>",
+                 hidden("/AA <</PO 10 0 R>>/Extra [<</S/URI/URI (http://example.com)>> "
+                        "<</S/Launch/Win <</F (calc.exe)>>>>]") +
+                 ">>",
              stream("/PatternType 1/PaintType 1/TilingType 1/BBox [0 0 10 10]/XStep 10/YStep 10"
                     "/Resources <<" +
                         hidden("/XObject <</X 11 0 R>>") + ">>" + hidden("/EmbeddedFiles 11 0 R"),
@@ -158,7 +161,8 @@ void findOutsideReferences(QPDFObjectHandle value, std::set<std::string> &found)
     if (value.isStream())
         value = value.getDict();
     if (value.isDictionary()) {
-        for (const std::string kind : {"/Filespec", "/EmbeddedFile", "/JavaScript"})
+        for (const std::string kind :
+             {"/Filespec", "/EmbeddedFile", "/Action", "/JavaScript", "/Launch", "/URI"})
             if (value.getKey("/Type").isNameAndEquals(kind) ||
                 value.getKey("/S").isNameAndEquals(kind))
                 found.insert(kind);

@@ -9,7 +9,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,8 +51,17 @@ template <typename Work> std::uint64_t peakGrowth(Work &&work)
 TEST(PdfReader, IsShutInWithItsDescriptorsBeforeItReads)
 {
     TempDir folder;
+    const std::string part = HandMadePart().writeIn(folder, "part.pdf");
+    const posix::UniqueFd ours(::open(part.c_str(), O_RDONLY));
     PdfReaderProcess reader({64 * mebibyte, 60, {}});
-    EXPECT_EQ(reader.check(HandMadePart().writeIn(folder, "part.pdf"), plan, {}), 1);
+    EXPECT_EQ(reader.check(part, plan, {}), 1);
+    // Nothing the converter held reaches it: the part it was handed is closed again.
+    const std::string descriptors = "/proc/" + std::to_string(reader.pid()) + "/fd";
+    for (const std::string &name : testing_support::listNames(descriptors)) {
+        char target[4096] = {};
+        ASSERT_GT(::readlink((descriptors + "/" + name).c_str(), target, sizeof target - 1), 0);
+        EXPECT_NE(target, part) << name;
+    }
     const std::string status = procFile(reader.pid(), "status");
     EXPECT_NE(status.find("\nSeccomp:\t2\n"), std::string::npos) << status;
     EXPECT_NE(status.find("\nNoNewPrivs:\t1\n"), std::string::npos) << status;
@@ -67,6 +79,37 @@ TEST(PdfReader, IsShutInWithItsDescriptorsBeforeItReads)
     EXPECT_GT(ceiling, held);
     EXPECT_LE(ceiling - held, 64 * mebibyte);
     EXPECT_EQ(valueAfter(limits, "Max open files"), 16U);
+    EXPECT_NE(limits.find("Max core file size        0 "), std::string::npos) << limits;
+}
+
+TEST(PdfReader, DiesWithTheConverter)
+{
+    // Orphans of this process's children come back to it, so that it can wait for the reader.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const posix::UniqueFd told(ends[0]);
+    const pid_t converter = ::fork();
+    if (converter == 0) {
+        PdfReaderProcess reader({64 * mebibyte, 60, {}});
+        const pid_t pid = reader.pid();
+        if (::write(ends[1], &pid, sizeof pid) == sizeof pid)
+            ::pause();
+        ::_exit(1);
+    }
+    ::close(ends[1]);
+    pid_t pid = -1;
+    ASSERT_EQ(::read(told.get(), &pid, sizeof pid), static_cast<ssize_t>(sizeof pid));
+    const posix::UniqueFd readerEnd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    ::kill(converter, SIGKILL);
+    ::waitpid(converter, nullptr, 0);
+    pollfd ended = {readerEnd.get(), POLLIN, 0};
+    // The limit is only a safety net: the reader ends as soon as the converter has.
+    const bool endedAlone = ::poll(&ended, 1, 60000) == 1;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_TRUE(endedAlone);
 }
 
 TEST(PdfReader, AHugeOrDeepPartExhaustsTheReaderNotTheConverter)
