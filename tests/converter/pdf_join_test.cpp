@@ -128,7 +128,8 @@ HandMadePart drawingPart(bool hostile)
                  hidden("/A " + script +
                         "/AA <</O 10 0 R>>/Extra <</Deeper <</Launch "
                         "<</F (calc.exe)>>/URI (http://example.com)>>/Script " +
-                        script + "/Next <</Type/Action/S/GoToR/F (other.pdf)>>>>") +
+                        script +
+                        "/Next <</Type/Action/S/GoToR/F (other.pdf)>>/JavaScript 10 0 R>>") +
                  ">>",
              stream("/Subtype/Image/Width 2/Height 1/ColorSpace/DeviceGray/BitsPerComponent 8" +
                         hidden("/F (file:///etc/passwd)/FFilter/FlateDecode/FDecodeParms <<>>"
@@ -138,7 +139,7 @@ HandMadePart drawingPart(bool hostile)
                         hidden("/Ref <</F (file:///etc/passwd)/Page 1>>/OPI <</2.0 11 0 R>>"),
                     "0 0 1 rg 50 0 50 25 re f"),
              "<</Type/ExtGState/CA 0.5" +
-                 hidden("/AA <</PO 10 0 R>>/Extra [<</S/URI/URI (http://example.com)>> "
+                 hidden("/AA <</PO 10 0 R>>/FS/URL/Extra [<</S/URI/URI (http://example.com)>> "
                         "<</S/Launch/Win <</F (calc.exe)>>>>]") +
                  ">>",
              stream("/PatternType 1/PaintType 1/TilingType 1/BBox [0 0 10 10]/XStep 10/YStep 10"

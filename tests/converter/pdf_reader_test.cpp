@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -154,4 +156,43 @@ TEST(PdfReader, AReaderThatDoesNotAnswerInTimeIsKilledNamingThePart)
     // Killed and reaped: no process of that number is left to this one.
     EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(PdfReader, JoinsThePartsItIsHandedOneAtATime)
+{
+    TempDir folder;
+    const std::string part =
+        HandMadePart{.page = "/MediaBox [0 0 100 50]/Resources <</XObject <</Im 5 0 R>>>>",
+                     .extra = {stream("/Subtype/Image/Width 2/Height 1/ColorSpace/DeviceGray"
+                                      "/BitsPerComponent 8",
+                                      std::string("\0\xff", 2))}}
+            .writeIn(folder, "part.pdf");
+    const std::string joined = folder.file("joined.pdf");
+    const posix::UniqueFd output(
+        ::open(joined.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    PdfReaderProcess reader({64 * mebibyte, 60, {}});
+    reader.startJoin(output.get());
+    for (const char *title : {"un", "deux"})
+        reader.copy(part, plan, {std::pair(100.0, 50.0)}, 1, title);
+    reader.finishJoin({"joined", "Brakwen", "test"});
+    ASSERT_TRUE(passesQpdfCheck(joined));
+    QPDF pdf;
+    pdf.processFile(joined.c_str());
+    EXPECT_EQ(pdf.getAllPages().size(), 2U);
+    EXPECT_EQ(pdf.getTrailer().getKey("/Info").getKey("/Title").getUTF8Value(), "joined");
+    std::vector<std::string> titles;
+    for (QPDFOutlineObjectHelper &bookmark : QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines())
+        titles.push_back(bookmark.getTitle());
+    EXPECT_EQ(titles, (std::vector<std::string>{"un", "deux"}));
+    // The image is written once: the reader reads back what it wrote to find it again.
+    std::size_t images = 0;
+    for (QPDFObjectHandle object : pdf.getAllObjects())
+        images +=
+            object.isStream() && object.getDict().getKey("/Subtype").isNameAndEquals("/Image");
+    EXPECT_EQ(images, 1U);
+
+    PdfReaderProcess another({64 * mebibyte, 60, {}});
+    another.startJoin(output.get());
+    EXPECT_EQ(failureOf([&] { another.copy(part, plan, {}, 2, "trois"); }),
+              plan + " : le PDF produit a changé depuis sa vérification");
 }
