@@ -17,13 +17,13 @@ namespace {
 // /Ref; an image or form to be swapped for an outside file when printed: /OPI; a launch: /Launch)
 // and the external data of a stream (/F with its /FFilter and /FDecodeParms). None of them
 // draws anything: on a stream /F names data kept in an outside file, elsewhere it is a file
-// specification or, in annotations (never copied), their flags.
+// specification or, in annotations (never copied), their flags. Embedded files themselves are
+// recognised by their type (see droppedObject).
 bool droppedKey(const std::string &key)
 {
     static const std::unordered_set<std::string> dropped = {
-        "/A",   "/AA",  "/JS",           "/JavaScript",    "/F",
-        "/FS",  "/EF",  "/EmbeddedFile", "/EmbeddedFiles", "/URI",
-        "/Ref", "/OPI", "/Launch",       "/FFilter",       "/FDecodeParms"};
+        "/A",   "/AA",  "/JS",  "/JavaScript", "/F",       "/FS",          "/EF", "/EmbeddedFiles",
+        "/URI", "/Ref", "/OPI", "/Launch",     "/FFilter", "/FDecodeParms"};
     return dropped.count(key) != 0;
 }
 
@@ -148,6 +148,11 @@ bool PdfObjectCopier::leadsNowhere(QPDFObjectHandle item) const
     return m_cutOff.count(item.getObjGen()) != 0 || item.isNull() || droppedObject(item);
 }
 
+bool PdfObjectCopier::omitted(const QPDFObjectHandle &value) const
+{
+    return value.isIndirect() ? leadsNowhere(value) : droppedObject(value);
+}
+
 std::uint32_t PdfObjectCopier::numberOf(const QPDFObjectHandle &indirect)
 {
     const QPDFObjGen wanted = indirect.getObjGen();
@@ -257,7 +262,7 @@ void PdfObjectCopier::appendDirect(std::string &text, QPDFObjectHandle value)
         }
         text += "<<";
         for (auto &[key, entry] : value.ditems()) {
-            if (droppedKey(key))
+            if (droppedKey(key) || omitted(entry))
                 continue;
             appendName(text, key);
             text += ' ';
@@ -309,7 +314,7 @@ void PdfObjectCopier::writeStream(QPDFObjectHandle stream, const QPDFObjGen &id,
         throw std::runtime_error("unreadable stream");
     std::string head = "<<";
     for (auto &[key, entry] : stream.getDict().ditems()) {
-        if (!copiedEntry(key, true))
+        if (!copiedEntry(key, true) || omitted(entry))
             continue;
         appendName(head, key);
         head += ' ';

@@ -41,6 +41,9 @@ private:
     void write(QPDFObjectHandle object);
     void writeStream(QPDFObjectHandle stream, const QPDFObjGen &id, bool reserved);
     bool leadsNowhere(QPDFObjectHandle item) const;
+    // A dictionary's entry left out for what its value is: one leading nowhere says no more
+    // than no entry, and written as null it would keep two parts' objects from being shared.
+    bool omitted(const QPDFObjectHandle &value) const;
 
     PdfWriter &m_writer;
     SharedObjects &m_shared;

@@ -186,10 +186,7 @@ void servePdfReading(int socket, std::uint64_t memory, pid_t converter)
             send(answered(ReaderAnswer::Failed, "requête incohérente pour la lecture des PDF"));
             continue;
         }
-        const ReaderAnswer answer = serveSafely(request, fds, joiner, output);
-        // Closed before the answer goes: the converter may take the file back at once.
-        fds.clear();
-        send(answer);
+        send(serveSafely(request, fds, joiner, output));
     }
     // Ended here: what a normal exit runs afterwards (a leak check in checked builds) may need
     // calls the confinement refuses.

@@ -125,26 +125,30 @@ HandMadePart drawingPart(bool hostile)
                 hidden("/JavaScript 10 0 R/Names <</EmbeddedFiles 11 0 R>>") + ">>",
         .extra =
             {"<</Type/Font/Subtype/Type1/BaseFont/Helvetica" +
-                 hidden("/A " + script +
+                 hidden(std::string(
+                            "/A <</S/Named/N/Print>>/Play <</S/Rendition/JS (app.alert\\(2\\))>>") +
                         "/AA <</O 10 0 R>>/Extra <</Deeper <</Launch "
                         "<</F (calc.exe)>>/URI (http://example.com)>>/Script " +
                         script +
-                        "/Next <</Type/Action/S/GoToR/F (other.pdf)>>/JavaScript 10 0 R>>") +
+                        "/Next <</Type/Action/S/GoToR/F (other.pdf)>>"
+                        "/JavaScript <</Names [(x) 10 0 R]>>>>") +
                  ">>",
              stream("/Subtype/Image/Width 2/Height 1/ColorSpace/DeviceGray/BitsPerComponent 8" +
                         hidden("/F (file:///etc/passwd)/FFilter/FlateDecode/FDecodeParms <<>>"
                                "/OPI <</1.3 <</F (hires.tif)>>>>"),
                     std::string("\0\xff", 2)),
              stream("/Subtype/Form/BBox [0 0 100 50]" +
-                        hidden("/Ref <</F (file:///etc/passwd)/Page 1>>/OPI <</2.0 11 0 R>>"),
+                        hidden("/Ref <</F (file:///etc/passwd)/Page 1>>/OPI <</2.0 11 0 R>>"
+                               "/Payload 12 0 R"),
                     "0 0 1 rg 50 0 50 25 re f"),
-             "<</Type/ExtGState/CA 0.5" +
-                 hidden("/AA <</PO 10 0 R>>/FS/URL/Extra [<</S/URI/URI (http://example.com)>> "
-                        "<</S/Launch/Win <</F (calc.exe)>>>>]") +
-                 ">>",
+             "<</Type/ExtGState/CA 0.5" + hidden("/AA <</PO 10 0 R>>/FS/URL/Then 10 0 R") + ">>",
              stream("/PatternType 1/PaintType 1/TilingType 1/BBox [0 0 10 10]/XStep 10/YStep 10"
                     "/Resources <<" +
-                        hidden("/XObject <</X 11 0 R>>") + ">>" + hidden("/EmbeddedFiles 11 0 R"),
+                        hidden("/XObject <</X 11 0 R>>") + ">>" +
+                        hidden("/EmbeddedFiles <</Names [(evil.exe) 11 0 R]>>"
+                               "/Attached <</EF <</F 12 0 R>>>>"
+                               "/Extra [<</S/URI/URI (http://example.com)>> "
+                               "<</S/Launch/Win <</F (calc.exe)>>>>]"),
                     "1 0 0 rg 0 0 5 5 re f"),
              script, "<</Type/Filespec/F (evil.exe)/EF <</F 12 0 R>>>>",
              stream("/Type/EmbeddedFile", "MZ")},
@@ -156,9 +160,8 @@ HandMadePart drawingPart(bool hostile)
 void findOutsideReferences(QPDFObjectHandle value, std::set<std::string> &found)
 {
     static const std::set<std::string> keys = {
-        "/A",   "/AA",  "/JS",           "/JavaScript",    "/F",
-        "/FS",  "/EF",  "/EmbeddedFile", "/EmbeddedFiles", "/URI",
-        "/Ref", "/OPI", "/Launch",       "/FFilter",       "/FDecodeParms"};
+        "/A",   "/AA",  "/JS",  "/JavaScript", "/F",       "/FS",          "/EF", "/EmbeddedFiles",
+        "/URI", "/Ref", "/OPI", "/Launch",     "/FFilter", "/FDecodeParms"};
     if (value.isStream())
         value = value.getDict();
     if (value.isDictionary()) {
@@ -202,6 +205,10 @@ TEST(PdfJoin, NoActionScriptOrOutsideFileSurvivesInWhatAPageDrawsWith)
     // What is left of the hostile part's resources is byte for byte the plain one's, and shared.
     EXPECT_EQ(countStreams(pdf, "/Image"), 1U);
     EXPECT_EQ(countStreams(pdf, "/Form"), 1U);
+    std::size_t states = 0;
+    for (QPDFObjectHandle object : pdf.getAllObjects())
+        states += object.isDictionary() && object.getKey("/Type").isNameAndEquals("/ExtGState");
+    EXPECT_EQ(states, 1U);
 
     // And the hostile page is drawn exactly as the plain one.
     const auto render = [&](int page) {
