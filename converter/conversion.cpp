@@ -156,19 +156,21 @@ void reportProgress(int fd, std::size_t done, std::size_t total, std::size_t fin
 }
 
 // Where the processor time went, per part, for the benchmarks (BRAKWEN_PROFILE set).
-void printCosts(const PartConversionCosts &costs, std::size_t parts)
+void printCosts(const PartConversionCosts &costs, double readerMilliseconds, std::size_t parts)
 {
     const double count = static_cast<double>(parts);
     const double self = posix::processorMilliseconds();
-    // The zygote and everything it started, reaped once it was stopped.
+    // The zygote and everything it started, reaped once it was stopped, and the reader.
     const double zygote = posix::processorMilliseconds(posix::ProcessorTimeOf::EndedChildren) -
-                          costs.childrenMilliseconds;
+                          costs.childrenMilliseconds - readerMilliseconds;
     std::fprintf(stderr,
                  "brakwen-ps2pdf: %zu parts; per part, in ms of processor time: Ghostscript "
-                 "children %.2f, zygote %.2f (start-up included), this process %.2f (handing "
-                 "over %.2f, checks %.2f, the rest: plan, join, write)\n",
-                 parts, costs.childrenMilliseconds / count, zygote / count, self / count,
-                 costs.preparingMilliseconds / count, costs.checksMilliseconds / count);
+                 "children %.2f, zygote %.2f (start-up included), PDF reader %.2f (checks, "
+                 "join, write), this process %.2f (handing over %.2f, waiting for checks %.2f, "
+                 "the rest: plan, moving descriptors)\n",
+                 parts, costs.childrenMilliseconds / count, zygote / count,
+                 readerMilliseconds / count, self / count, costs.preparingMilliseconds / count,
+                 costs.checksMilliseconds / count);
 }
 
 // Removes the private folder when the conversion ends, however it ends.
@@ -228,7 +230,7 @@ void Conversion::run()
     throwIfStopped();
     output.commit();
     if (std::getenv("BRAKWEN_PROFILE") != nullptr)
-        printCosts(costs, parts.size());
+        printCosts(costs, reader.end(), parts.size());
     reportPages(pages);
 }
 

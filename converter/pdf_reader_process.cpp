@@ -5,6 +5,7 @@
 #include "converter/pdf_reader_service.h"
 #include "posix/descriptor_passing.h"
 #include "posix/eintr.h"
+#include "posix/processor_time.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -193,8 +194,14 @@ void PdfReaderProcess::fail(const std::string &why)
     throw ConversionFailure(why);
 }
 
-void PdfReaderProcess::stop()
+double PdfReaderProcess::end()
 {
+    return stop();
+}
+
+double PdfReaderProcess::stop()
+{
+    const double before = posix::processorMilliseconds(posix::ProcessorTimeOf::EndedChildren);
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         int status = 0;
@@ -202,6 +209,7 @@ void PdfReaderProcess::stop()
         m_pid = -1;
     }
     m_socket.reset();
+    return posix::processorMilliseconds(posix::ProcessorTimeOf::EndedChildren) - before;
 }
 
 } // namespace converter

@@ -53,12 +53,16 @@ public:
               const PartExpectation &expectation, long pages, const std::string &title);
     void finishJoin(const DocumentInfo &info);
 
+    // Ends the reader; returns the processor time it used, in milliseconds.
+    double end();
+
 private:
     ReaderAnswer ask(const ReaderRequest &request, std::span<const int> fds,
                      const std::string &description);
     ReaderAnswer awaitAnswer(const std::string &subject);
     [[noreturn]] void fail(const std::string &why);
-    void stop();
+    // Kills and reaps the reader, once; returns the processor time it used, in milliseconds.
+    double stop();
 
     PdfReaderLimits m_limits;
     posix::UniqueFd m_socket;

@@ -9,9 +9,10 @@
 # (of every process of the run), the wall ratio, the PDFs' sizes and their ratio (brakwen's with
 # one bookmark per file), and where the converter's processor time goes per source, from its
 # BRAKWEN_PROFILE line: its Ghostscript children, the zygote they are forked from (its start-up
-# included) and the converter itself (checks, join, write). The isolation overhead per source is
-# the converter's processor time per source less plain Ghostscript's (its start-up included); the
-# rest of brakwen-cli's time is the assembly, written first as the job does. For padded, one more
+# included), the reader of the parts' PDFs (checks, join, write) and the converter itself. The
+# isolation overhead per source is the converter's processor time per source less plain
+# Ghostscript's (its start-up included); the rest of brakwen-cli's time is the assembly, written
+# first as the job does. For padded, one more
 # run samples the peak memory of the whole job tree (the sum of Pss every 5 ms).
 set -eu
 LC_ALL=C
@@ -66,15 +67,16 @@ for set in "$@"; do
     gs_cpu=$(field cpu "$scratch/gs" | median)
     children=$(field children "$scratch/costs" | median)
     zygote=$(field zygote "$scratch/costs" | median)
+    reader=$(field reader "$scratch/costs" | median)
     itself=$(field process "$scratch/costs" | median)
     size=$(wc -c <"$folder/out.pdf")
     plain=$(wc -c <"$scratch/gs.pdf")
     awk -v set="$set" -v n="$count" -v cw="$cli_wall" -v cc="$cli_cpu" -v gw="$gs_wall" -v gc="$gs_cpu" \
-        -v ch="$children" -v zy="$zygote" -v it="$itself" -v s="$size" -v p="$plain" 'BEGIN {
+        -v ch="$children" -v zy="$zygote" -v rd="$reader" -v it="$itself" -v s="$size" -v p="$plain" 'BEGIN {
         own = 1000 * gc / n
         printf "%s, %d EPS: brakwen-cli --pdf %.3f s wall, %.3f s CPU; gs %.3f s wall, %.3f s CPU; wall ratio %.2f\n", set, n, cw, cc, gw, gc, cw / gw
         printf "  size: %d bytes against %d, ratio %.3f\n", s, p, s / p
-        printf "  per source, ms of CPU: converter %.2f (Ghostscript children %.2f, zygote %.2f, converter itself %.2f); plain gs %.2f; isolation overhead %.2f\n", ch + zy + it, ch, zy, it, own, ch + zy + it - own
+        printf "  per source, ms of CPU: converter %.2f (Ghostscript children %.2f, zygote %.2f, PDF reader %.2f, converter itself %.2f); plain gs %.2f; isolation overhead %.2f\n", ch + zy + rd + it, ch, zy, rd, it, own, ch + zy + rd + it - own
     }'
     if [ "$set" = padded ]; then
         rm -f "$folder/out.pdf"
