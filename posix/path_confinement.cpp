@@ -82,14 +82,20 @@ int PathConfinement::apply()
     return enter(ruleset.get()) ? version : 0;
 }
 
-UniqueFd PathConfinement::prepare(int *version) const
+int PathConfinement::kernelVersion()
 {
     const long known =
         ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
+    return known > 0 ? static_cast<int>(known) : 0;
+}
+
+UniqueFd PathConfinement::prepare(int *version) const
+{
+    const int known = kernelVersion();
     if (known < 1)
         return UniqueFd();
     RulesetAttribute attribute;
-    attribute.handledAccessFs = fileSystemRights(static_cast<int>(known));
+    attribute.handledAccessFs = fileSystemRights(known);
     std::size_t size = sizeof attribute.handledAccessFs;
     if (known >= 4) {
         attribute.handledAccessNet = allTcp;
@@ -114,7 +120,7 @@ UniqueFd PathConfinement::prepare(int *version) const
             return UniqueFd();
     }
     if (version != nullptr)
-        *version = static_cast<int>(known);
+        *version = known;
     return ruleset;
 }
 

@@ -35,6 +35,9 @@ public:
     // ...and entered in the child. Returns false when the kernel refused.
     static bool enter(int prepared);
 
+    // The Landlock version the kernel offers; 0 when it offers none.
+    static int kernelVersion();
+
 private:
     struct Rule
     {
