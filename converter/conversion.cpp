@@ -101,17 +101,15 @@ std::string makePrivateFolder(LeftoverGuard &guard, const std::string &base)
     throw ConversionFailure("dossier temporaire impossible à créer dans " + base);
 }
 
-// Ghostscript's options: the shared sandbox's, then the part's input readable only as
-// descriptor 3 and the PDF written only to descriptor 4, then the response file's; started without
-// a device: each part's child opens its own PDF writer.
+// Ghostscript's options: the shared sandbox's, then /dev/null writable (where the finished PDF
+// writer is pointed), then the response file's; started without a device: each part's PDF writer
+// is selected in its child. Last, an empty standard input run as a file, which makes Ghostscript
+// read the parts (each child's own %stdin) in blocks rather than a byte at a time.
 std::vector<std::string> ghostscriptOptions(const std::string &responseFile)
 {
     std::vector<std::string> options = sandbox::ghostscriptOptions();
-    options.insert(options.end(),
-                   {"-dNODISPLAY", "-dNOEPS", "--permit-file-read=/dev/fd/3",
-                    "--permit-file-write=/dev/fd/4", "--permit-file-control=/dev/fd/4",
-                    "--permit-file-write=/dev/null", "--permit-file-control=/dev/null",
-                    "@" + responseFile});
+    options.insert(options.end(), {"-dNODISPLAY", "-dNOEPS", "--permit-file-write=/dev/null",
+                                   "--permit-file-control=/dev/null", "@" + responseFile, "-_"});
     return options;
 }
 
@@ -202,12 +200,15 @@ void Conversion::run()
     prepare();
     LeftoverGuard guard;
     const unsigned parallel = partsAtOnce();
+    const PartLimits limits = partLimits(parallel);
+    const std::string scratch = makePrivateFolder(guard, scratchBase());
+    const FolderRemoval scratchRemoval(scratch);
     // Both started before any document is read: the reader of the parts' PDFs, so that it holds
     // nothing of the job, and the interpreter every part starts from, so that it has seen none.
     PdfReaderProcess reader(
-        {memoryLimit(parallel), timeLimit(), [] { return posix::StopSignals::received() != 0; }});
+        {limits.memoryBytes, timeLimit(), [] { return posix::StopSignals::received() != 0; }});
     GhostscriptZygote zygote(ghostscriptOptions(m_responseFile), verbose(),
-                             guard.holderDescriptor());
+                             guard.holderDescriptor(), limits, scratch);
 
     const Files files = openFiles();
     const std::vector<Part> parts = plan(files.input.get(), files.size);
@@ -217,14 +218,14 @@ void Conversion::run()
 
     const std::string folder = makePrivateFolder(guard, temporaryBase());
     const FolderRemoval removal(folder);
-    const std::string scratch = makePrivateFolder(guard, scratchBase());
-    const FolderRemoval scratchRemoval(scratch);
     PdfOutput output(*files.pdfFolder, files.pdfName, m_pdfPath, guard);
     zygote.waitUntilReady();
+    checkWalls(zygote.walls());
 
     PartConversionCosts costs;
-    const std::vector<CheckedPart> checked = convertParts(
-        zygote, reader, files.input.get(), parts, settings(folder, scratch, parallel), &costs);
+    const std::vector<CheckedPart> checked =
+        convertParts(zygote, reader, files.input.get(), parts,
+                     settings(folder, scratch, parallel, limits), &costs);
     zygote.stop();
     const long pages = join(reader, parts, checked, output.fd());
     throwIfStopped();
@@ -282,13 +283,14 @@ Conversion::Files Conversion::openFiles() const
 }
 
 PartConversionSettings Conversion::settings(const std::string &folder, const std::string &scratch,
-                                            unsigned parallel) const
+                                            unsigned parallel, const PartLimits &limits) const
 {
     PartConversionSettings settings;
     settings.folder = folder;
     settings.scratchFolder = scratch;
     settings.parallel = parallel;
     settings.timeLimit = timeLimit();
+    settings.limits = limits;
     settings.passOnOutput = verbose();
     settings.stopRequested = [] { return posix::StopSignals::received() != 0; };
     const int progress = descriptorFromEnvironment(assembly::progressVariable);
@@ -332,6 +334,16 @@ void Conversion::reportPages(long pages)
         const std::string text = assembly::formatPageReport(pages);
         [[maybe_unused]] const ssize_t ignored = ::pwrite(report, text.data(), text.size(), 0);
     }
+}
+
+void Conversion::checkWalls(const PartWalls &walls) const
+{
+    if (!walls.holdAny())
+        throw ConversionFailure(
+            "Ghostscript ne peut pas être confiné : le système refuse à la fois "
+            "les espaces de noms et Landlock ; aucun PDF n'a été écrit");
+    if (const std::string missing = missingWalls(walls); !missing.empty() && verbose())
+        std::fprintf(stderr, "ps2pdf.bat : %s\n", missing.c_str());
 }
 
 bool Conversion::verbose()

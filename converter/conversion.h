@@ -7,6 +7,7 @@
 
 #include "converter/part.h"
 #include "converter/part_conversions.h"
+#include "converter/part_walls.h"
 #include "posix/folder.h"
 #include "posix/unique_fd.h"
 
@@ -47,10 +48,12 @@ private:
     Files openFiles() const;
     std::vector<Part> plan(int input, std::uint64_t size) const;
     PartConversionSettings settings(const std::string &folder, const std::string &scratch,
-                                    unsigned parallel) const;
+                                    unsigned parallel, const PartLimits &limits) const;
     // The result written by the reader from the checked parts; returns its pages.
     long join(PdfReaderProcess &reader, const std::vector<Part> &parts,
               const std::vector<CheckedPart> &checked, int outputFd) const;
+    // Throws when no wall holds the parts; says which are missing when verbose.
+    void checkWalls(const PartWalls &walls) const;
     static void throwIfStopped();
     static void reportPages(long pages);
     std::string documentTitle() const;

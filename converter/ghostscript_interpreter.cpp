@@ -1,6 +1,7 @@
 #include "converter/ghostscript_interpreter.h"
 
 #include "converter/conversion_failure.h"
+#include "posix/eintr.h"
 #include "posix/write_all.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ GhostscriptInterpreter::GhostscriptInterpreter(const std::vector<std::string> &o
 {
     if (gsapi_new_instance(&m_instance, this) < 0)
         throw ConversionFailure("Ghostscript (libgs) ne peut pas être démarré");
-    gsapi_set_stdio(m_instance, nullptr, &GhostscriptInterpreter::write,
+    gsapi_set_stdio(m_instance, &GhostscriptInterpreter::read, &GhostscriptInterpreter::write,
                     &GhostscriptInterpreter::write);
     gsapi_set_arg_encoding(m_instance, GS_ARG_ENCODING_UTF8);
     std::vector<char *> argv;
@@ -62,6 +63,25 @@ void GhostscriptInterpreter::shutDown()
     gsapi_exit(m_instance);
 }
 
+void GhostscriptInterpreter::movePermittedFolder(const std::string &from, const std::string &to)
+{
+    for (const int list :
+         {GS_PERMIT_FILE_READING, GS_PERMIT_FILE_WRITING, GS_PERMIT_FILE_CONTROL}) {
+        gsapi_remove_control_path(m_instance, list, (from + "/*").c_str());
+        gsapi_add_control_path(m_instance, list, (to + "/*").c_str());
+    }
+}
+
+void GhostscriptInterpreter::permitWriting(const std::string &path, bool permitted)
+{
+    for (const int list : {GS_PERMIT_FILE_WRITING, GS_PERMIT_FILE_CONTROL}) {
+        if (permitted)
+            gsapi_add_control_path(m_instance, list, path.c_str());
+        else
+            gsapi_remove_control_path(m_instance, list, path.c_str());
+    }
+}
+
 std::string GhostscriptInterpreter::takeOutput()
 {
     std::string taken;
@@ -77,6 +97,11 @@ void GhostscriptInterpreter::leave(int status)
 int GhostscriptInterpreter::quitCode()
 {
     return gs_error_Quit;
+}
+
+int GhostscriptInterpreter::memoryErrorCode()
+{
+    return gs_error_VMerror;
 }
 
 std::string GhostscriptInterpreter::product()
@@ -101,6 +126,16 @@ int GhostscriptInterpreter::write(void *self, const char *bytes, int length)
     if (interpreter->m_passOnOutput)
         posix::writeAll(STDERR_FILENO, bytes, size);
     return length;
+}
+
+int GhostscriptInterpreter::read(void *self, char *bytes, int length)
+{
+    const int fd = static_cast<GhostscriptInterpreter *>(self)->m_input;
+    if (fd < 0 || length <= 0)
+        return 0;
+    const ssize_t got = posix::retryOnInterrupt(
+        [&] { return ::read(fd, bytes, static_cast<std::size_t>(length)); });
+    return got < 0 ? -1 : static_cast<int>(got);
 }
 
 } // namespace converter

@@ -2,7 +2,8 @@
 
 // The one Ghostscript interpreter of a process, through Debian's libgs: started once with its
 // options, then given PostScript text to run. What the interpreter writes (its messages and the
-// document's) is kept for whoever asks, and passed on to stderr when asked to.
+// document's) is kept for whoever asks, and passed on to stderr when asked to. What it reads as
+// %stdin comes from a descriptor it is given, so that a document reaches it without a name.
 
 #include <string>
 #include <string_view>
@@ -35,6 +36,16 @@ public:
     // writing out a PDF whose document quit). Nothing can run afterwards.
     void shutDown();
 
+    // %stdin reads from fd from now on (-1: nothing). Read in blocks when the options end with
+    // "-_", a byte at a time otherwise.
+    void setInput(int fd) { m_input = fd; }
+
+    // -dSAFER's folder for temporary files, the one it lets a document read, write and delete
+    // in, is `to` instead of `from`.
+    void movePermittedFolder(const std::string &from, const std::string &to);
+    // The file at `path` may (or no longer may) be written and replaced under -dSAFER.
+    void permitWriting(const std::string &path, bool permitted);
+
     // Everything written since the last call; passOnOutput(false) keeps what follows from stderr.
     std::string takeOutput();
     void setPassOnOutput(bool passOn) { m_passOnOutput = passOn; }
@@ -44,13 +55,17 @@ public:
     [[noreturn]] static void leave(int status);
 
     static int quitCode();
+    // What a run that ran out of memory returns.
+    static int memoryErrorCode();
     // "GPL Ghostscript 10.00.0": the library's own name and version.
     static std::string product();
 
 private:
     static int write(void *self, const char *bytes, int length);
+    static int read(void *self, char *bytes, int length);
 
     void *m_instance = nullptr;
+    int m_input = -1;
     bool m_passOnOutput;
     std::string m_output;
 };

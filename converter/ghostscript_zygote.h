@@ -5,7 +5,9 @@
 // each part costs only a fork: every part runs in an address space of its own, started from an
 // interpreter that has seen no document, and dies with its part.
 
+#include "converter/ceilings.h"
 #include "converter/part_request.h"
+#include "converter/part_walls.h"
 #include "posix/unique_fd.h"
 
 #include <optional>
@@ -18,10 +20,12 @@ namespace converter {
 class GhostscriptZygote
 {
 public:
-    // Forks the zygote, which starts Ghostscript with these options (argv[0] excluded) and says
-    // when it is ready. guardHolder is a descriptor the zygote keeps open while it lives (-1:
-    // none).
-    GhostscriptZygote(const std::vector<std::string> &options, bool passOnOutput, int guardHolder);
+    // Forks the zygote, which starts Ghostscript with these options (argv[0] excluded), raises
+    // the walls its children run in, each within `limits`, and says when it is ready. guardHolder
+    // is a descriptor the zygote keeps open while it lives (-1: none); folder, a private folder
+    // of the converter's it may use.
+    GhostscriptZygote(const std::vector<std::string> &options, bool passOnOutput, int guardHolder,
+                      const PartLimits &limits, const std::string &folder);
     GhostscriptZygote(const GhostscriptZygote &) = delete;
     GhostscriptZygote &operator=(const GhostscriptZygote &) = delete;
     // Ends the zygote, and with it every child still running.
@@ -29,6 +33,8 @@ public:
 
     // Waits for the zygote to be ready; throws ConversionFailure when it could not start.
     void waitUntilReady();
+    // Once ready: the walls the system let it raise around its children.
+    const PartWalls &walls() const { return m_walls; }
 
     // Asks for a child running the part; the descriptors are duplicated into it (the caller may
     // close its own). False when the zygote is gone.
@@ -45,6 +51,7 @@ public:
 private:
     posix::UniqueFd m_socket;
     pid_t m_pid = -1;
+    PartWalls m_walls;
 };
 
 } // namespace converter

@@ -2,9 +2,8 @@
 
 #include "converter/part_program.h"
 #include "posix/close_descriptors.h"
-#include "posix/path_confinement.h"
+#include "posix/eintr.h"
 #include "posix/write_all.h"
-#include "sandbox/ghostscript_sandbox.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,16 +13,23 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace converter {
 
 namespace {
 
-// Descriptor numbers inside the child, as the part programs name them.
+// Descriptor numbers inside the child, in the request's order.
 constexpr int inputDescriptor = 3;
+constexpr int pdfDescriptor = 4;
+constexpr int folderDescriptor = 5;
 constexpr int reportDescriptor = 6;
+
+// A scratch space with less than this left is full: Ghostscript's last write did not fit.
+constexpr std::uint64_t nearlyFull = std::uint64_t{1} << 20;
 
 // Places the request's descriptors at 3 (input), 4 (PDF), 5 (folder) and 6 (report), stdin on
 // /dev/null, and closes everything else but the PDF writer's files, the zygote's socket included.
@@ -46,21 +52,6 @@ void keepOnlyRequestDescriptors(std::vector<posix::UniqueFd> &fds, const PdfWrit
         fd.release();
 }
 
-// The system's fonts, Ghostscript's resources and fontconfig's settings to read; the part's own
-// folder to write in; /dev/null, where the finished PDF writer is pointed.
-void confine()
-{
-    posix::PathConfinement confinement;
-    std::vector<posix::UniqueFd> held;
-    sandbox::allowGhostscriptResources(confinement, held);
-    confinement.allowWriting(inputDescriptor + 2);
-    // Its own PDF too, for a child that opens a PDF writer of its own by that file's name.
-    confinement.allowWriting(inputDescriptor + 1);
-    posix::UniqueFd nothing(::open("/dev/null", O_PATH | O_CLOEXEC));
-    confinement.allowWriting(nothing.get());
-    confinement.apply();
-}
-
 void limitTime(std::uint32_t seconds)
 {
     // The wall clock first (a part waiting on nothing), the processor as a second line.
@@ -69,8 +60,12 @@ void limitTime(std::uint32_t seconds)
     cpu.rlim_cur = seconds + 1;
     cpu.rlim_max = seconds + 2;
     ::setrlimit(RLIMIT_CPU, &cpu);
-    rlimit core = {};
-    ::setrlimit(RLIMIT_CORE, &core);
+}
+
+[[noreturn]] void reportAndLeave(const std::string &report, int status)
+{
+    posix::writeAll(reportDescriptor, report.data(), report.size());
+    GhostscriptInterpreter::leave(status);
 }
 
 // Whether the PDF on fd ends with the end-of-file line, the last thing the writer writes.
@@ -86,6 +81,39 @@ bool endsWithTrailer(int fd)
            std::string_view(tail, sizeof tail) == marker;
 }
 
+// The PDF a writer of the child's own wrote in its scratch folder, into the part's PDF.
+void copyOwnPdf(const std::string &path)
+{
+    const posix::UniqueFd own(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status = {};
+    if (!own.valid() || ::fstat(own.get(), &status) != 0)
+        return;
+    off_t from = 0;
+    while (from < status.st_size) {
+        const ssize_t sent = posix::retryOnInterrupt([&] {
+            return ::sendfile(pdfDescriptor, own.get(), &from,
+                              static_cast<std::size_t>(status.st_size - from));
+        });
+        if (sent <= 0)
+            return;
+    }
+}
+
+// The limit a failed part reached, when it was one: its memory (Ghostscript ran out of it) or
+// its scratch space (full, or out of files).
+const char *limitReached(const std::string &report, const GhostscriptInterpreter::Outcome &run,
+                         bool ownScratch, int scratchFd)
+{
+    if (run.code == GhostscriptInterpreter::memoryErrorCode() ||
+        report.starts_with("error VMerror "))
+        return "memory";
+    struct statvfs space = {};
+    if (ownScratch && ::fstatvfs(scratchFd, &space) == 0 &&
+        (space.f_bavail * space.f_frsize < nearlyFull || space.f_favail == 0))
+        return "scratch";
+    return nullptr;
+}
+
 std::string_view firstWord(std::string_view &text)
 {
     while (!text.empty() && text.front() == ' ')
@@ -99,58 +127,72 @@ std::string_view firstWord(std::string_view &text)
 } // namespace
 
 void runPartChild(GhostscriptInterpreter &interpreter, const PdfWriterFiles &writer,
-                  const PartRequest &request, std::vector<posix::UniqueFd> fds, pid_t zygote)
+                  const PartWalls &walls, const PartRequest &request,
+                  std::vector<posix::UniqueFd> fds, pid_t zygote)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != zygote)
         GhostscriptInterpreter::leave(127);
     ::prctl(PR_SET_NAME, "brakwen-gs-part");
+    ::prctl(PR_SET_DUMPABLE, 0);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // A file grown past the part's limit ends it, which tells that failure apart.
+    ::signal(SIGXFSZ, SIG_DFL);
     keepOnlyRequestDescriptors(fds, writer);
-    if (writer.opened() && !takeOwnCopies(writer, inputDescriptor + 2, inputDescriptor + 1)) {
-        const std::string report = "error setup -\n";
-        posix::writeAll(reportDescriptor, report.data(), report.size());
-        GhostscriptInterpreter::leave(1);
-    }
-    ::setenv("TMPDIR", "/dev/fd/5", 1);
-    ::prctl(PR_SET_DUMPABLE, 0);
-    confine();
+
+    const posix::UniqueFd scratch = enterPartScratch(walls, folderDescriptor);
+    // In a private root, the converter's folder would be a way out of it.
+    ::close(folderDescriptor);
+    const std::string scratchName = partScratchName(walls, scratch.get());
+    if (!scratch.valid() ||
+        (writer.opened() && !takeOwnCopies(writer, scratch.get(), pdfDescriptor)))
+        reportAndLeave("error setup -\n", 1);
+    ::setenv("TMPDIR", scratchName.c_str(), 1);
+    if (scratchName != partScratch)
+        interpreter.movePermittedFolder(partScratch, scratchName);
+    interpreter.setInput(inputDescriptor);
     limitTime(request.timeLimitSeconds);
+    if (!shutPartIn(walls, scratch.get()))
+        reportAndLeave("error unconfined -\n", 1);
 
     interpreter.takeOutput();
     std::string report;
     bool finished = false;
-    if (interpreter.run(pageSetupProgram(request, !writer.opened())).failed()) {
-        report = "error setup -\npages -\n";
+    const std::string ownPdf = writer.opened() ? "" : scratchName + "/part.pdf";
+    if (interpreter.run(pageSetupProgram(request, ownPdf)).failed())
+        reportAndLeave("error setup -\npages -\n", 1);
+    const GhostscriptInterpreter::Outcome part = interpreter.run(partProgram());
+    interpreter.setPassOnOutput(false);
+    interpreter.takeOutput();
+    if (part.quit()) {
+        // As Ghostscript alone would: the page drawn so far is written out and the run ends,
+        // successfully only when quit was given no error code.
+        interpreter.shutDown();
+        if (!ownPdf.empty())
+            copyOwnPdf(ownPdf);
+        report = part.exitCode == 0 ? "quit\npages -\n"
+                                    : "error quit " + std::to_string(part.exitCode) + "\n";
+        finished = part.exitCode == 0;
     } else {
-        const GhostscriptInterpreter::Outcome part = interpreter.run(partProgram());
-        interpreter.setPassOnOutput(false);
-        interpreter.takeOutput();
-        if (part.quit()) {
-            // As Ghostscript alone would: the page drawn so far is written out and the run ends,
-            // successfully only when quit was given no error code.
-            interpreter.shutDown();
-            report = part.exitCode == 0 ? "quit\npages -\n"
-                                        : "error quit " + std::to_string(part.exitCode) + "\n";
-            finished = part.exitCode == 0;
-        } else {
-            report = part.failed() || interpreter.run(outcomeProgram()).failed()
-                         ? "error interrupted -\n"
-                         : interpreter.takeOutput();
-            // Once the PDF is written out, the writer opens an empty document in its place, which
-            // costs as much as a small part; with nowhere to make its scratch files, that
-            // opening fails at its first step. The PDF counts when it was written to its end.
-            ::setenv("TMPDIR", "/dev/null", 1);
-            interpreter.run(finishProgram());
-            const std::string pages = interpreter.takeOutput();
-            report += "pages " + pages.substr(0, pages.find('\n') + 1);
-            finished = endsWithTrailer(inputDescriptor + 1);
-        }
+        report = part.failed() || interpreter.run(outcomeProgram()).failed()
+                     ? "error interrupted -\n"
+                     : interpreter.takeOutput();
+        if (const char *limit = limitReached(report, part, walls.ownRoot, scratch.get()))
+            reportAndLeave("limit " + std::string(limit) + "\npages -\n", 1);
+        // Once the PDF is written out, the writer opens an empty document in its place, which
+        // costs as much as a small part; with nowhere to make its scratch files, that
+        // opening fails at its first step. The PDF counts when it was written to its end.
+        ::setenv("TMPDIR", "/dev/null", 1);
+        interpreter.run(finishProgram());
+        const std::string pages = interpreter.takeOutput();
+        report += "pages " + pages.substr(0, pages.find('\n') + 1);
+        if (!ownPdf.empty())
+            copyOwnPdf(ownPdf);
+        finished = endsWithTrailer(pdfDescriptor);
     }
-    posix::writeAll(reportDescriptor, report.data(), report.size());
-    GhostscriptInterpreter::leave(finished ? 0 : 1);
+    reportAndLeave(report, finished ? 0 : 1);
 }
 
 PartReport parsePartReport(std::string_view text)
@@ -158,7 +200,7 @@ PartReport parsePartReport(std::string_view text)
     PartReport report;
     std::string_view line = text.substr(0, text.find('\n'));
     report.outcome = std::string(firstWord(line));
-    if (report.outcome == "error") {
+    if (report.outcome == "error" || report.outcome == "limit") {
         report.errorName = std::string(firstWord(line));
         report.command = std::string(firstWord(line));
     }

@@ -1,12 +1,14 @@
 #pragma once
 
 // One part's Ghostscript child: forked from the zygote's initialised interpreter, it keeps only
-// the four descriptors of its request, confines itself (its own folder is the only place it may
-// write; its input, the system's fonts and resources are all it may read), runs the part with a
-// time limit, writes its report and ends without tidying anything.
+// the descriptors of its request, takes its own scratch space, shuts itself in (part_walls.h:
+// its input, the system's fonts and resources are all it may read, its scratch space and its PDF
+// all it may write), runs the part within its limits, writes its report and ends without tidying
+// anything.
 
 #include "converter/ghostscript_interpreter.h"
 #include "converter/part_request.h"
+#include "converter/part_walls.h"
 #include "converter/pdf_writer_files.h"
 #include "posix/unique_fd.h"
 
@@ -15,12 +17,14 @@
 namespace converter {
 
 // Never returns. fds are the request's descriptors in order; writer is what the zygote opened
-// of the PDF writer (nothing when each child opens its own); zygote is the parent's pid.
+// of the PDF writer (nothing when each child opens its own); walls are those the zygote raised;
+// zygote is the parent's pid.
 [[noreturn]] void runPartChild(GhostscriptInterpreter &interpreter, const PdfWriterFiles &writer,
-                               const PartRequest &request, std::vector<posix::UniqueFd> fds,
-                               pid_t zygote);
+                               const PartWalls &walls, const PartRequest &request,
+                               std::vector<posix::UniqueFd> fds, pid_t zygote);
 
-// Report lines: "ok", "stop", "quit" or "error <name> <command>", then "pages <count>".
+// Report lines: "ok", "stop", "quit", "error <name> <command>" or "limit memory|scratch" (the
+// part reached its limit), then "pages <count>".
 struct PartReport
 {
     std::string outcome;

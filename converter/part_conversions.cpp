@@ -1,5 +1,6 @@
 #include "converter/part_conversions.h"
 
+#include "converter/ceilings.h"
 #include "converter/conversion_failure.h"
 #include "converter/part_child.h"
 #include "posix/anonymous_file.h"
@@ -200,9 +201,16 @@ private:
                 throw ConversionFailure(what + " : la conversion a dépassé " +
                                         std::to_string(m_settings.timeLimit) + " secondes" +
                                         nothingWritten);
+            if (event.signal == SIGXFSZ)
+                throw limitReached(what, "scratch");
             throw ConversionFailure(what + " : Ghostscript s'est arrêté (signal " +
                                     std::to_string(event.signal) + ")" + nothingWritten);
         }
+        if (report.outcome == "limit")
+            throw limitReached(what, report.errorName);
+        if (report.outcome == "error" && report.errorName == "unconfined")
+            throw ConversionFailure(what + " : Ghostscript ne peut pas y être confiné" +
+                                    nothingWritten);
         if (report.outcome == "error" && report.errorName == "quit")
             throw ConversionFailure(what + " : le fichier a arrêté Ghostscript (code " +
                                     printable(report.command) + ")" + nothingWritten);
@@ -225,6 +233,14 @@ private:
                                     " pages, Ghostscript en a montré " +
                                     std::to_string(report.pages) + nothingWritten);
         m_checked[event.index] = std::move(checked);
+    }
+
+    ConversionFailure limitReached(const std::string &what, const std::string &limit) const
+    {
+        return ConversionFailure((limit == "memory"
+                                      ? memoryExhausted(what, m_settings.limits.memoryBytes)
+                                      : scratchExhausted(what, m_settings.limits.scratchBytes)) +
+                                 nothingWritten);
     }
 
     GhostscriptZygote &m_zygote;

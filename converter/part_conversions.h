@@ -4,6 +4,7 @@
 // processors, each given only its own bytes and its own folder, each PDF checked alone by the
 // confined reader as soon as its child has ended.
 
+#include "converter/ceilings.h"
 #include "converter/ghostscript_zygote.h"
 #include "converter/part.h"
 #include "converter/pdf_part_check.h"
@@ -21,6 +22,7 @@ struct PartConversionSettings
     std::string scratchFolder; // private: each part gets a folder of its own in it
     unsigned parallel = 1;     // children at a time
     unsigned timeLimit = 60;   // seconds a part may take
+    PartLimits limits;         // what else it may use
     bool passOnOutput = false;
     std::function<bool()> stopRequested;
     // As each part ends: how many have, of how many, and which one just did (from 0).

@@ -15,7 +15,7 @@ std::string number(double value)
 
 } // namespace
 
-std::string writerOpeningProgram(bool copy)
+std::string writerOpeningProgram(bool copy, const std::string &output)
 {
     // The response file's options are definitions in systemdict: Ghostscript hands them to the
     // device it starts with, and only to that one, so the writer selected here is given the
@@ -24,7 +24,8 @@ std::string writerOpeningProgram(bool copy)
            "dup getdeviceprops counttomark 2 idiv { systemdict 2 index known "
            "{ pop systemdict 1 index get counttomark 2 roll } { pop pop } ifelse } repeat "
            "counttomark dup 0 ne { 2 add -1 roll putdeviceprops } { pop pop } ifelse "
-           "mark /OutputFile (/dev/fd/4) 4 -1 roll putdeviceprops setdevice\n";
+           "mark /OutputFile (" +
+           output + ") 4 -1 roll putdeviceprops setdevice\n";
 }
 
 std::string warmUpProgram()
@@ -42,9 +43,9 @@ std::string warmUpProgram()
            "0 0 0 1 setcmykcolor 0 0 1 1 rectfill nulldevice\n";
 }
 
-std::string pageSetupProgram(const PartRequest &request, bool openWriter)
+std::string pageSetupProgram(const PartRequest &request, const std::string &ownWriterOutput)
 {
-    std::string text = openWriter ? writerOpeningProgram(true) : "";
+    std::string text = ownWriterOutput.empty() ? "" : writerOpeningProgram(true, ownWriterOutput);
     if (request.eps != 0) {
         // BeginPage runs for every page, so a part showing several pages has each at its box.
         text += "<< /PageSize [ " + number(request.width) + " " + number(request.height) +
@@ -60,7 +61,7 @@ std::string pageSetupProgram(const PartRequest &request, bool openWriter)
 
 std::string partProgram()
 {
-    return "userdict /brakwenState save put { (/dev/fd/3) (r) file cvx exec } stopped\n";
+    return "userdict /brakwenState save put { (%stdin) (r) file cvx exec } stopped\n";
 }
 
 std::string outcomeProgram()

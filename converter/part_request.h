@@ -33,6 +33,7 @@ struct ZygoteEvent
     std::int32_t code = 0;
     std::int32_t signal = 0;
     std::int64_t cpuMicroseconds = 0; // Ended: the processor time the child used
+    std::int32_t walls = 0;           // Ready: PartWalls::summary() of the walls raised
 };
 
 } // namespace converter

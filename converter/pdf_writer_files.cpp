@@ -10,7 +10,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
-#include <sys/mman.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,15 +46,9 @@ std::string target(int fd)
     return length > 0 ? std::string(link, static_cast<std::size_t>(length)) : std::string();
 }
 
-std::string temporaryBase()
-{
-    const char *folder = std::getenv("TMPDIR");
-    return folder != nullptr && *folder == '/' ? folder : "/tmp";
-}
-
 } // namespace
 
-PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter)
+PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter, const std::string &base)
 {
     PdfWriterFiles files;
     // Low descriptors are taken for the time of the opening, so that the writer's land above
@@ -67,14 +60,18 @@ PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter)
             break;
         placeholders.push_back(std::move(placeholder));
     }
-    std::string folder = temporaryBase() + "/brakwen-ps2pdf-" + posix::randomHex(12);
+    std::string folder = base + "/brakwen-ps2pdf-" + posix::randomHex(12);
     if (::mkdir(folder.c_str(), 0700) != 0)
         return files;
     const std::vector<int> before = openDescriptors();
     const char *previous = std::getenv("TMPDIR");
     const std::string kept = previous != nullptr ? previous : "";
     ::setenv("TMPDIR", folder.c_str(), 1);
-    const bool opened = !interpreter.run(writerOpeningProgram(false)).failed();
+    // Permitted for this opening only: in a child, descriptor 4 is the part's PDF.
+    constexpr const char *output = "/dev/fd/4";
+    interpreter.permitWriting(output, true);
+    const bool opened = !interpreter.run(writerOpeningProgram(false, output)).failed();
+    interpreter.permitWriting(output, false);
     if (previous != nullptr)
         ::setenv("TMPDIR", kept.c_str(), 1);
     else
@@ -115,10 +112,7 @@ bool takeOwnCopies(const PdfWriterFiles &files, int folderFd, int pdfFd)
     for (const int fd : files.scratch) {
         const off_t offset = ::lseek(fd, 0, SEEK_CUR);
         struct stat status = {};
-        // In memory where the system offers it: no inode to make, nothing to remove.
-        posix::UniqueFd copy(::memfd_create("brakwen-scratch", MFD_CLOEXEC));
-        if (!copy.valid())
-            copy = posix::UniqueFd(::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        posix::UniqueFd copy(::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
         if (!copy.valid()) {
             const std::string name = "scratch-" + std::to_string(fd);
             copy = posix::UniqueFd(

@@ -9,6 +9,7 @@
 
 #include "converter/ghostscript_interpreter.h"
 
+#include <string>
 #include <vector>
 
 namespace converter {
@@ -21,13 +22,14 @@ struct PdfWriterFiles
     bool opened() const { return output >= 0; }
 };
 
-// In the zygote: opens the writer, its scratch files in a folder of its own that is emptied and
-// removed at once. Returns no files when its descriptors cannot be told apart, in which case each
-// child opens a writer of its own.
-PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter);
+// In the zygote: opens the writer, writing to descriptor 4 (which must be /dev/null then), its
+// scratch files in a folder made in `base` for them and removed at once. Returns no files when
+// its descriptors cannot be told apart, in which case each child opens a writer of its own.
+PdfWriterFiles openSharedPdfWriter(GhostscriptInterpreter &interpreter, const std::string &base);
 
 // In a child: files of its own in place of the shared ones, the scratch copies made in the
-// folder open on folderFd. False when one cannot be made.
+// folder open on folderFd, where they count against its scratch space. False when one cannot be
+// made.
 bool takeOwnCopies(const PdfWriterFiles &files, int folderFd, int pdfFd);
 
 } // namespace converter

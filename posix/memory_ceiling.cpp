@@ -38,13 +38,22 @@ std::optional<MemoryCeiling> MemoryCeiling::limitGrowth(std::uint64_t room)
     UniqueFd status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
     const std::optional<std::uint64_t> base =
         status.valid() ? dataSize(status.get()) : std::nullopt;
-    if (!base)
-        return std::nullopt;
-    // The hard limit too: nothing the process runs afterwards may raise it again.
-    const rlimit ceiling{*base + room, *base + room};
-    if (::setrlimit(RLIMIT_DATA, &ceiling) != 0)
+    if (!base || !limitGrowthFrom(*base, room))
         return std::nullopt;
     return MemoryCeiling(std::move(status), *base, room);
+}
+
+bool MemoryCeiling::limitGrowthFrom(std::uint64_t base, std::uint64_t room)
+{
+    // The hard limit too: nothing the process runs afterwards may raise it again.
+    const rlimit ceiling{base + room, base + room};
+    return ::setrlimit(RLIMIT_DATA, &ceiling) == 0;
+}
+
+std::optional<std::uint64_t> MemoryCeiling::currentSize()
+{
+    const UniqueFd status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+    return status.valid() ? dataSize(status.get()) : std::nullopt;
 }
 
 bool MemoryCeiling::nearlyReached() const

@@ -20,6 +20,12 @@ public:
     // Holds /proc/self/status open, so that the process can still weigh itself once confined.
     static std::optional<MemoryCeiling> limitGrowth(std::uint64_t room);
 
+    // The same, counted from `base`, for a process that cannot weigh itself where it runs (no
+    // /proc there): what its parent held when forking it, say. False when the kernel refused.
+    static bool limitGrowthFrom(std::uint64_t base, std::uint64_t room);
+    // What the calling process holds now; nullopt where /proc cannot say.
+    static std::optional<std::uint64_t> currentSize();
+
     // Whether the process has taken so much of its room that an allocation it failed was most
     // likely refused by the ceiling: a growing block fails when the old one and its double no
     // longer fit, so with more than a third of the room taken.

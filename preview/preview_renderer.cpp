@@ -6,6 +6,7 @@
 #include "sandbox/ghostscript_sandbox.h"
 
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <algorithm>
 #include <fcntl.h>
@@ -185,8 +186,9 @@ void PreviewRenderer::start(Job job)
                  .arg(seconds > 1 ? QStringLiteral("s") : QString()));
     });
     QStringList dropped;
-    for (const char *name : sandbox::ghostscriptVariablesToDrop)
-        dropped << QString::fromLatin1(name);
+    for (const QString &name : QProcessEnvironment::systemEnvironment().keys())
+        if (sandbox::isGhostscriptSetting(name.toStdString()))
+            dropped << name;
     m_rendering->start(m_program, arguments(m_job.facts, m_job.size), {},
                        {m_timeLimit, outputLimit}, dropped,
                        {.confined = true, .readable = m_input});

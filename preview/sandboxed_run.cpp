@@ -34,8 +34,11 @@ posix::UniqueFd confinementFor(const QString &program, const QString &folder, Re
             (confinement.*rule)(fd.get());
         held.push_back(std::move(fd));
     };
-    // The system's programs: Ghostscript, the shell and what a script runs.
+    // The system's programs: Ghostscript, the shell and what a script runs, and what a program
+    // reads as it starts: the libraries' index, the paper size, the time zone.
     allow(QStringLiteral("/usr"), &posix::PathConfinement::allowRunning);
+    for (const char *path : {"/etc/ld.so.cache", "/etc/papersize", "/etc/localtime"})
+        allow(QString::fromLatin1(path), &posix::PathConfinement::allowReading);
     const QString found = QStandardPaths::findExecutable(program);
     allow(found.isEmpty() ? program : found, &posix::PathConfinement::allowRunning);
     allow(folder, &posix::PathConfinement::allowWriting);

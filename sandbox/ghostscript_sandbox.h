@@ -8,8 +8,8 @@
 #include "posix/path_confinement.h"
 #include "posix/unique_fd.h"
 
-#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sandbox {
@@ -17,14 +17,21 @@ namespace sandbox {
 // The options a run on a document starts with: quiet, -dSAFER, no pause between pages.
 std::vector<std::string> ghostscriptOptions();
 
-// Settings in the environment that could undo those options (GS_OPTIONS), choose another device
-// or point Ghostscript's temporary files elsewhere than the run's private folder.
-inline constexpr std::array<const char *, 4> ghostscriptVariablesToDrop = {
-    "GS_OPTIONS", "GS_DEVICE", "TEMP", "TMP"};
+// Whether an environment variable is one a run must not see: any GS_ setting (GS_LIB would
+// open more folders to a document, GS_OPTIONS undo the options, GS_DEVICE choose another device)
+// and TEMP or TMP, which would point its temporary files elsewhere than its own folder.
+bool isGhostscriptSetting(std::string_view variable);
 
-// Adds to `confinement` what Ghostscript reads to work: its resources and the system's and the
-// user's fonts and font settings. The descriptors the rules stand on are kept in `held` until
-// the confinement is applied.
+// Takes every such setting out of this process's environment.
+void dropGhostscriptSettings();
+
+// What Ghostscript reads to work, whatever the document: its resources and the CMaps and colour
+// profiles they lead to, the system's and the user's fonts, fontconfig's settings and caches.
+// Absolute paths, folders before what they hold; some may not exist.
+std::vector<std::string> ghostscriptResourcePaths();
+
+// Adds to `confinement` the reading of those paths. The descriptors the rules stand on are kept
+// in `held` until the confinement is applied.
 void allowGhostscriptResources(posix::PathConfinement &confinement,
                                std::vector<posix::UniqueFd> &held);
 
