@@ -64,6 +64,17 @@ check "naming itself and the limit" \
     err_has "fichier 2 (« scratch.eps ») : espace de travail épuisé (limite 32 Mio)"
 check "every source kept" only_files "$work/scratch" a.eps scratch.eps b.eps final.eps
 
+place "$work/files" files
+check "past its count of scratch files, a file fails the conversion" not job "$work/files" files
+check "naming itself and the limit" err_has "fichier 2 (« files.eps ») : espace de travail épuisé"
+
+# Without a private root its scratch files lie in a folder of the converter's: any one file past
+# the limit ends it.
+place "$work/alone" scratch 's/@THEN@/stop/'
+check "namespaces refused: past its scratch limit, a file fails the conversion" \
+    not job "$work/alone" scratch "$refuse" namespaces env BRAKWEN_SCRATCH_LIMIT=32
+check "naming itself and the limit" err_has "scratch.eps ») : espace de travail épuisé (limite 32"
+
 # While one file holds its scratch space full, another job in another folder converts.
 sed 's/@THEN@/{ } loop/' "$hostile/scratch.eps" >"$scratch/full.eps"
 mkfifo "$scratch/said"

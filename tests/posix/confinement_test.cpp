@@ -1,14 +1,23 @@
-// A process confined to a folder can open nothing else, and what it started with stays usable.
+// A process confined to a folder can open nothing else, and what it started with stays usable;
+// one shut out of everything beyond itself still works on its own.
 
+#include "posix/confinement.h"
 #include "posix/path_confinement.h"
 #include "posix/unique_fd.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <string>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -61,5 +70,37 @@ TEST(PathConfinement, OnlyTheFoldersAllowedCanBeOpened)
     ::unlink(outside.c_str());
     if (status == 77)
         GTEST_SKIP() << "no Landlock in this kernel";
+    EXPECT_EQ(status, 0);
+}
+
+TEST(OwnProcessConfinement, ReachesNothingBeyondItselfYetWorksOnItsOwn)
+{
+    const int status = inChild([] {
+        const pid_t parent = ::getppid();
+        posix::UniqueFd nothing(::open("/dev/null", O_RDWR));
+        if (!posix::confineToOwnProcess(::getpid()))
+            return 1;
+        const auto refused = [](long result) { return result == -1 && errno == EPERM; };
+        char byte = 'x';
+        rlimit limit = {};
+        const int checks[] = {refused(::socket(AF_UNIX, SOCK_STREAM, 0)),
+                              refused(::kill(parent, 0)),
+                              ::kill(::getpid(), 0) == 0,
+                              refused(::fork()),
+                              refused(::unshare(CLONE_NEWNS)),
+                              refused(::execl("/bin/false", "false", nullptr)),
+                              refused(::memfd_create("x", 0)),
+                              refused(::ioctl(nothing.get(), TIOCSTI, &byte)),
+                              refused(::prlimit(parent, RLIMIT_NOFILE, nullptr, &limit)),
+                              ::getrlimit(RLIMIT_NOFILE, &limit) == 0,
+                              posix::UniqueFd(::open("/dev/null", O_RDONLY)).valid()};
+        for (int i = 0; i < static_cast<int>(std::size(checks)); ++i)
+            if (checks[i] == 0)
+                return 10 + i;
+        // Threads of its own still start.
+        bool ran = false;
+        std::thread([&ran] { ran = true; }).join();
+        return ran ? 0 : 2;
+    });
     EXPECT_EQ(status, 0);
 }
