@@ -119,15 +119,20 @@ place "$work/both" reach "s|@TMPDIR@|$TMPDIR|g; s|@FORGED@||"
 check "both refused: the conversion fails" not job "$work/both" reach "$refuse" both
 check "saying the file cannot be confined" err_has "ne peut pas être confiné"
 check "every source kept" only_files "$work/both" a.eps reach.eps b.eps final.eps
+place "$work/entry" reach "s|@TMPDIR@|$TMPDIR|g; s|@FORGED@||"
+check "Landlock refusing to confine, without namespaces: the conversion fails" \
+    not job "$work/entry" reach "$refuse" entry
+check "saying the file cannot be confined there" err_has "ne peut pas y être confiné"
+check "every source kept" only_files "$work/entry" a.eps reach.eps b.eps final.eps
 
-# GS_LIB names a folder the kernel lets Ghostscript read (fontconfig's cache): the secret in it
-# stays out of the PDF.
+# GS_LIB names a folder the kernel lets Ghostscript read (fontconfig's cache, under Landlock
+# alone): the secret in it stays out of the PDF.
 HOME=$scratch/home
 mkdir -p "$HOME/.cache/fontconfig"
 printf 'SECRET\n' >"$HOME/.cache/fontconfig/secret"
 place "$work/gslib" gs-lib "s|@GSLIB@|$HOME/.cache/fontconfig|"
 check "GS_LIB set: the conversion succeeds" \
-    job "$work/gslib" gs-lib env HOME="$HOME" GS_LIB="$HOME/.cache/fontconfig"
+    job "$work/gslib" gs-lib "$refuse" namespaces env HOME="$HOME" GS_LIB="$HOME/.cache/fontconfig"
 check "GS_LIB set: the secret is not on the page" text_is "$work/gslib/final.pdf" 2 ""
 
 # A running file, found through this test's own processes: the converter's children are the
