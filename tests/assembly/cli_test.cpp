@@ -291,18 +291,26 @@ TEST(CommandLine, SourcesKeptForHavingChangedAreReportedAndRepeatedOnesAreNot)
     EXPECT_EQ(listNames(dir.path()), (Names{"a.eps", "final.eps", "final.pdf"}));
 }
 
-TEST(CommandLine, ASourceSomeoneElseDeletedDuringTheJobIsReportedAsGone)
+TEST(CommandLine, ASourceSomeoneElseDeletedDuringTheJobIsGoneAndOneChangedIsKept)
 {
-    ToolCopy removing(std::string(putMadePdf) + "rm \"$(dirname \"$1\")/a.eps\"");
-    TempDir dir;
-    writeFile(dir.file("a.eps"), "A");
-    writeFile(dir.file("b.eps"), "B");
-    const ProgramRun run =
-        cli({"--pdf", "--delete-sources", dir.path(), "a.eps", "b.eps"}, removing.program);
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err,
-              cliError(dir.file("a.eps"), "déjà supprimé par ailleurs pendant l'assemblage"));
-    EXPECT_EQ(listNames(dir.path()), Names{"final.pdf"});
+    // The converter stands for other programs at work in the folder meanwhile.
+    ToolCopy meddling(std::string(putMadePdf) + "rm \"$(dirname \"$1\")/a.eps\"\n" +
+                      "printf late >> \"$(dirname \"$1\")/b.eps\"");
+    for (const char *deletion : {"--delete-sources", "--trash-sources"}) {
+        TempDir dir;
+        TempDir data;
+        writeFile(dir.file("a.eps"), "A");
+        writeFile(dir.file("b.eps"), "B");
+        const ProgramRun run =
+            runProgram({meddling.program, "--pdf", deletion, dir.path(), "a.eps", "b.eps"},
+                       {"XDG_DATA_HOME=" + data.path()});
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.err, cliError(dir.file("b.eps"), "conservé : il a changé depuis sa lecture") +
+                               cliError(dir.file("a.eps"),
+                                        "déjà supprimé par ailleurs pendant l'assemblage"))
+            << deletion;
+        EXPECT_EQ(listNames(dir.path()), (Names{"b.eps", "final.pdf"})) << deletion;
+    }
 }
 
 TEST(CommandLine, AFailedConversionNeverPassesSilently)

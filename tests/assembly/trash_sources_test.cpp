@@ -34,10 +34,14 @@ struct TrashJob
         writeFile(dir + "/a.eps", "A");
         writeFile(dir + "/caf\xe9.eps", "C");
     }
-    ProgramRun trashSources(std::vector<std::string> settings = {}) const
+    ProgramRun trashSources(std::vector<std::string> settings = {},
+                            const std::string &another = {}) const
     {
         settings.push_back("XDG_DATA_HOME=" + root.file("data"));
-        return runProgram({cliPath, "--trash-sources", dir, "a.eps", "caf\xe9.eps"}, settings);
+        Names arguments{cliPath, "--trash-sources", dir, "a.eps", "caf\xe9.eps"};
+        if (!another.empty())
+            arguments.push_back(another);
+        return runProgram(arguments, settings);
     }
 };
 
@@ -58,15 +62,19 @@ TEST(TrashSources, GoToTheHomeTrashUnderFreeNamesWithWhereTheyCameFrom)
     ASSERT_EQ(::system(("mkdir -p '" + job.trash + "/files' '" + job.trash + "/info'").c_str()), 0);
     writeFile(job.trash + "/info/a.eps.trashinfo", "older");
     writeFile(job.trash + "/files/caf\xe9.eps", "older, its information lost");
-    const ProgramRun run = job.trashSources();
+    // A name as long as a name may be leaves no room for ".trashinfo": its entry is cut short.
+    const std::string longest(251, 'n');
+    writeFile(job.dir + "/" + longest + ".eps", "N");
+    const ProgramRun run = job.trashSources({}, longest + ".eps");
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(listNames(job.dir), Names{"final.eps"});
+    EXPECT_EQ(readFile(job.trash + "/files/" + longest.substr(0, 245)), "N");
     EXPECT_EQ(readFile(job.trash + "/files/a.eps.2"), "A");
     EXPECT_EQ(readFile(job.trash + "/files/caf\xe9.eps.2"), "C");
     EXPECT_EQ(readFile(job.trash + "/info/a.eps.trashinfo"), "older");
     expectTrashInfo(job.trash + "/info/a.eps.2.trashinfo", job.dir + "/a\\.eps");
     expectTrashInfo(job.trash + "/info/caf\xe9.eps.2.trashinfo", job.dir + "/caf%E9\\.eps");
-    EXPECT_EQ(listNames(job.trash + "/info").size(), 3u);
+    EXPECT_EQ(listNames(job.trash + "/info").size(), 4u);
 
     const ProgramRun both = runProgram({cliPath, "-d", "--trash-sources", job.dir, "final.eps"});
     EXPECT_EQ(both.exitStatus, 2);
@@ -105,9 +113,10 @@ TEST(TrashSources, OnAnotherFileSystemTheyGoToItsOwnTrash)
     const std::string script =
         "mount -t tmpfs -o size=4m brakwen \"$1\" || exit 77\n"
         "mkdir \"$1/job\" && printf A >\"$1/job/a.eps\" && printf B >\"$1/job/b.eps\" || exit 1\n"
-        "\"$2\" --trash-sources \"$1/job\" a.eps || exit 1\n"
-        // The administrator's shared trash, once there and sound, takes the next one.
-        "mkdir -m 1777 \"$1/.Trash\" || exit 1\n"
+        // A shared trash that any user could empty of others' files is passed over; the
+        // administrator's, once sound, takes the next one.
+        "mkdir -m 755 \"$1/.Trash\" && \"$2\" --trash-sources \"$1/job\" a.eps || exit 1\n"
+        "chmod 1777 \"$1/.Trash\" || exit 1\n"
         "\"$2\" --trash-sources --name second \"$1/job\" b.eps || exit 1\n"
         "cd \"$1\" && u=$(id -u) && ls -A . job && cat .Trash-$u/files/a.eps "
         ".Trash-$u/info/a.eps.trashinfo .Trash/$u/files/b.eps .Trash/$u/info/b.eps.trashinfo\n";
