@@ -216,17 +216,21 @@ TEST(PdfConversion, ASourceRewrittenInPlaceWithItsTimeSetBackIsKept)
 
 TEST(PdfConversion, AnEpsReplacedDuringTheConversionIsNotConvertedForThisJob)
 {
-    // Another job with the same name puts its own EPS in place while this one converts.
-    Converter converter("printf 'other job' > \"$1.other\"; mv \"$1.other\" \"$1\"\n" +
-                        std::string(putMadePdf));
-    Job job(true);
-    const JobReport report = job.run(converter);
-    EXPECT_FALSE(report.converted);
-    EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
-    // Every source stays, and so does the other job's EPS.
-    EXPECT_EQ(readFile(job.dir.file("final.eps")), "other job");
-    EXPECT_EQ(readFile(job.dir.file("a.eps")), "%!PS-A\n");
-    EXPECT_EQ(readFile(job.dir.file("b.eps")), "%!PS-B\n");
+    // Another job with the same name puts its own EPS in place while this one converts, or
+    // writes over this one's, the same file still (longer: its times alone might not tell).
+    for (const char *other :
+         {"printf 'other job' > \"$1.other\"; mv \"$1.other\" \"$1\"\n",
+          "printf 'other job, longer' | dd of=\"$1\" conv=notrunc 2>/dev/null\n"}) {
+        Converter converter(other + std::string(putMadePdf));
+        Job job(true);
+        const JobReport report = job.run(converter);
+        EXPECT_FALSE(report.converted) << other;
+        EXPECT_EQ(job.boxes(), Calls{"Echec de la conversion."});
+        // Every source stays, and so does the other job's EPS.
+        EXPECT_EQ(readFile(job.dir.file("final.eps")).substr(0, 9), "other job");
+        EXPECT_EQ(readFile(job.dir.file("a.eps")), "%!PS-A\n");
+        EXPECT_EQ(readFile(job.dir.file("b.eps")), "%!PS-B\n");
+    }
 }
 
 TEST(PdfConversion, APdfThatIsCutShortOrMissesPagesIsRemovedAndFails)

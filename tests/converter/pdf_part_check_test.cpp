@@ -93,6 +93,8 @@ TEST(PdfPartCheck, AnEpsPageShowsExactlyItsBox)
         EXPECT_EQ(failure(shown, true), "") << shown.pages << shown.page;
     for (const HandMadePart &reshaped : {
              HandMadePart{.page = "/MediaBox [10 0 100 50]"},
+             HandMadePart{.page = "/MediaBox [0 0 120 50]"},
+             HandMadePart{.page = "/MediaBox [0 0 100 60]"},
              HandMadePart{.page = box + "/CropBox [0 0 50 50]"},
              HandMadePart{.pages = "/Kids [3 0 R]/Count 1/Rotate 90"},
              HandMadePart{.page = box + "/UserUnit 2"},
