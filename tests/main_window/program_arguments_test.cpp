@@ -36,7 +36,7 @@ QProcess *runWithoutDisplay(const QStringList &arguments)
         environment.remove(QLatin1String(name));
     program->setProcessEnvironment(environment);
     program->start(QStringLiteral(BRAKWEN_TOOL_DIR "/brakwen"), arguments);
-    program->waitForFinished(10000);
+    program->waitForFinished(60000);
     return program;
 }
 
@@ -139,7 +139,7 @@ void ProgramArgumentsTest::helpAndVersionNeedNoDisplay()
     const std::unique_ptr<QProcess> full(new QProcess);
     full->setStandardOutputFile(QStringLiteral("/dev/full"));
     full->start(QStringLiteral(BRAKWEN_TOOL_DIR "/brakwen"), {QStringLiteral("--version")});
-    QVERIFY(full->waitForFinished(10000));
+    QVERIFY(full->waitForFinished(60000));
     QCOMPARE(full->exitCode(), 1);
 }
 

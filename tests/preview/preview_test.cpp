@@ -344,7 +344,7 @@ void PreviewTest::theTiffDecoderReachesNothingButItsBytes()
     const QByteArray tiff = tiffOf(image);
     decoder.write(tiff);
     decoder.closeWriteChannel();
-    QVERIFY(decoder.waitForFinished(10000));
+    QVERIFY(decoder.waitForFinished(safetyNet));
     QCOMPARE(decoder.exitCode(), 0);
     QCOMPARE(decoder.readAllStandardError().trimmed(),
              QByteArray("open=1 socket=1 fork=1 spare=9"));
