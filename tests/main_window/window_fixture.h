@@ -102,8 +102,11 @@ protected:
     {
         m_trash.emplace();
         m_tool = std::make_unique<QTemporaryDir>();
-        m_work = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tool->isValid() && m_work->isValid());
+        // In a folder of the test's own: what a name leading out of it would write stays there,
+        // away from other runs.
+        m_around = std::make_unique<QTemporaryDir>();
+        m_work = std::make_unique<QTemporaryDir>(m_around->filePath(QStringLiteral("work-XXXXXX")));
+        QVERIFY(m_tool->isValid() && m_around->isValid() && m_work->isValid());
         m_chooserCalls.clear();
         m_window = makeWindow();
     }
@@ -155,6 +158,7 @@ protected:
 
     std::optional<PrivateTrash> m_trash;
     std::unique_ptr<QTemporaryDir> m_tool;
+    std::unique_ptr<QTemporaryDir> m_around;
     std::unique_ptr<QTemporaryDir> m_work;
     std::unique_ptr<TFPrincipale> m_window;
     QList<ChooserCall> m_chooserCalls;
